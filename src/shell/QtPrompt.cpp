@@ -1,0 +1,50 @@
+#include "shell/QtPrompt.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "shell/Text.h"
+
+namespace vornik {
+namespace {
+
+// The message texts use "\r\n" for a line break inside the message.
+QString MessageText(const std::string& text) {
+    return FromUtf8(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+}  // namespace
+
+void QtPrompt::Beep() { QApplication::beep(); }
+
+void QtPrompt::ShowError(const std::string& text) {
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), MessageText(text), QMessageBox::NoButton, parent_);
+    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.exec();
+}
+
+bool QtPrompt::AskYesNo(const std::string& text) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), MessageText(text), QMessageBox::NoButton, parent_);
+    QPushButton* yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
+void QtPrompt::ShowDeviceMessage(const std::string& caption, const std::string& deviceName) {
+    QMessageBox box(QMessageBox::NoIcon, MessageText(caption), FromUtf8(deviceName), QMessageBox::NoButton, parent_);
+    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.exec();
+}
+
+void QtPrompt::ShowGeneralError(const std::string& text) {
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), MessageText(GeneralErrorText(text)),
+                    QMessageBox::NoButton, parent_);
+    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.exec();
+}
+
+}  // namespace vornik

@@ -1,0 +1,114 @@
+#include "tables/MainModel.h"
+
+#include <cmath>
+#include <stdexcept>
+
+#include "tables/Headers.h"
+
+namespace vornik {
+namespace {
+
+// Rounds to the nearest integer, halves to the even neighbour.
+int RoundHalfEven(double value) {
+    const double floor = std::floor(value);
+    const double fraction = value - floor;
+    if (fraction > 0.5) return static_cast<int>(floor) + 1;
+    if (fraction < 0.5) return static_cast<int>(floor);
+    const int f = static_cast<int>(floor);
+    return f % 2 == 0 ? f : f + 1;
+}
+
+void CheckPage(int page) {
+    if (page < 0 || page >= kPageCount) throw std::out_of_range("no such page");
+}
+
+}  // namespace
+
+int GasColumnWidth(int clientWidth) {
+    const int columns = kGasColumns;
+    const int f = RoundHalfEven(double(clientWidth - columns) / (columns + 4) - 2);
+    return f < 40 ? 40 : f;
+}
+
+int TempColumnWidth(int clientWidth) {
+    const int columns = kTempColumns;
+    const int v = RoundHalfEven(double(clientWidth - columns) / (columns + 2) - 3);
+    return v < 40 ? 40 : v;
+}
+
+MainModel::MainModel()
+    : tables_{MeasurementTable(kGasColumns), MeasurementTable(kTempColumns), MeasurementTable(kPrdColumns)} {}
+
+void MainModel::GridsLayout(int clientWidth) {
+    const int f = GasColumnWidth(clientWidth);
+    auto& gas = tables_[PageGas];
+    gas.SetColumnWidth(0, f - 10);
+    gas.SetColumnWidth(1, f + 10);
+    for (int c = 2; c <= 17; ++c) gas.SetColumnWidth(c, f);
+    gas.SetColumnWidth(18, 3 * f);
+    gas.SetColumnWidth(19, 3 * f);
+
+    const int v = TempColumnWidth(clientWidth);
+    for (int page : {PageTemp, PagePrd}) {
+        auto& table = tables_[page];
+        for (int c = 0; c <= 8; ++c) table.SetColumnWidth(c, v);
+        table.SetColumnWidth(9, 3 * v);
+    }
+
+    for (int page = 0; page < kPageCount; ++page) {
+        const auto& headers = HeaderTexts(page);
+        std::vector<std::string_view> cells(headers.begin(), headers.end());
+        tables_[page].SetRowCells(0, cells);
+    }
+}
+
+int MainModel::AppendRow(int page) {
+    CheckPage(page);
+    return tables_[page].AppendRow();
+}
+
+void MainModel::ChartClear(bool gaz, bool temp, bool prd) {
+    const bool chosen[kPageCount] = {gaz, temp, prd};
+    for (int page = 0; page < kPageCount; ++page) {
+        if (!chosen[page]) continue;
+        tables_[page].Clear();
+        newData_[page] = false;
+    }
+    StateChanged();
+}
+
+void MainModel::SetPageModes(int page, int allData, int last50) {
+    CheckPage(page);
+    if (allData == 1 || allData == 2) {
+        allDataMode_[page] = static_cast<uint8_t>(allData);
+        allDataEnabled_ = allData == 2;
+    }
+    if (last50 == 1 || last50 == 2) {
+        last50Mode_[page] = static_cast<uint8_t>(last50);
+        last50Enabled_ = last50 == 2;
+    }
+    StateChanged();
+}
+
+void MainModel::SetNewData(int page, bool value) {
+    CheckPage(page);
+    newData_[page] = value;
+    StateChanged();
+}
+
+void MainModel::SetSaveCommandEnabled(bool enabled) {
+    saveEnabled_ = enabled;
+    StateChanged();
+}
+
+void MainModel::SetActivePage(int page) {
+    CheckPage(page);
+    activePage_ = page;
+    StateChanged();
+}
+
+void MainModel::StateChanged() {
+    if (stateListener_) stateListener_();
+}
+
+}  // namespace vornik

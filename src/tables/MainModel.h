@@ -1,0 +1,73 @@
+#pragma once
+// The state of the main window that is not widgets: the three tables, the
+// per-page bytes (NewData, AllDataMode, Last50Mode), the enabled state of the
+// commands that depend on them and the active page. The window mirrors it.
+#include <array>
+#include <cstdint>
+#include <functional>
+
+#include "tables/MeasurementTable.h"
+#include "tables/Pages.h"
+
+namespace vornik {
+
+class MainModel {
+public:
+    MainModel();
+
+    MeasurementTable& Table(int page) { return tables_.at(page); }
+    const MeasurementTable& Table(int page) const { return tables_.at(page); }
+
+    // Column widths of the three tables from the window's client width, and
+    // row 0 of each table rewritten with the headers.
+    void GridsLayout(int clientWidth);
+
+    // The row that the next measurement of the page is written into.
+    int AppendRow(int page);
+
+    // Empties the chosen pages: row count 2, row 1 empty, NewData false.
+    void ChartClear(bool gaz, bool temp, bool prd);
+
+    // allData / last50: 1 or 2 set the byte and the button (1 disables it),
+    // 0 leaves both as they are.
+    void SetPageModes(int page, int allData, int last50);
+
+    bool NewData(int page) const { return newData_.at(page); }
+    void SetNewData(int page, bool value);
+    uint8_t AllDataMode(int page) const { return allDataMode_.at(page); }
+    uint8_t Last50Mode(int page) const { return last50Mode_.at(page); }
+
+    // Enabled state of the all-data (BitBtn3) and last-50 (BitBtn4) buttons.
+    bool AllDataButtonEnabled() const { return allDataEnabled_; }
+    bool Last50ButtonEnabled() const { return last50Enabled_; }
+
+    // Enabled state of the save command (menu N8 and button BitBtn9).
+    bool SaveCommandEnabled() const { return saveEnabled_; }
+    void SetSaveCommandEnabled(bool enabled);
+
+    int ActivePage() const { return activePage_; }
+    void SetActivePage(int page);
+
+    // Called after any change of the state above, so the window can mirror it.
+    void SetStateListener(std::function<void()> listener) { stateListener_ = std::move(listener); }
+
+private:
+    void StateChanged();
+
+    std::array<MeasurementTable, kPageCount> tables_;
+    std::array<bool, kPageCount> newData_{};
+    std::array<uint8_t, kPageCount> allDataMode_{};
+    std::array<uint8_t, kPageCount> last50Mode_{};
+    bool allDataEnabled_ = true;
+    bool last50Enabled_ = true;
+    bool saveEnabled_ = false;
+    int activePage_ = PageGas;
+    std::function<void()> stateListener_;
+};
+
+// Width of the standard gas column and of the standard temperature/pressure
+// column for a client width; exposed for tests.
+int GasColumnWidth(int clientWidth);
+int TempColumnWidth(int clientWidth);
+
+}  // namespace vornik

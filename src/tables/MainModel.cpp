@@ -77,6 +77,13 @@ void MainModel::ChartClear(bool gaz, bool temp, bool prd) {
     StateChanged();
 }
 
+void MainModel::RowToChart(int page, int row) {
+    CheckPage(page);
+    (void)row;
+}
+
+void MainModel::FollowLast50(int page) { CheckPage(page); }
+
 void MainModel::SetPageModes(int page, int allData, int last50) {
     CheckPage(page);
     if (allData == 1 || allData == 2) {

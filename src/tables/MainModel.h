@@ -28,6 +28,12 @@ public:
     // Empties the chosen pages: row count 2, row 1 empty, NewData false.
     void ChartClear(bool gaz, bool temp, bool prd);
 
+    // Adds row `row` of the page's table as one point of every series of the
+    // page's chart, and moves the chart's window when the page follows the
+    // last 50 measurements. Filled in by the chart component.
+    void RowToChart(int page, int row);
+    void FollowLast50(int page);
+
     // allData / last50: 1 or 2 set the byte and the button (1 disables it),
     // 0 leaves both as they are.
     void SetPageModes(int page, int allData, int last50);

@@ -1,0 +1,106 @@
+#pragma once
+// The configuration record: 421 bytes, little-endian, fields at fixed offsets.
+// The record keeps its raw bytes, so every byte that no field owns (reserved
+// bytes, string bytes past the length, odd Boolean values) is written back as
+// it was read. Fields are read and written through typed accessors.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vornik {
+
+// A colour as stored: 0x00BBGGRR (red in the lowest byte).
+using Color = uint32_t;
+constexpr Color RgbColor(uint8_t r, uint8_t g, uint8_t b) {
+    return static_cast<Color>(r) | static_cast<Color>(g) << 8 | static_cast<Color>(b) << 16;
+}
+constexpr uint8_t RedOf(Color c) { return c & 0xFF; }
+constexpr uint8_t GreenOf(Color c) { return (c >> 8) & 0xFF; }
+constexpr uint8_t BlueOf(Color c) { return (c >> 16) & 0xFF; }
+
+struct TSeriesParams {
+    bool Show = false;
+    double Multiplier = 1.0;
+};
+
+// One view block of the record (gas: 13 series, temperature and pressure: 5),
+// a window onto the record's bytes.
+class TViewParams {
+public:
+    TViewParams(uint8_t* block, int seriesCount) : block_(block), count_(seriesCount) {}
+
+    int SeriesCount() const { return count_; }
+    bool Logarithmic() const;
+    void SetLogarithmic(bool value);
+    bool View3D() const;
+    void SetView3D(bool value);
+    Color PanelStartColor() const;
+    void SetPanelStartColor(Color value);
+    Color PanelEndColor() const;
+    void SetPanelEndColor(Color value);
+    // Series i in record order (see the quantity constants below).
+    Color SeriesColor(int i) const;
+    void SetSeriesColor(int i, Color value);
+    TSeriesParams Series(int i) const;
+    void SetSeries(int i, const TSeriesParams& value);
+
+private:
+    uint8_t* block_;
+    int count_;
+};
+
+// Series indices of the view blocks, in record order.
+enum GasSeries { GasTg, GasO2, GasCO, GasNO, GasNO2, GasSO2, GasH2S, GasCO2, GasCH, GasQa, GasAlf, GasNOx, GasTa };
+enum TempSeries { TempTg, TempTmax, TempTmin, TempTdif, TempTp };
+enum PressSeries { PressPd, PressPa, PressV, PressVp, PressQv };
+constexpr int kGasSeriesCount = 13;
+constexpr int kTempSeriesCount = 5;
+constexpr int kPressSeriesCount = 5;
+
+class TConfig {
+public:
+    static constexpr size_t kSize = 421;
+    static constexpr int kMaxText = 30;
+
+    TConfig();  // all bytes zero, as at process start
+
+    // Texts are Windows-1251 bytes; setters cut them to 30 characters.
+    std::string PortName() const;
+    void SetPortName(std::string_view text);
+    std::string PrintFontName() const;
+    void SetPrintFontName(std::string_view text);
+    int32_t RefreshPeriod() const;
+    void SetRefreshPeriod(int32_t value);
+    int32_t PrintFontSize() const;
+    void SetPrintFontSize(int32_t value);
+
+    TViewParams GasView();
+    TViewParams TempView();
+    TViewParams PressView();
+    // The view block of a page (0 gas, 1 temperature, 2 pressure).
+    TViewParams View(int page);
+
+    int32_t WindowWidth() const;
+    void SetWindowWidth(int32_t value);
+    int32_t WindowHeight() const;
+    void SetWindowHeight(int32_t value);
+    int32_t WindowTop() const;
+    void SetWindowTop(int32_t value);
+    int32_t WindowLeft() const;
+    void SetWindowLeft(int32_t value);
+    bool WindowMaximized() const;
+    void SetWindowMaximized(bool value);
+
+    // Every field to its default; reserved bytes and string bytes past the
+    // new lengths stay as they are.
+    void LoadDefaults();
+
+    const std::array<uint8_t, kSize>& Bytes() const { return bytes_; }
+    std::array<uint8_t, kSize>& Bytes() { return bytes_; }
+
+private:
+    std::array<uint8_t, kSize> bytes_{};
+};
+
+}  // namespace vornik

@@ -80,7 +80,7 @@ private:
     double o2_ = 5.5, co_ = 120, no_ = 80, no2_ = 4, so2_ = 5, h2s_ = 0.5, ch_ = 10;
     double tg_ = 180, ta_ = 21.5, ti_ = 30;
     double tempGas_ = 450, tempAir_ = 25;
-    double pd_ = 15, pa_ = 101.325;
+    double pd_ = 0.015, pa_ = 101.325;
 };
 
 // Formats used in the date and time fields: "05.03.24" and "09:30:00".

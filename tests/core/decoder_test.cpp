@@ -233,6 +233,16 @@ TEST_F(DecoderTest, BytesWithLineErrorsAreDropped) {
     EXPECT_EQ(prompt.beeps(), 1u);
 }
 
+TEST_F(DecoderTest, TableWithOnlyAHeaderRowGetsItsRowsBelowIt) {
+    // The state a data file holding only its header line leaves behind.
+    model.Table(PageTemp).SetRowCount(1);
+    decoder.RecieveAll(TempReply().Bytes());
+    decoder.RecieveAll(TempReply().Bytes());
+    EXPECT_EQ(Cell(PageTemp, 0, 0), "Номер");
+    EXPECT_EQ(Cell(PageTemp, 0, 1), "1/3");
+    EXPECT_EQ(Cell(PageTemp, 0, 2), "2/3");
+}
+
 TEST_F(DecoderTest, RowListenersHearOfCommittedRowsOnly) {
     std::vector<std::pair<int, int>> heard;
     decoder.AddRowListener([&](int page, int row) { heard.emplace_back(page, row); });

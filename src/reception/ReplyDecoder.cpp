@@ -94,11 +94,7 @@ std::vector<std::string> ReplyDecoder::DecodeFields(int page, const ReplyBytes& 
 }
 
 void ReplyDecoder::Commit(int page, std::vector<std::string>& cells) {
-    // A table loaded from a file that held only its header line has no
-    // row 1; the measurement must not land on the header row (and every
-    // later one on top of it).
     MeasurementTable& table = model_.Table(page);
-    if (table.RowCount() < 2) table.SetRowCount(2);
     const int row = model_.AppendRow(page);
     cells[0] = std::to_string(row) + "/" + cells[0];
     const std::vector<std::string_view> views(cells.begin(), cells.end());

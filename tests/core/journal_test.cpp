@@ -1,0 +1,346 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "ReplyBuilder.h"
+#include "ScriptedPrompt.h"
+#include "core/Cp1251.h"
+#include "core/Errors.h"
+#include "datafiles/RecoveryJournal.h"
+#include "reception/ReplyDecoder.h"
+#include "reception/ReplyGenerator.h"
+#include "tables/MainModel.h"
+
+using namespace vornik;
+using namespace vornik::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::vector<std::string> Cells(const MeasurementTable& table, int row) {
+    std::vector<std::string> cells;
+    for (int c = 0; c < table.ColumnCount(); ++c) cells.emplace_back(table.Cell(c, row));
+    return cells;
+}
+
+std::vector<std::string_view> Views(const std::vector<std::string>& cells) {
+    return {cells.begin(), cells.end()};
+}
+
+// The data rows of every page, page by page.
+std::vector<JournalRow> TableRows(const MainModel& model) {
+    std::vector<JournalRow> rows;
+    for (int page = 0; page < kPageCount; ++page) {
+        const MeasurementTable& table = model.Table(page);
+        if (table.IsEmpty()) continue;
+        for (int r = 1; r < table.RowCount(); ++r) rows.push_back({page, Cells(table, r)});
+    }
+    return rows;
+}
+
+// A reply stream that a run receives: mostly good replies, some damaged.
+class Stream {
+public:
+    explicit Stream(uint64_t seed) : gen_(seed) {}
+    std::string Next() {
+        const int page = gen_.PickPage({5, 3, 2});
+        std::string reply = gen_.Reply(page);
+        if (gen_.Random().Chance(0.1))
+            reply = gen_.Damage(reply, ReplyFault(gen_.Random().Below(kReplyFaultCount)));
+        return reply;
+    }
+
+private:
+    ReplyGenerator gen_;
+};
+
+// One program run: tables, decoder and a journal recording its rows.
+struct ProgramRun {
+    explicit ProgramRun(const std::string& path) : decoder(model, prompt, [](const std::string&) {}), journal(path) {
+        model.GridsLayout(800);
+    }
+    MainModel model;
+    ScriptedPrompt prompt;
+    ReplyDecoder decoder;
+    RecoveryJournal journal;
+};
+
+class JournalTest : public ::testing::Test {
+protected:
+    JournalTest() {
+        const fs::path folder = fs::path(VORNIK_BINARY_DIR) / "journal_test" /
+                                ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        path = (folder / "vornik-pc.journal").string();
+    }
+
+    std::string path;
+};
+
+TEST_F(JournalTest, PathLiesBesideTheSettingsFile) {
+    EXPECT_EQ(JournalPathFor("/opt/meter/prog.ini"), "/opt/meter/prog.journal");
+}
+
+TEST_F(JournalTest, DecodedRowsComeBackInArrivalOrderUntilRetired) {
+    ProgramRun run(path);
+    ASSERT_TRUE(run.journal.Open());
+    run.journal.Attach(run.decoder, run.model);
+    run.decoder.RecieveAll(GasReply().Bytes() + TempReply().Bytes() + GasReply().Set(1, "18").Bytes() +
+                           PrdReply().Bytes());
+
+    const std::vector<JournalRow> expected = {
+        {PageGas, Cells(run.model.Table(PageGas), 1)},
+        {PageTemp, Cells(run.model.Table(PageTemp), 1)},
+        {PageGas, Cells(run.model.Table(PageGas), 2)},
+        {PagePrd, Cells(run.model.Table(PagePrd), 1)},
+    };
+    EXPECT_EQ(RecoveryJournal::ReadPending(path), expected);
+    EXPECT_EQ(run.journal.PendingRows(PageGas), 2);
+
+    run.journal.Retire(PageGas);
+    EXPECT_EQ(RecoveryJournal::ReadPending(path), (std::vector<JournalRow>{expected[1], expected[3]}));
+
+    // Rows after a retire are pending again.
+    run.decoder.RecieveAll(GasReply().Set(1, "19").Bytes());
+    EXPECT_EQ(RecoveryJournal::ReadPending(path).back().cells, Cells(run.model.Table(PageGas), 3));
+
+    // With every page retired the file shrinks back to its header.
+    for (int page = 0; page < kPageCount; ++page) run.journal.Retire(page);
+    EXPECT_TRUE(RecoveryJournal::ReadPending(path).empty());
+    EXPECT_EQ(fs::file_size(path), 8u);
+
+    run.decoder.RecieveAll(TempReply().Bytes());
+    EXPECT_EQ(RecoveryJournal::ReadPending(path).size(), 1u);
+
+    run.journal.CloseCleanly();
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_TRUE(RecoveryJournal::ReadPending(path).empty());
+}
+
+TEST_F(JournalTest, TornOrDamagedTailIsIgnored) {
+    RecoveryJournal journal(path);
+    ASSERT_TRUE(journal.Open());
+    std::vector<size_t> ends;  // file size after each complete row record
+    std::vector<std::vector<std::string>> rows;
+    for (int i = 0; i < 3; ++i) {
+        rows.push_back({std::to_string(i + 1) + "/7", "05.03.24", "", "12,5", "1,0", "2", "3", "4", "5", "\xCF\xE5\xF7\xFC"});
+        journal.Append(PageTemp, Views(rows.back()));
+        ends.push_back(fs::file_size(path));
+    }
+    const std::string whole = ReadFile(path);
+
+    // Every cut of the file gives exactly the rows whose records are whole.
+    for (size_t cut = 0; cut <= whole.size(); ++cut) {
+        WriteFile(path, whole.substr(0, cut));
+        size_t whole_rows = 0;
+        while (whole_rows < ends.size() && ends[whole_rows] <= cut) ++whole_rows;
+        const auto pending = RecoveryJournal::ReadPending(path);
+        ASSERT_EQ(pending.size(), whole_rows) << "cut at " << cut;
+        for (size_t i = 0; i < pending.size(); ++i) EXPECT_EQ(pending[i].cells, rows[i]);
+    }
+
+    // A flipped byte in the last record, or a zero-filled tail left by a
+    // power cut, costs only what is damaged.
+    std::string flipped = whole;
+    flipped[whole.size() - 3] ^= 0x20;
+    WriteFile(path, flipped);
+    EXPECT_EQ(RecoveryJournal::ReadPending(path).size(), 2u);
+    WriteFile(path, whole + std::string(4096, '\0'));
+    EXPECT_EQ(RecoveryJournal::ReadPending(path).size(), 3u);
+
+    // A file that is not a journal holds nothing.
+    WriteFile(path, "Номер\tДата\t\r\n");
+    EXPECT_TRUE(RecoveryJournal::ReadPending(path).empty());
+}
+
+TEST_F(JournalTest, RestoreAppendsRowsAsUnsavedAndJournalsThemAgain) {
+    ProgramRun before(path);
+    ASSERT_TRUE(before.journal.Open());
+    before.journal.Attach(before.decoder, before.model);
+    before.decoder.RecieveAll(GasReply().Bytes() + TempReply().Bytes() + GasReply().Set(1, "18").Bytes());
+    const std::vector<JournalRow> rows = RecoveryJournal::ReadPending(path);
+    ASSERT_EQ(rows.size(), 3u);
+
+    // The next run loaded a gas file first: restored rows follow its rows and
+    // are numbered by the row they land in.
+    ProgramRun after(path);
+    after.model.AppendRow(PageGas);
+    after.model.Table(PageGas).SetCell(0, 1, "1/5");
+    ASSERT_TRUE(after.journal.Open());
+
+    std::vector<JournalRow> input = rows;
+    input.push_back({PagePrd, {"too", "few"}});
+    JournalRow notNumbers = rows[1];
+    notNumbers.cells[3] = "12.5";
+    input.push_back(notNumbers);
+    EXPECT_EQ(after.journal.Restore(after.model, input), 3);
+
+    const MeasurementTable& gas = after.model.Table(PageGas);
+    ASSERT_EQ(gas.RowCount(), 4);
+    EXPECT_EQ(gas.Cell(0, 2), "2/17");
+    EXPECT_EQ(gas.Cell(0, 3), "3/18");
+    for (int c = 1; c < gas.ColumnCount(); ++c) EXPECT_EQ(gas.Cell(c, 2), rows[0].cells[size_t(c)]);
+    EXPECT_EQ(Cells(after.model.Table(PageTemp), 1), rows[1].cells);
+    EXPECT_EQ(after.model.Table(PagePrd).RowCount(), 2);
+    EXPECT_TRUE(after.model.Table(PagePrd).IsEmpty());
+
+    EXPECT_TRUE(after.model.NewData(PageGas));
+    EXPECT_TRUE(after.model.NewData(PageTemp));
+    EXPECT_FALSE(after.model.NewData(PagePrd));
+    EXPECT_TRUE(after.model.SaveCommandEnabled());
+
+    // The restored rows are unsaved again, so another crash keeps them.
+    EXPECT_EQ(RecoveryJournal::ReadPending(path).size(), 3u);
+}
+
+TEST_F(JournalTest, StartUpAsksOnlyWhenRowsWereLeftBehind) {
+    {
+        ProgramRun clean(path);
+        clean.journal.OpenAndOfferRestore(clean.model, clean.prompt);
+        EXPECT_TRUE(clean.prompt.boxes().empty());
+        clean.journal.Attach(clean.decoder, clean.model);
+        clean.decoder.RecieveAll(GasReply().Bytes() + TempReply().Bytes());
+        // Ends without CloseCleanly: an abnormal end.
+    }
+    {
+        ProgramRun declined(path);
+        declined.prompt.Answer(false);
+        EXPECT_EQ(declined.journal.OpenAndOfferRestore(declined.model, declined.prompt), 0);
+        ASSERT_EQ(declined.prompt.boxes().size(), 1u);
+        EXPECT_EQ(declined.prompt.boxes()[0].kind, PromptEvent::Question);
+        EXPECT_EQ(declined.prompt.boxes()[0].text,
+                  "Работа программы была прервана.\r\nВосстановить несохранённые данные (строк: 2)?");
+        EXPECT_TRUE(declined.model.Table(PageGas).IsEmpty());
+        // Declined rows are given up for good.
+        EXPECT_TRUE(RecoveryJournal::ReadPending(path).empty());
+        declined.journal.Attach(declined.decoder, declined.model);
+        declined.decoder.RecieveAll(PrdReply().Bytes());
+    }
+    ProgramRun accepted(path);
+    accepted.prompt.Answer(true);
+    EXPECT_EQ(accepted.journal.OpenAndOfferRestore(accepted.model, accepted.prompt), 1);
+    EXPECT_EQ(accepted.model.Table(PagePrd).Cell(0, 1), "1/5");
+    EXPECT_TRUE(accepted.model.NewData(PagePrd));
+}
+
+TEST_F(JournalTest, JournalThatCannotBeCreatedRecordsNothing) {
+    RecoveryJournal journal((fs::path(path).parent_path() / "missing" / "x.journal").string());
+    EXPECT_FALSE(journal.Open());
+    EXPECT_FALSE(journal.IsOpen());
+    const std::vector<std::string> cells(10, "1");
+    EXPECT_NO_THROW(journal.Append(PageTemp, Views(cells)));
+    EXPECT_NO_THROW(journal.Retire(PageTemp));
+}
+
+TEST_F(JournalTest, WriteFailureIsReportedOnceAndReceptionGoesOn) {
+    // A file size limit makes the journal's writes fail part way, as a full
+    // disk would.
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    ProgramRun run(path);
+    std::vector<std::string> errors;
+    run.decoder.SetErrorReport([&](const std::string& t) { errors.push_back(t); });
+    ASSERT_TRUE(run.journal.Open());
+    run.journal.Attach(run.decoder, run.model);
+    rlimit small = old;
+    small.rlim_cur = 1500;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    for (int i = 0; i < 20; ++i) run.decoder.RecieveAll(GasReply().Bytes());
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, oldHandler);
+
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0], std::string(kJournalWriteErrorText) + path);
+    EXPECT_FALSE(run.journal.IsOpen());
+    EXPECT_EQ(run.model.Table(PageGas).RowCount(), 21);
+    // What was written before the failure can still be restored.
+    const auto pending = RecoveryJournal::ReadPending(path);
+    EXPECT_GT(pending.size(), 0u);
+    EXPECT_LT(pending.size(), 20u);
+}
+
+// A child process decodes an endless reply stream with the journal attached
+// and tells the parent of every committed row; the parent kills it mid-stream.
+// Every row the child reported must come back from the journal, exactly as
+// a decoder fed the same stream produces it.
+TEST_F(JournalTest, RowsDecodedBeforeAKillComeBack) {
+    constexpr uint64_t kSeed = 42;
+    constexpr int kRowsBeforeKill = 400;
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(fds[0]);
+        ProgramRun run(path);
+        if (!run.journal.Open()) _exit(2);
+        run.journal.Attach(run.decoder, run.model);
+        run.decoder.AddRowListener([&](int, int) {
+            const char tick = 1;
+            if (write(fds[1], &tick, 1) != 1) _exit(3);
+        });
+        Stream stream(kSeed);
+        for (;;)
+            for (char c : stream.Next()) run.decoder.Recieve(nullptr, uint8_t(c), false);
+    }
+    close(fds[1]);
+    int reported = 0;
+    char ticks[256];
+    while (reported < kRowsBeforeKill) {
+        const ssize_t n = read(fds[0], ticks, sizeof ticks);
+        ASSERT_GT(n, 0) << "child ended early";
+        reported += int(n);
+    }
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    for (ssize_t n; (n = read(fds[0], ticks, sizeof ticks)) > 0;) reported += int(n);
+    close(fds[0]);
+
+    const std::vector<JournalRow> pending = RecoveryJournal::ReadPending(path);
+    // The kill may fall between a row's journal record and its report.
+    ASSERT_GE(int(pending.size()), reported);
+    ASSERT_LE(int(pending.size()), reported + 1);
+
+    // The same stream into a fresh decoder, up to the same number of rows.
+    MainModel reference;
+    ScriptedPrompt prompt;
+    ReplyDecoder decoder(reference, prompt, [](const std::string&) {});
+    int committed = 0;
+    decoder.AddRowListener([&](int, int) { ++committed; });
+    Stream stream(kSeed);
+    while (committed < int(pending.size()))
+        for (char c : stream.Next()) {
+            decoder.Recieve(nullptr, uint8_t(c), false);
+            if (committed == int(pending.size())) break;
+        }
+
+    ProgramRun restored(path);
+    restored.prompt.Answer(true);
+    EXPECT_EQ(restored.journal.OpenAndOfferRestore(restored.model, restored.prompt), int(pending.size()));
+    EXPECT_EQ(TableRows(restored.model), TableRows(reference));
+    for (int page = 0; page < kPageCount; ++page)
+        EXPECT_EQ(restored.model.NewData(page), !reference.Table(page).IsEmpty());
+}
+
+}  // namespace

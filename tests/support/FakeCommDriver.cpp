@@ -118,6 +118,7 @@ bool FakeCommDriver::EscapeFunction(uint32_t function) {
 
 bool FakeCommDriver::ReadByte(uint8_t& slot, uint32_t& count, OVERLAPPED& overlapped) {
     dev_->calls.push_back("read");
+    count = 0;
     if (!dev_->open || (dev_->lost && dev_->input.empty())) return false;
     read_ = &overlapped;
     readSlot_ = &slot;
@@ -131,6 +132,7 @@ bool FakeCommDriver::ReadByte(uint8_t& slot, uint32_t& count, OVERLAPPED& overla
 bool FakeCommDriver::WriteBytes(const void* buffer, uint32_t count, uint32_t& written,
                                 OVERLAPPED& overlapped) {
     dev_->calls.push_back("write");
+    written = 0;
     if (!Usable()) return false;
     const auto* bytes = static_cast<const uint8_t*>(buffer);
     if (dev_->writesCompleteAtOnce) {

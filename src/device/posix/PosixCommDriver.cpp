@@ -331,6 +331,7 @@ bool PosixCommDriver::EscapeFunction(uint32_t function) {
 }
 
 bool PosixCommDriver::ReadByte(uint8_t& slot, uint32_t& count, OVERLAPPED& overlapped) {
+    count = 0;
     // A lost device with nothing left to deliver fails at once, without
     // signalling: the owner's drain loop ends instead of spinning.
     if (fd_ < 0 || (lost_ && queued() == 0)) return false;
@@ -347,6 +348,7 @@ bool PosixCommDriver::ReadByte(uint8_t& slot, uint32_t& count, OVERLAPPED& overl
 
 bool PosixCommDriver::WriteBytes(const void* buffer, uint32_t count, uint32_t& written,
                                  OVERLAPPED& overlapped) {
+    written = 0;
     if (fd_ < 0 || lost_ || writePending_) return false;
     write_.overlapped = &overlapped;
     write_.data = static_cast<const uint8_t*>(buffer);

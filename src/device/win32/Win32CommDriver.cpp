@@ -175,6 +175,7 @@ bool Win32CommDriver::EscapeFunction(uint32_t function) {
 }
 
 bool Win32CommDriver::ReadByte(uint8_t& slot, uint32_t& count, OVERLAPPED& overlapped) {
+    count = 0;
     Record* r = RecordOf(overlapped.hEvent);
     if (!handle_ || !r || lost_) return false;
     r->native = ::OVERLAPPED{};
@@ -191,6 +192,7 @@ bool Win32CommDriver::ReadByte(uint8_t& slot, uint32_t& count, OVERLAPPED& overl
 
 bool Win32CommDriver::WriteBytes(const void* buffer, uint32_t count, uint32_t& written,
                                  OVERLAPPED& overlapped) {
+    written = 0;
     Record* r = RecordOf(overlapped.hEvent);
     if (!handle_ || !r) return false;
     r->native = ::OVERLAPPED{};

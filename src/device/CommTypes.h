@@ -69,6 +69,9 @@ struct OVERLAPPED {
     EventHandle hEvent = 0;
 };
 
+// The constants carry their Windows names and values. Where <windows.h> came
+// first it has defined them already, as macros of the same values.
+#if !defined(_WIN32) || !defined(EV_RXCHAR)
 // Parity.
 constexpr uint8_t NOPARITY = 0, ODDPARITY = 1, EVENPARITY = 2, MARKPARITY = 3, SPACEPARITY = 4;
 // Stop bits.
@@ -97,5 +100,6 @@ constexpr uint32_t CE_RXOVER = 0x0001, CE_OVERRUN = 0x0002, CE_RXPARITY = 0x0004
 
 // Escape functions for the modem lines.
 constexpr uint32_t SETRTS = 3, CLRRTS = 4, SETDTR = 5, CLRDTR = 6;
+#endif
 
 }  // namespace vornik

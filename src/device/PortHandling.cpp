@@ -75,14 +75,20 @@ void PortHandling::TimerReadPortTimer() {
     // A modal box opened from a byte handler keeps the loop, and this timer,
     // running: the port is not polled again from inside its own Poll.
     if (inTick_) return;
-    inTick_ = true;
-    if (port_) {
-        port_->Poll();
-        if (port_->DeviceLost()) DeviceWentAway();
-    } else if (state_ == PortState::Lost && autoReopen_ && ++ticksSinceLoss_ >= kReopenTicks) {
-        TryReopen();
+    {
+        struct Clear {
+            bool& flag;
+            ~Clear() { flag = false; }
+        } clear{inTick_};
+        inTick_ = true;
+        if (port_) {
+            port_->Poll();
+            if (port_->DeviceLost()) DeviceWentAway();
+        } else if (state_ == PortState::Lost && autoReopen_ &&
+                   ++ticksSinceLoss_ >= kReopenTicks) {
+            TryReopen();
+        }
     }
-    inTick_ = false;
     ReportHandlerError();
 }
 

@@ -216,5 +216,27 @@ TEST_F(PortHandlingTest, AnErrorInTheByteHandlerIsReportedOnceAndReceptionGoesOn
     EXPECT_EQ(received, "abcd");
 }
 
+// A modal box opened from the byte handler runs the message loop, and with it
+// the timer: the port must not be polled, let alone released, from inside
+// its own Poll.
+TEST_F(PortHandlingTest, ATickFromInsideTheByteHandlerLeavesThePortAlone) {
+    std::string got;
+    bool openInHandler = true;
+    PortHandling nested{prompt, timer, [this] { return MakeDriver(); },
+                        [&](uint8_t v, bool) {
+                            got += static_cast<char>(v);
+                            timer.Tick();
+                            openInHandler = openInHandler && dev->open;
+                        }};
+    nested.CreatePort("COM1");
+    timer.Tick();
+    dev->Receive("abc");
+    dev->lost = true;
+    timer.Tick();
+    EXPECT_EQ(got, "abc");
+    EXPECT_TRUE(openInHandler);
+    EXPECT_EQ(nested.State(), PortState::Lost);
+}
+
 }  // namespace
 }  // namespace vornik

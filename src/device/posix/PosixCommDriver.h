@@ -46,7 +46,7 @@ public:
     void ClearEvent(EventHandle event) override;
     bool EventSignalled(EventHandle event) override;
     void FreeEvent(EventHandle event) override;
-    bool DeviceLost() const override { return fd_ >= 0 && lost_ && queued() == 0; }
+    bool DeviceLost() const override { return fd_ >= 0 && lost_; }
 
     // Line-error counters of the device (TIOCGICOUNT), where it has them.
     struct ErrorCounts {

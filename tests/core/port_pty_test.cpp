@@ -202,6 +202,21 @@ TEST_F(PtyPort, DeviceIsHeldExclusivelyAndCanBeReopenedAfterClosing) {
     EXPECT_TRUE(PollUntil(*port, [&] { return received == "again"; }));
 }
 
+TEST_F(PtyPort, WriteReachesTheOtherEndAndCompletesThroughPoll) {
+    auto port = Open(pty.path);
+    int done = 0;
+    port->OnWriteDone = [&](TIOPort*) { ++done; };
+    EXPECT_TRUE(port->Write("hello", 5));
+    EXPECT_EQ(done, 0);
+    port->Poll();
+    EXPECT_EQ(done, 1);
+    EXPECT_TRUE(port->WriteDone);
+    EXPECT_EQ(port->BytesWritten, 5u);
+    char buffer[8] = {};
+    EXPECT_EQ(read(pty.master, buffer, sizeof buffer), 5);
+    EXPECT_EQ(std::string(buffer, 5), "hello");
+}
+
 TEST_F(PtyPort, MissingDeviceShowsTheBoxWithTheNameAsGiven) {
     auto port = Open("/dev/pts/no-such");
     EXPECT_EQ(port->Handle, 0u);

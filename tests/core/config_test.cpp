@@ -10,6 +10,7 @@
 #include <iterator>
 
 #include "ScriptedPrompt.h"
+#include "TestFiles.h"
 #include "config/Config.h"
 #include "config/ConfigFile.h"
 #include "core/AtomicFile.h"
@@ -18,42 +19,14 @@
 using namespace vornik;
 using vornik::test::PromptEvent;
 using vornik::test::ScriptedPrompt;
+using vornik::test::ReadAll;
+using vornik::test::TempDir;
+using vornik::test::WriteAll;
 namespace fs = std::filesystem;
 
 namespace {
 
-class TempDir {
-public:
-    TempDir() {
-        char pattern[] = "/tmp/vornik-config-XXXXXX";
-        path_ = mkdtemp(pattern);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::permissions(path_, fs::perms::owner_all, ec);
-        fs::remove_all(path_, ec);
-    }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
 std::string Bytes(const std::string& s, size_t from, size_t count) { return s.substr(from, count); }
-
-size_t EntriesIn(const std::string& folder) {
-    return static_cast<size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
-}
 
 const PromptEvent kMissingBox{PromptEvent::Error, "Error", "Файл конфигурации отсутствует!\r\nСброс конфигурации!"};
 const PromptEvent kDiskBox{PromptEvent::Error, "Error", "Ошибка доступа к диску!\r\nПерезагрузите компьютер!"};
@@ -184,7 +157,7 @@ TEST(ConfigFile, FirstStartWritesDefaults) {
     EXPECT_EQ(Bytes(file, 404, 4), std::string("\x20\x03\0\0", 4));
     EXPECT_EQ(file[420], 0);
     EXPECT_EQ(Bytes(file, 249, 5), std::string(5, '\0'));
-    EXPECT_EQ(EntriesIn(dir.path()), 1u);  // no temporary file left behind
+    EXPECT_EQ(dir.EntryCount(), 1u);  // no temporary file left behind
 }
 
 TEST(ConfigFile, ShortFileIsTreatedAsMissing) {
@@ -282,7 +255,7 @@ TEST(AtomicFile, ReplacesWholeAndKeepsMode) {
     struct stat st;
     stat((dir / "f").c_str(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
-    EXPECT_EQ(EntriesIn(dir.path()), 1u);
+    EXPECT_EQ(dir.EntryCount(), 1u);
 }
 
 TEST(AtomicFile, FailuresLeaveTheOldFileAndNoTemporary) {
@@ -293,7 +266,7 @@ TEST(AtomicFile, FailuresLeaveTheOldFileAndNoTemporary) {
     EXPECT_NE(error.find("sub"), std::string::npos);
     EXPECT_FALSE(WriteFileAtomically(dir / "no-such-folder/f", "x", &error));
     EXPECT_NE(error.find("No such file"), std::string::npos) << error;
-    EXPECT_EQ(EntriesIn(dir.path()), 1u);
+    EXPECT_EQ(dir.EntryCount(), 1u);
 }
 
 TEST(AtomicFile, WriteFailingMidwayKeepsOldFile) {
@@ -321,7 +294,7 @@ TEST(AtomicFile, WriteFailingMidwayKeepsOldFile) {
     EXPECT_FALSE(writer.Commit());
     EXPECT_FALSE(writer.Error().empty());
     EXPECT_EQ(ReadAll(dir / "f"), old);
-    EXPECT_EQ(EntriesIn(dir.path()), 1u);
+    EXPECT_EQ(dir.EntryCount(), 1u);
 }
 
 TEST(AtomicFile, AbandonedWriterLeavesTarget) {
@@ -333,7 +306,7 @@ TEST(AtomicFile, AbandonedWriterLeavesTarget) {
         ASSERT_TRUE(writer.Write("partial"));
     }
     EXPECT_EQ(ReadAll(dir / "f"), "keep");
-    EXPECT_EQ(EntriesIn(dir.path()), 1u);
+    EXPECT_EQ(dir.EntryCount(), 1u);
 }
 
 TEST(AtomicFile, LinkIsReplacedThroughItsDestination) {

@@ -305,3 +305,20 @@ TEST(DefaultDataFileName, DatedNameBesideTheProgramOrInHome) {
     EXPECT_EQ(DefaultDataFileName("/nonexistent-vornik/bin/vornik-pc", DateTime{2031, 12, 24}, PagePrd, "/home/u"),
               "/home/u/vornik-pc-31-12-24.prd");
 }
+
+TEST(DataFileRead, WhichChartCellsAreNumbers) {
+    // One data line per case, the cell in the first chart column.
+    const std::pair<const char*, bool> cases[] = {
+        {"-5", true},   {",5", true},  {"5,", true},  {"-,5", true},  {"0,0450", true},
+        {"nd", true},   {"1a", true},  {" 5", true},  {"", false},    {"-", false},
+        {",", false},   {"12.5", false}, {"1-2", false}, {"--1", false}, {"1,,2", false}};
+    for (const auto& [cell, loads] : cases) {
+        SCOPED_TRACE(cell);
+        Fixture f;
+        const std::string file = f.dir / "c.tmpr";
+        WriteAll(file, "h\t\r\n1\t2\t3\t" + std::string(cell) + "\t1\t1\t1\t1\tn\to\t\r\n");
+        LoadInFile(f.model, file, f.prompt);
+        EXPECT_EQ(f.prompt.events().empty(), loads);
+        EXPECT_EQ(f.model.Table(PageTemp).RowCount(), loads ? 2 : 1);
+    }
+}

@@ -25,7 +25,7 @@ std::string ConfigFileName(const std::string& programPath) {
 ConfigStore::ConfigStore(std::string fileName, Prompt& prompt) : fileName_(std::move(fileName)), prompt_(prompt) {}
 
 bool ConfigStore::Read(TConfig& config) const {
-    std::FILE* f = std::fopen(fileName_.c_str(), "rb");
+    std::FILE* f = OpenFile(fileName_, "rb");
     if (!f) return false;
     std::array<uint8_t, TConfig::kSize> buffer;
     const size_t got = std::fread(buffer.data(), 1, buffer.size(), f);

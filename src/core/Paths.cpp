@@ -60,16 +60,26 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
     return folder + separator + name;
 }
 
+std::FILE* OpenFile(const std::string& path, const char* mode) {
+#ifdef _WIN32
+    const std::wstring widePath = std::filesystem::u8path(path).wstring();
+    const std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));
+    return _wfopen(widePath.c_str(), wideMode.c_str());
+#else
+    return std::fopen(path.c_str(), mode);
+#endif
+}
+
 bool FolderWritable(const std::string& folder) {
     std::error_code ec;
     if (!std::filesystem::is_directory(std::filesystem::u8path(folder), ec)) return false;
     for (int attempt = 0; attempt < 10; ++attempt) {
         const std::string probe = JoinPath(folder, ".vornik-probe-" + std::to_string(std::rand()));
         // "x": fail if it exists, so an existing file is never touched.
-        std::FILE* f = std::fopen(probe.c_str(), "wbx");
+        std::FILE* f = OpenFile(probe, "wbx");
         if (f) {
             std::fclose(f);
-            std::remove(probe.c_str());
+            std::filesystem::remove(std::filesystem::u8path(probe), ec);
             return true;
         }
         if (!std::filesystem::exists(std::filesystem::u8path(probe), ec)) return false;

@@ -2,6 +2,7 @@
 // Path helpers for the files the program keeps: the settings file next to the
 // program and the data files. Paths are UTF-8 text; both '/' and '\' separate
 // folders, so Windows paths are handled on every platform.
+#include <cstdio>
 #include <string>
 
 namespace vornik {
@@ -19,6 +20,9 @@ std::string FileNameOf(const std::string& path);
 
 // Joins a folder and a name with the platform's separator.
 std::string JoinPath(const std::string& folder, const std::string& name);
+
+// std::fopen for a UTF-8 path (on Windows through the wide-character API).
+std::FILE* OpenFile(const std::string& path, const char* mode);
 
 // True when a file can be created in the folder (checked by creating and
 // removing a probe file, so read-only media and access rules count).

@@ -175,37 +175,63 @@ private:
 
 enum class ReadResult { Done, FormatError, ReadError, Cancelled };
 
-// Feeds the file's lines to the loader, reading it in large blocks.
-ReadResult ReadLines(std::FILE* file, Loader& loader, const ProgressFn& progress) {
-    long long total = 0;
-    if (std::fseek(file, 0, SEEK_END) == 0) total = std::ftell(file);
-    std::rewind(file);
+// A file read in large blocks: the buffer holds an unfinished line from the
+// previous block followed by the bytes just read.
+class BlockReader {
+public:
+    explicit BlockReader(std::FILE* file) : file_(file), buffer_(kBlockSize) {
+        if (std::fseek(file, 0, SEEK_END) == 0) total_ = std::ftell(file);
+        std::rewind(file);
+    }
 
-    std::vector<char> buffer(kBlockSize);
-    size_t kept = 0;  // bytes of an unfinished line at the start of the buffer
-    long long done = 0;
-    for (;;) {
-        if (kept == buffer.size()) buffer.resize(buffer.size() * 2);  // a very long line
-        const size_t got = std::fread(buffer.data() + kept, 1, buffer.size() - kept, file);
-        if (got == 0) {
-            if (std::ferror(file)) return ReadResult::ReadError;
-            // The last line may end without LF.
-            if (kept > 0 && !loader.Line(buffer.data(), kept)) return ReadResult::FormatError;
-            return ReadResult::Done;
-        }
-        done += static_cast<long long>(got);
-        const char* p = buffer.data();
-        const char* end = p + kept + got;
-        if (done == static_cast<long long>(got)) loader.Reserve(p, end, total);
+    // Reads the next block; false at the end of the file or on a read error.
+    bool Read() {
+        if (kept_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);  // a very long line
+        got_ = std::fread(buffer_.data() + kept_, 1, buffer_.size() - kept_, file_);
+        done_ += static_cast<long long>(got_);
+        return got_ > 0;
+    }
+    bool Failed() const { return std::ferror(file_) != 0; }
+
+    const char* begin() const { return buffer_.data(); }
+    const char* end() const { return buffer_.data() + kept_ + got_; }
+    // Keeps the bytes from `from` on for the next block.
+    void Keep(const char* from) {
+        kept_ = static_cast<size_t>(end() - from);
+        std::memmove(buffer_.data(), from, kept_);
+        got_ = 0;
+    }
+    long long total() const { return total_; }
+    double Fraction() const { return total_ > 0 ? static_cast<double>(done_) / static_cast<double>(total_) : 1.0; }
+    bool First() const { return done_ == static_cast<long long>(got_); }
+
+private:
+    std::FILE* file_;
+    std::vector<char> buffer_;
+    size_t kept_ = 0;
+    size_t got_ = 0;
+    long long total_ = 0;
+    long long done_ = 0;
+};
+
+// Feeds the file's lines to the loader; the reader holds its first block.
+ReadResult ReadLines(BlockReader& reader, Loader& loader, const ProgressFn& progress) {
+    do {
+        const char* p = reader.begin();
+        const char* end = reader.end();
+        if (reader.First()) loader.Reserve(p, end, reader.total());
         while (const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)))) {
             if (!loader.Line(p, static_cast<size_t>(lf - p))) return ReadResult::FormatError;
             p = lf + 1;
         }
-        kept = static_cast<size_t>(end - p);
-        std::memmove(buffer.data(), p, kept);
-        if (progress && total > 0 && !progress(static_cast<double>(done) / static_cast<double>(total)))
-            return ReadResult::Cancelled;
-    }
+        reader.Keep(p);
+        if (progress && !progress(reader.Fraction())) return ReadResult::Cancelled;
+    } while (reader.Read());
+    if (reader.Failed()) return ReadResult::ReadError;
+    // The last line may end without LF.
+    if (reader.begin() != reader.end() && !loader.Line(reader.begin(), static_cast<size_t>(reader.end() - reader.begin())))
+        return ReadResult::FormatError;
+    return ReadResult::Done;
 }
 
 }  // namespace
@@ -309,27 +335,33 @@ void LoadInFile(MainModel& model, const std::string& fileName, Prompt& prompt, c
     const int page = DataFileKind(fileName);
     if (page < 0) return;
 
-    // Opened before the table is cleared, so a file that cannot be opened
-    // costs no data.
-    std::FILE* file = std::fopen(fileName.c_str(), "rb");
+    // The file is opened and its first block read before the table is
+    // cleared, so a file that cannot be read costs no data.
+    std::FILE* file = OpenFile(fileName, "rb");
     if (!file) {
         prompt.ShowError(kDataReadErrorText);
         return;
     }
-    model.ChartClear(page == PageGas, page == PageTemp, page == PagePrd);
-
-    MeasurementTable& table = model.Table(page);
-    table.BeginUpdate();
-    ReadResult result;
+    ReadResult result = ReadResult::ReadError;
     try {
-        Loader loader(model, page);
-        result = ReadLines(file, loader, progress);
-    } catch (const std::exception&) {
-        // Exhausted memory, or a row the chart refused.
+        BlockReader reader(file);
+        if (reader.Read() || !reader.Failed()) {
+            model.ChartClear(page == PageGas, page == PageTemp, page == PagePrd);
+            MeasurementTable& table = model.Table(page);
+            table.BeginUpdate();
+            try {
+                Loader loader(model, page);
+                result = ReadLines(reader, loader, progress);
+            } catch (const std::exception&) {
+                // Exhausted memory, or a row the chart refused.
+                result = ReadResult::ReadError;
+            }
+            table.EndUpdate();
+        }
+    } catch (const std::bad_alloc&) {
         result = ReadResult::ReadError;
     }
     std::fclose(file);
-    table.EndUpdate();
 
     if (result == ReadResult::FormatError || result == ReadResult::ReadError) {
         prompt.ShowError(kDataReadErrorText);

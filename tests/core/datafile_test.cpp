@@ -322,3 +322,13 @@ TEST(DataFileRead, WhichChartCellsAreNumbers) {
         EXPECT_EQ(f.model.Table(PageTemp).RowCount(), loads ? 2 : 1);
     }
 }
+
+TEST(DataFileRead, UnreadableFileLeavesTheTable) {
+    Fixture f;
+    f.Receive(PageTemp, 2);
+    fs::create_directory(f.dir / "folder.tmpr");  // opens, but cannot be read
+    LoadInFile(f.model, f.dir / "folder.tmpr", f.prompt);
+    EXPECT_EQ(f.prompt.events(), std::vector<PromptEvent>{kReadBox});
+    EXPECT_EQ(f.model.Table(PageTemp).RowCount(), 3);
+    EXPECT_TRUE(f.model.NewData(PageTemp));
+}

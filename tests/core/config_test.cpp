@@ -346,13 +346,3 @@ TEST(ConfigFileName, UserFolderWhenProgramFolderIsNotWritable) {
     EXPECT_EQ(prompt.boxes(), std::vector<PromptEvent>{kMissingBox});
     EXPECT_EQ(ReadAll(name).size(), 421u);
 }
-
-TEST(ConfigFileName, UserConfigFolderFollowsEnvironment) {
-    const char* oldXdg = std::getenv("XDG_CONFIG_HOME");
-    const std::string savedXdg = oldXdg ? oldXdg : "";
-    setenv("XDG_CONFIG_HOME", "/x/cfg", 1);
-    EXPECT_EQ(UserConfigFolder(), "/x/cfg");
-    setenv("XDG_CONFIG_HOME", "relative", 1);  // not absolute: ignored
-    EXPECT_EQ(UserConfigFolder(), JoinPath(HomeFolder(), ".config"));
-    if (oldXdg) setenv("XDG_CONFIG_HOME", savedXdg.c_str(), 1); else unsetenv("XDG_CONFIG_HOME");
-}

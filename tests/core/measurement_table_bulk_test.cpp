@@ -34,13 +34,3 @@ TEST(MeasurementTableBulk, AppendRowCellsMatchesGrowAndWrite) {
     const int row = bulk.AppendRowCells(own);
     EXPECT_EQ(Row(bulk, row), "bb|1|||");
 }
-
-TEST(MeasurementTableBulk, RowViewGivesCellsBackToBack) {
-    MeasurementTable t(3);
-    t.SetRowCells(1, {"ab", "", "cde"});
-    const auto view = t.Row(1);
-    EXPECT_EQ(std::string(view.text, view.cellEnd[2]), "abcde");
-    EXPECT_EQ(view.cellEnd[0], 2u);
-    EXPECT_EQ(view.cellEnd[1], 2u);
-    EXPECT_THROW(t.Row(2), std::out_of_range);
-}

@@ -45,6 +45,16 @@ inline int LowestBit(unsigned mask) {
 }
 #endif
 
+// Extension of the page's file kind.
+const char* KindExtension(int page) {
+    switch (page) {
+        case PageGas: return ".gas";
+        case PageTemp: return ".tmpr";
+        case PagePrd: return ".prd";
+    }
+    return "";
+}
+
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Whether the chart can take the cell: a text with any character besides
@@ -242,17 +252,8 @@ int DataFileKind(const std::string& fileName) {
     if (dot == std::string::npos) return -1;
     const std::string_view extension = std::string_view(name).substr(dot);
     for (int page = 0; page < kPageCount; ++page)
-        if (extension == DataFileExtension(page)) return page;
+        if (extension == KindExtension(page)) return page;
     return -1;
-}
-
-const char* DataFileExtension(int page) {
-    switch (page) {
-        case PageGas: return ".gas";
-        case PageTemp: return ".tmpr";
-        case PagePrd: return ".prd";
-    }
-    return "";
 }
 
 namespace {
@@ -374,7 +375,7 @@ std::string DefaultDataFileName(const std::string& programPath, const DateTime& 
                                 const std::string& fallbackFolder) {
     char date[16];
     std::snprintf(date, sizeof date, "-%02d-%02d-%02d", today.year % 100, today.month, today.day);
-    const std::string name = WithoutExtension(programPath) + date + DataFileExtension(page);
+    const std::string name = WithoutExtension(programPath) + date + KindExtension(page);
     if (fallbackFolder.empty() || FolderWritable(FolderOf(programPath))) return name;
     return JoinPath(fallbackFolder, FileNameOf(name));
 }

@@ -20,9 +20,6 @@ using ProgressFn = std::function<bool(double fraction)>;
 // letter case exact; -1 for any other name.
 int DataFileKind(const std::string& fileName);
 
-// Extension of the page's file kind (".gas", ".tmpr", ".prd").
-const char* DataFileExtension(int page);
-
 // Writes the selected table (callers select exactly one) to the file. The old
 // file is replaced only by a complete new one: a failure or a cancel leaves it
 // as it was. A failure beeps and shows the write-error box. Table, chart and

@@ -93,7 +93,7 @@ TEST(DataFileRead, ValidFilesRoundTripByteForByte) {
         LoadInFile(f.model, kData + name, f.prompt);
         EXPECT_TRUE(f.prompt.events().empty());
         const int page = DataFileKind(name);
-        std::string out = f.dir / (std::string("copy") + DataFileExtension(page));
+        const std::string out = f.dir / ("copy-" + std::string(name));
         ASSERT_TRUE(SaveChartToFile(f.model, out, page == 0, page == 1, page == 2, f.prompt));
         EXPECT_EQ(ReadAll(out), ReadAll(kData + name));
     }

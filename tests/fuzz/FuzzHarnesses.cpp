@@ -1,7 +1,16 @@
 #include "FuzzHarnesses.h"
 
+#include <algorithm>
 #include <array>
 #include <exception>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+
+#include "config/Config.h"
+#include "config/ConfigFile.h"
+#include "datafiles/DataFile.h"
 
 #include "core/Prompt.h"
 #include "reception/Conversion.h"
@@ -22,6 +31,42 @@ public:
     void ShowGeneralError(const std::string&) override { ++boxes; }
     int boxes = 0;
 };
+
+namespace fs = std::filesystem;
+
+// A folder of this process for the files the harnesses write, removed at exit.
+class ScratchFolder {
+public:
+    // A memory file system where there is one: saves force their files to
+    // the disk, which would make every run wait for it.
+    ScratchFolder()
+        : path_((fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path()) /
+                ("vornik-fuzz-" + std::to_string(getpid()))) {
+        fs::create_directories(path_);
+    }
+    ~ScratchFolder() {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    fs::path path_;
+};
+
+const ScratchFolder& Scratch() {
+    static const ScratchFolder folder;
+    return folder;
+}
+
+void WriteFile(const std::string& path, const uint8_t* data, size_t size) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data), std::streamsize(size));
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 int DataRows(const MeasurementTable& table) { return table.IsEmpty() ? 0 : table.RowCount() - 1; }
 
@@ -78,9 +123,91 @@ std::string DecoderHarness(const uint8_t* data, size_t size) {
     return broken;
 }
 
+namespace {
+
+// Reads every field, so that a stored value no program of ours wrote (a string
+// length above 30, an odd Boolean) is met by the accessors.
+void ReadEveryField(TConfig& config) {
+    volatile size_t sink = config.PortName().size() + config.PrintFontName().size();
+    sink = sink + size_t(config.RefreshPeriod()) + size_t(config.PrintFontSize());
+    for (int page = 0; page < kPageCount; ++page) {
+        TViewParams view = config.View(page);
+        sink = sink + view.Logarithmic() + view.View3D() + view.PanelStartColor() + view.PanelEndColor();
+        for (int i = 0; i < view.SeriesCount(); ++i) {
+            const TSeriesParams series = view.Series(i);
+            sink = sink + view.SeriesColor(i) + series.Show + (series.Multiplier == series.Multiplier);
+        }
+    }
+    sink = sink + size_t(config.WindowWidth()) + size_t(config.WindowHeight()) + size_t(config.WindowTop()) +
+           size_t(config.WindowLeft()) + config.WindowMaximized();
+    (void)sink;
+}
+
+// The bytes are in the form SaveChartToFile writes for a table of `columns`.
+bool WrittenForm(std::string_view bytes, int columns) {
+    if (bytes.empty()) return false;
+    size_t pos = 0;
+    while (pos < bytes.size()) {
+        const size_t end = bytes.find("\r\n", pos);
+        if (end == std::string_view::npos) return false;
+        const std::string_view line = bytes.substr(pos, end - pos);
+        if (line.find_first_of("\r\n") != std::string_view::npos) return false;
+        if (std::count(line.begin(), line.end(), '\t') != columns || line.back() != '\t') return false;
+        pos = end + 2;
+    }
+    return true;
+}
+
+std::string DataFileHarness(int page, const uint8_t* data, size_t size) {
+    static const char* const extensions[] = {".gas", ".tmpr", ".prd"};
+    const std::string in = Scratch().File(std::string("in") + extensions[page]);
+    const std::string out = Scratch().File(std::string("out") + extensions[page]);
+    WriteFile(in, data, size);
+
+    MainModel model;
+    model.GridsLayout(800);
+    QuietPrompt prompt;
+    LoadInFile(model, in, prompt);
+    const MeasurementTable& table = model.Table(page);
+    if (table.ColumnCount() != PageColumns(page)) return "loading changed the column count";
+    if (model.NewData(page)) return "a loaded table counts as unsaved";
+    if (prompt.boxes != 0) return "";  // a file the loader rejected
+
+    if (model.ActivePage() != page) return "the loaded page is not active";
+    if (!SaveChartToFile(model, out, page == PageGas, page == PageTemp, page == PagePrd, prompt))
+        return "a loaded table could not be saved";
+    const std::string saved = ReadFile(out);
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    if (WrittenForm(input, table.ColumnCount()) && saved != input) return "saved file differs from the loaded one";
+    return "";
+}
+
+}  // namespace
+
+std::string ConfigHarness(const uint8_t* data, size_t size) {
+    const std::string in = Scratch().File("in.ini");
+    const std::string out = Scratch().File("out.ini");
+    WriteFile(in, data, size);
+    QuietPrompt prompt;
+    TConfig config;
+    const bool read = ConfigStore(in, prompt).Read(config);
+    if (read != (size >= TConfig::kSize)) return read ? "a short file was read" : "a whole record was not read";
+    if (!read) return "";
+    ReadEveryField(config);
+    if (!ConfigStore(out, prompt).SaveConfig(config)) return "the record could not be saved";
+    if (ReadFile(out) != std::string(reinterpret_cast<const char*>(data), TConfig::kSize))
+        return "the saved record differs from the file read";
+    return prompt.boxes == 0 ? "" : "a box was shown";
+}
+
+std::string GasFileHarness(const uint8_t* data, size_t size) { return DataFileHarness(PageGas, data, size); }
+std::string TmprFileHarness(const uint8_t* data, size_t size) { return DataFileHarness(PageTemp, data, size); }
+std::string PrdFileHarness(const uint8_t* data, size_t size) { return DataFileHarness(PagePrd, data, size); }
+
 const std::vector<Harness>& Harnesses() {
     static const std::vector<Harness> all = {
-        {"decoder", DecoderHarness},
+        {"decoder", DecoderHarness},     {"config", ConfigHarness},       {"gas_file", GasFileHarness},
+        {"tmpr_file", TmprFileHarness},  {"prd_file", PrdFileHarness},
     };
     return all;
 }

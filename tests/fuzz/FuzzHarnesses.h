@@ -22,6 +22,19 @@ struct Harness {
 // is the byte's line error.
 std::string DecoderHarness(const uint8_t* data, size_t size);
 
+// The settings file reader fed an arbitrary file: a file of a whole record
+// or more is read, every field can be read, and the record saves back as the
+// file's first 421 bytes, byte for byte; a shorter file is not read.
+std::string ConfigHarness(const uint8_t* data, size_t size);
+
+// The data file loader fed an arbitrary file of one kind. A file that loads
+// without a message and is in the form the program writes (every line
+// the table's column count of TABs, the last one ending it, then CR LF) saves
+// back byte for byte.
+std::string GasFileHarness(const uint8_t* data, size_t size);
+std::string TmprFileHarness(const uint8_t* data, size_t size);
+std::string PrdFileHarness(const uint8_t* data, size_t size);
+
 const std::vector<Harness>& Harnesses();
 
 }  // namespace vornik::fuzz

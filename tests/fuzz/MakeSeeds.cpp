@@ -1,12 +1,19 @@
-// Writes the seed corpora of the fuzz harnesses: make_seeds <corpus folder>
-// fills <folder>/<harness>/ with inputs built from generated replies.
+// Writes the seed corpora of the fuzz harnesses:
+//   make_seeds <corpus folder> <test data folder>
+// fills <corpus folder>/<harness>/ with inputs built from generated replies,
+// default and odd settings records, and the data files of the tests.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "config/Config.h"
+#include "core/Prompt.h"
+#include "datafiles/DataFile.h"
+#include "reception/ReplyDecoder.h"
 #include "reception/ReplyFormat.h"
 #include "reception/ReplyGenerator.h"
+#include "tables/MainModel.h"
 #include "tables/Pages.h"
 
 using namespace vornik;
@@ -52,14 +59,75 @@ void DecoderSeeds(const fs::path& folder) {
     Write(folder, "twice_ended", Plain(gen.Reply(PageTemp) + "<"));
 }
 
+std::string RecordBytes(const TConfig& config) {
+    return std::string(reinterpret_cast<const char*>(config.Bytes().data()), config.Bytes().size());
+}
+
+void ConfigSeeds(const fs::path& folder) {
+    TConfig config;
+    config.LoadDefaults();
+    const std::string defaults = RecordBytes(config);
+    Write(folder, "defaults", defaults);
+    Write(folder, "short", defaults.substr(0, TConfig::kSize - 1));
+    Write(folder, "long", defaults + std::string(79, '\x5A'));
+    std::string odd = defaults;
+    odd[0] = char(0xFF);                 // port name length beyond 30
+    odd[31] = char(31);                  // font name length just beyond 30
+    for (int i = 249; i < 254; ++i) odd[size_t(i)] = char(i);  // reserved bytes
+    odd[70] = char(2);                   // a Boolean neither 0 nor 1
+    odd[420] = char(0x80);
+    Write(folder, "odd", odd);
+    config.SetPortName("/dev/ttyUSB0");
+    config.GasView().SetSeries(GasAlf, {true, -0.5});
+    config.SetWindowWidth(-1);
+    Write(folder, "edited", RecordBytes(config));
+}
+
+class NoPrompt : public Prompt {
+public:
+    void Beep() override {}
+    void ShowError(const std::string&) override {}
+    bool AskYesNo(const std::string&) override { return false; }
+    void ShowDeviceMessage(const std::string&, const std::string&) override {}
+    void ShowGeneralError(const std::string&) override {}
+};
+
+// Files written by the program from decoded replies, and the test data files.
+void DataFileSeeds(const fs::path& root, const fs::path& testData) {
+    static const char* const harness[] = {"gas_file", "tmpr_file", "prd_file"};
+    static const char* const ext[] = {".gas", ".tmpr", ".prd"};
+    NoPrompt prompt;
+    MainModel model;
+    model.GridsLayout(800);
+    ReplyDecoder decoder(model, prompt, [](const std::string&) {});
+    ReplyGenerator gen(7);
+    for (int page = 0; page < kPageCount; ++page) {
+        const fs::path written = root / harness[page] / (std::string("written") + ext[page]);
+        fs::create_directories(written.parent_path());
+        SaveChartToFile(model, written.string(), page == 0, page == 1, page == 2, prompt);  // empty table
+        fs::rename(written, root / harness[page] / "empty_table");
+        for (int i = 0; i < 3; ++i) decoder.RecieveAll(gen.Reply(page));
+        SaveChartToFile(model, written.string(), page == 0, page == 1, page == 2, prompt);
+        fs::rename(written, root / harness[page] / "three_rows");
+    }
+    for (const auto& entry : fs::directory_iterator(testData / "datafiles")) {
+        const std::string name = entry.path().filename().string();
+        for (int page = 0; page < kPageCount; ++page)
+            if (entry.path().extension() == ext[page]) fs::copy_file(entry.path(), root / harness[page] / name,
+                                                                    fs::copy_options::overwrite_existing);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_seeds <corpus folder>\n");
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: make_seeds <corpus folder> <test data folder>\n");
         return 2;
     }
     const fs::path root = argv[1];
     DecoderSeeds(root / "decoder");
+    ConfigSeeds(root / "config");
+    DataFileSeeds(root, argv[2]);
     return 0;
 }

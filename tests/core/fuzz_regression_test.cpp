@@ -11,6 +11,11 @@
 
 namespace fs = std::filesystem;
 
+namespace vornik::fuzz {
+// Test names show the harness by its name.
+void PrintTo(const Harness& harness, std::ostream* out) { *out << harness.name; }
+}  // namespace vornik::fuzz
+
 namespace {
 
 // Beside tests/data.

@@ -11,6 +11,7 @@
 #include "config/Config.h"
 #include "config/ConfigFile.h"
 #include "datafiles/DataFile.h"
+#include "datafiles/RecoveryJournal.h"
 
 #include "core/Prompt.h"
 #include "reception/Conversion.h"
@@ -200,6 +201,21 @@ std::string ConfigHarness(const uint8_t* data, size_t size) {
     return prompt.boxes == 0 ? "" : "a box was shown";
 }
 
+std::string JournalHarness(const uint8_t* data, size_t size) {
+    const std::string in = Scratch().File("in.journal");
+    const std::string out = Scratch().File("out.journal");
+    WriteFile(in, data, size);
+    const std::vector<JournalRow> rows = RecoveryJournal::ReadPending(in);
+    RecoveryJournal journal(out);
+    if (!journal.Open()) return "a journal could not be created";
+    for (const JournalRow& row : rows) {
+        if (row.page < 0 || row.page >= kPageCount) return "a row of no page";
+        journal.Append(row.page, std::vector<std::string_view>(row.cells.begin(), row.cells.end()));
+    }
+    if (RecoveryJournal::ReadPending(out) != rows) return "rows differ after writing them again";
+    return "";
+}
+
 std::string GasFileHarness(const uint8_t* data, size_t size) { return DataFileHarness(PageGas, data, size); }
 std::string TmprFileHarness(const uint8_t* data, size_t size) { return DataFileHarness(PageTemp, data, size); }
 std::string PrdFileHarness(const uint8_t* data, size_t size) { return DataFileHarness(PagePrd, data, size); }
@@ -207,7 +223,7 @@ std::string PrdFileHarness(const uint8_t* data, size_t size) { return DataFileHa
 const std::vector<Harness>& Harnesses() {
     static const std::vector<Harness> all = {
         {"decoder", DecoderHarness},     {"config", ConfigHarness},       {"gas_file", GasFileHarness},
-        {"tmpr_file", TmprFileHarness},  {"prd_file", PrdFileHarness},
+        {"tmpr_file", TmprFileHarness},  {"prd_file", PrdFileHarness},   {"journal", JournalHarness},
     };
     return all;
 }

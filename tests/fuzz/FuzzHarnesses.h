@@ -35,6 +35,10 @@ std::string GasFileHarness(const uint8_t* data, size_t size);
 std::string TmprFileHarness(const uint8_t* data, size_t size);
 std::string PrdFileHarness(const uint8_t* data, size_t size);
 
+// The recovery journal reader fed an arbitrary file: the rows it finds,
+// written to a new journal, read back the same.
+std::string JournalHarness(const uint8_t* data, size_t size);
+
 const std::vector<Harness>& Harnesses();
 
 }  // namespace vornik::fuzz

@@ -5,11 +5,13 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "config/Config.h"
 #include "core/Prompt.h"
 #include "datafiles/DataFile.h"
+#include "datafiles/RecoveryJournal.h"
 #include "reception/ReplyDecoder.h"
 #include "reception/ReplyFormat.h"
 #include "reception/ReplyGenerator.h"
@@ -118,6 +120,30 @@ void DataFileSeeds(const fs::path& root, const fs::path& testData) {
     }
 }
 
+// Journals of a run: rows of every page, one page retired, a torn tail.
+void JournalSeeds(const fs::path& folder) {
+    fs::create_directories(folder);
+    const fs::path path = folder / "rows";
+    NoPrompt prompt;
+    MainModel model;
+    ReplyDecoder decoder(model, prompt, [](const std::string&) {});
+    RecoveryJournal journal(path.string());
+    journal.Open();
+    journal.Attach(decoder, model);
+    ReplyGenerator gen(11);
+    for (int i = 0; i < 4; ++i) decoder.RecieveAll(gen.Reply(gen.PickPage({1, 1, 1})));
+    fs::copy_file(path, folder / "rows_before_retire", fs::copy_options::overwrite_existing);
+    journal.Retire(PageGas);
+    decoder.RecieveAll(gen.Reply(PageGas));
+    journal.Append(PageTemp, {"1/1", "", "\xCF"});
+    std::string bytes;
+    {
+        std::ifstream in(path, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    Write(folder, "torn", bytes.substr(0, bytes.size() - 5));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -129,5 +155,6 @@ int main(int argc, char** argv) {
     DecoderSeeds(root / "decoder");
     ConfigSeeds(root / "config");
     DataFileSeeds(root, argv[2]);
+    JournalSeeds(root / "journal");
     return 0;
 }

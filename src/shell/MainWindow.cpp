@@ -73,6 +73,7 @@ QTableView* TForm1::MakeGrid(int page) {
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(11);
     view->setFont(font);
+    view->horizontalHeader()->setFont(font);
     view->verticalHeader()->hide();
     view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view->verticalHeader()->setDefaultSectionSize(kRowHeight);

@@ -6,13 +6,17 @@
 
 #include "shell/QtPrompt.h"
 #include "tables/MainModel.h"
+#include "tables/Navigation.h"
 
 class QTabWidget;
 class QTableView;
+class QVBoxLayout;
 
 namespace vornik {
 
+class ChartWidget;
 class TableModel;
+class Toolbar;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -21,14 +25,37 @@ public:
     ~TForm1() override;
 
     MainModel& model() { return model_; }
+    Navigation& navigation() { return nav_; }
+    ChartWidget* chart(int page) const { return charts_.at(page); }
+    Toolbar* toolbar() const { return toolbar_; }
     QTableView* grid(int page) const { return grids_.at(page); }
     TableModel* tableModel(int page) const { return tableModels_.at(page).get(); }
+
+public slots:
+    // Toolbar commands (display modes, navigation, delete).
+    void BitBtnTabClick() { nav_.BitBtnTabClick(); }
+    void BitBtnGraphClick() { nav_.BitBtnGraphClick(); }
+    void BitBtnGraphTabClick() { nav_.BitBtnGraphTabClick(); }
+    void BitBtn3Click() { nav_.BitBtn3Click(); }
+    void BitBtn4Click() { nav_.BitBtn4Click(); }
+    void BitBtn1Click() { nav_.BitBtn1Click(); }
+    void BitBtn2Click() { nav_.BitBtn2Click(); }
+    void SpeedButton1Click() { nav_.SpeedButton1Click(); }
+    void SpeedButton2Click() { nav_.SpeedButton2Click(); }
+    void SpeedButton3Click() { nav_.SpeedButton3Click(); }
+    void SpeedButton4Click() { nav_.SpeedButton4Click(); }
+    void BitBtn5Click() { nav_.BitBtn5Click(); }
+    // Commands of other subsystems, not connected to their work yet.
+    void BitBtn10Click() {}  // open a data file
+    void BitBtn9Click() {}   // save data
+    void BitBtn8Click() {}   // print the chart, then the protocol
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void BuildPages();
+    void BuildToolbar();
     QTableView* MakeGrid(int page);
     // Width rule of the tables for the current client width.
     void FormResize();
@@ -37,9 +64,13 @@ private:
     void MirrorState();
 
     MainModel model_;
+    Navigation nav_{model_};
     QtPrompt prompt_;
+    Toolbar* toolbar_ = nullptr;
     QTabWidget* pageControl_ = nullptr;
     std::array<QTableView*, kPageCount> grids_{};
+    std::array<ChartWidget*, kPageCount> charts_{};
+    std::array<QVBoxLayout*, kPageCount> pageLayouts_{};
     std::array<std::unique_ptr<TableModel>, kPageCount> tableModels_;
 };
 

@@ -180,7 +180,7 @@ void ChartModel::Zoom(const AxisRanges& ranges) {
         if (lo > hi) std::swap(lo, hi);
         axes_[a] = AxisState{false, false, lo, hi};
     }
-    Notify(Change::Axes);
+    Notify(Change::Zoom);
     if (zoomListener_) zoomListener_();
 }
 

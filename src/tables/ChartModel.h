@@ -37,7 +37,8 @@ struct AxisState {
 
 class ChartModel {
 public:
-    enum class Change { Data, Axes, Look };
+    // Zoom: the axes changed by a zoom (the widget animates it).
+    enum class Change { Data, Axes, Zoom, Look };
 
     ChartModel() = default;
     ChartModel(const ChartModel&) = delete;

@@ -152,6 +152,35 @@ void Push(std::vector<QPoint>& out, QPoint p) {
 
 }  // namespace
 
+ColumnSpans::ColumnSpans(const std::vector<QPoint>& points, int left, int right, int top, int bottom)
+    : left_(left), top_(std::max(0, right - left + 1), std::numeric_limits<int>::max()),
+      bottom_(top_.size(), std::numeric_limits<int>::min()) {
+    auto cover = [&](int x, double y0, double y1) {
+        if (x < left || x > right) return;
+        int a = static_cast<int>(std::floor(std::min(y0, y1) + 0.5));
+        int b = static_cast<int>(std::floor(std::max(y0, y1) + 0.5));
+        a = std::clamp(a, top, bottom);
+        b = std::clamp(b, top, bottom);
+        top_[x - left] = std::min(top_[x - left], a);
+        bottom_[x - left] = std::max(bottom_[x - left], b);
+    };
+    if (points.size() == 1) cover(points[0].x(), points[0].y(), points[0].y());
+    for (size_t i = 1; i < points.size(); ++i) {
+        const QPoint a = points[i - 1], b = points[i];
+        if (a.x() == b.x()) {
+            cover(a.x(), a.y(), b.y());
+            continue;
+        }
+        // The part of the segment inside each column strip [x - 0.5, x + 0.5].
+        const double slope = double(b.y() - a.y()) / (b.x() - a.x());
+        const int x0 = std::max(a.x(), left), x1 = std::min(b.x(), right);
+        for (int x = x0; x <= x1; ++x) {
+            const double t0 = std::max(x - 0.5, double(a.x())), t1 = std::min(x + 0.5, double(b.x()));
+            cover(x, a.y() + (t0 - a.x()) * slope, a.y() + (t1 - a.x()) * slope);
+        }
+    }
+}
+
 QString AxisLabel(double value, int decimals) {
     char buf[400];
     // Beyond 15 digits a fixed form only shows noise: use the exponent form.
@@ -366,6 +395,7 @@ void ChartRenderer::PaintSeries(QPainter& p, const ChartGeometry& g, const Chart
     for (int i = 0; i < chart_.SeriesCount(); ++i)
         if (chart_.Series(i).Shown()) shown.push_back(i);
     p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(Qt::NoPen);
     // In 3D every series has its own depth slot, the first at the front; the
     // back ones are drawn first.
     for (int k = static_cast<int>(shown.size()) - 1; k >= 0; --k) {
@@ -376,13 +406,25 @@ void ChartRenderer::PaintSeries(QPainter& p, const ChartGeometry& g, const Chart
         p.save();
         p.translate(z, -z);
         p.setClipRect(g.plot.adjusted(-1, -1, 1, 1));
-        QPen pen(ToQColor(s.LineColor()), s.LineWidth(), s.Dotted() ? Qt::DotLine : Qt::SolidLine, Qt::RoundCap,
-                 Qt::RoundJoin);
-        p.setPen(pen);
-        if (points.size() == 1)
-            p.drawPoint(points[0]);
-        else
-            p.drawPolyline(points.data(), static_cast<int>(points.size()));
+        p.setBrush(ToQColor(s.LineColor()));
+        // The line is 2 pixels wide: every pixel of its centre line becomes
+        // a 2 x 2 block, drawn as one rectangle per run of equal columns.
+        const ColumnSpans spans(points, g.plot.left() - 2, g.plot.right() + 2, g.plot.top() - 2, g.plot.bottom() + 2);
+        int runStart = -1;
+        auto flush = [&](int end) {
+            if (runStart < 0) return;
+            const int top = spans.Top(runStart), bottom = spans.Bottom(runStart);
+            p.drawRect(QRect(spans.X(runStart) - 1, top - 1, end - runStart + 1, bottom - top + 2));
+            runStart = -1;
+        };
+        for (int i = 0; i < spans.Count(); ++i) {
+            // Dotted: two columns drawn, three left out.
+            const bool on = spans.Covered(i) && (!s.Dotted() || (spans.X(i) - g.plot.left()) % 5 < 2);
+            if (runStart >= 0 && (!on || spans.Top(i) != spans.Top(runStart) || spans.Bottom(i) != spans.Bottom(runStart)))
+                flush(i - 1);
+            if (on && runStart < 0) runStart = i;
+        }
+        flush(spans.Count() - 1);
         p.restore();
     }
 }

@@ -57,6 +57,25 @@ private:
     bool everyPoint_ = false;
 };
 
+// The pixels of a line's centre through points whose x never decreases, per
+// pixel column: the rows from Top to Bottom. Columns and rows outside the
+// given bounds are cut off. A column's pixels are the same whatever points
+// inside it the line passes through, as long as it reaches the same extremes
+// and enters and leaves the same way.
+class ColumnSpans {
+public:
+    ColumnSpans(const std::vector<QPoint>& points, int left, int right, int top, int bottom);
+    int Count() const { return static_cast<int>(top_.size()); }
+    int X(int i) const { return left_ + i; }
+    bool Covered(int i) const { return top_[i] <= bottom_[i]; }
+    int Top(int i) const { return top_[i]; }
+    int Bottom(int i) const { return bottom_[i]; }
+
+private:
+    int left_;
+    std::vector<int> top_, bottom_;
+};
+
 // Axis labels: a number with a comma and `decimals` digits after it.
 QString AxisLabel(double value, int decimals);
 

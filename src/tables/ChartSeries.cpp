@@ -44,27 +44,28 @@ void MinMaxSummary::Range(const std::vector<double>& values, size_t first, size_
                           double& hi) const {
     lo = std::numeric_limits<double>::infinity();
     hi = -lo;
-    size_t i = first;
-    while (i <= last) {
-        // The widest summary entry that starts at i and ends by `last`.
-        int best = -1;
-        for (size_t k = 0; k < levels_.size(); ++k) {
-            const size_t block = levels_[k].block;
-            if (i % block != 0 || i + block - 1 > last) break;
-            best = static_cast<int>(k);
+    auto scan = [&](const double* mins, const double* maxs, size_t a, size_t b) {
+        for (size_t i = a; i < b; ++i) {
+            lo = std::min(lo, mins[i]);
+            hi = std::max(hi, maxs[i]);
         }
-        if (best < 0) {
-            lo = std::min(lo, values[i]);
-            hi = std::max(hi, values[i]);
-            ++i;
-        } else {
-            const Level& level = levels_[best];
-            const size_t entry = i / level.block;
-            lo = std::min(lo, level.lo[entry]);
-            hi = std::max(hi, level.hi[entry]);
-            i += level.block;
-        }
+    };
+    // Entries [a, b) of the current level; the raw points are the level below 0.
+    size_t a = first, b = last + 1;
+    const double* mins = values.data();
+    const double* maxs = values.data();
+    for (size_t k = 0; k < levels_.size(); ++k) {
+        // Whole entries of level k inside [a, b); the ragged ends stay here.
+        const size_t ka = (a + kFanout - 1) / kFanout, kb = b / kFanout;
+        if (ka >= kb) break;
+        scan(mins, maxs, a, ka * kFanout);
+        scan(mins, maxs, kb * kFanout, b);
+        a = ka;
+        b = kb;
+        mins = levels_[k].lo.data();
+        maxs = levels_[k].hi.data();
     }
+    scan(mins, maxs, a, b);
 }
 
 size_t MinMaxSummary::MemoryBytes() const {

@@ -49,6 +49,11 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), prompt_(this) {
 TForm1::~TForm1() {
     model_.SetStateListener(nullptr);
     nav_.SetStateListener(nullptr);
+    // The chart widgets hold on to the models: they go before the models do.
+    for (auto*& chart : charts_) {
+        delete chart;
+        chart = nullptr;
+    }
 }
 
 void TForm1::BuildToolbar() {
@@ -172,7 +177,7 @@ void TForm1::MirrorState() {
     };
     for (const auto& [name, enabled] : states) toolbar_->Button(QString::fromLatin1(name))->setEnabled(enabled);
     for (int page = 0; page < kPageCount; ++page) {
-        if (!charts_[page] || !grids_[page]) continue;
+        if (!charts_[page] || !grids_[page] || !pageLayouts_[page]) continue;
         charts_[page]->setVisible(nav_.ChartShown(page));
         QTableView* grid = grids_[page];
         if (nav_.TableDocked(page)) {

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QTabWidget>
+#include "shell/Toolbar.h"
 #include <QThread>
 #include <cmath>
 #include <cstdlib>
@@ -134,4 +135,8 @@ TEST(ChartSnapshot, MainWindowPictures) {
     form.navigation().BitBtnGraphClick();
     QApplication::processEvents();
     Save(form, "prd-chart-mode");
+
+    // The toolbar, three times enlarged.
+    const QPixmap bar = form.toolbar()->grab();
+    ASSERT_TRUE(bar.scaled(bar.size() * 3).save(SnapshotDir() + "/toolbar-x3.png"));
 }

@@ -24,7 +24,10 @@ constexpr int kRowHeight = 18;
 
 }  // namespace
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent), prompt_(this) {
+TForm1::TForm1(QWidget* parent)
+    : QMainWindow(parent), prompt_(this), decoder_(model_, prompt_, [this](const std::string& text) {
+          ReportReceptionError(text);
+      }) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("VORNIK PC"));
     resize(800, 600);
@@ -37,6 +40,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), prompt_(this) {
     column->addWidget(toolbar_);
     BuildPages();
     column->addWidget(pageControl_, 1);
+    BuildStatusBar();
     model_.SetStateListener([this] { MirrorState(); });
     nav_.SetStateListener([this] { MirrorState(); });
     // The views of a default configuration until the start-up applies the

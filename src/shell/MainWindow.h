@@ -4,10 +4,14 @@
 #include <array>
 #include <memory>
 
+#include "core/Clock.h"
+#include "core/RecentErrors.h"
+#include "reception/ReplyDecoder.h"
 #include "shell/QtPrompt.h"
 #include "tables/MainModel.h"
 #include "tables/Navigation.h"
 
+class QLabel;
 class QTabWidget;
 class QTableView;
 class QVBoxLayout;
@@ -30,8 +34,16 @@ public:
     Toolbar* toolbar() const { return toolbar_; }
     QTableView* grid(int page) const { return grids_.at(page); }
     TableModel* tableModel(int page) const { return tableModels_.at(page).get(); }
+    ReplyDecoder& decoder() { return decoder_; }
+    const RecentErrors& receptionErrors() const { return receptionErrors_; }
+
+    // The port's byte handler: every received byte goes to the decoder.
+    void Recieve(void* Sender, uint8_t Value, bool LineError);
 
 public slots:
+    // Opens the list of recent reception errors.
+    void ShowReceptionErrors();
+
     // Toolbar commands (display modes, navigation, delete).
     void BitBtnTabClick() { nav_.BitBtnTabClick(); }
     void BitBtnGraphClick() { nav_.BitBtnGraphClick(); }
@@ -62,6 +74,10 @@ private:
     void ApplyColumnWidths(int page);
     // Mirrors the core state (enabled commands, active page) in the widgets.
     void MirrorState();
+    // Reception: errors go to the status bar and the error list, never to a
+    // box per reply.
+    void BuildStatusBar();
+    void ReportReceptionError(const std::string& text);
 
     MainModel model_;
     Navigation nav_{model_};
@@ -72,6 +88,10 @@ private:
     std::array<ChartWidget*, kPageCount> charts_{};
     std::array<QVBoxLayout*, kPageCount> pageLayouts_{};
     std::array<std::unique_ptr<TableModel>, kPageCount> tableModels_;
+    SystemClock clock_;
+    RecentErrors receptionErrors_;
+    ReplyDecoder decoder_;
+    QLabel* receptionStatus_ = nullptr;
 };
 
 }  // namespace vornik

@@ -1,10 +1,8 @@
 #include "tables/ChartDefs.h"
 
 #include <algorithm>
-#include <charconv>
 #include <stdexcept>
 
-#include "core/Errors.h"
 #include "tables/Pages.h"
 
 namespace vornik {
@@ -115,34 +113,6 @@ void ApplyChartView(ChartModel& chart, int page, const ChartView& view) {
     chart.SetView3D(view.view3D);
     chart.SetLogarithmic(view.logarithmic);
     chart.SetPanelColors(view.panelStart, view.panelEnd);
-}
-
-double ChartCellValue(std::string_view text) {
-    for (char c : text) {
-        if (!(c >= '0' && c <= '9') && c != ',' && c != '-' && c != '.') return 0;
-    }
-    // Optional minus, digits, optional comma with digits; at least one digit.
-    std::string plain(text);
-    const auto comma = plain.find(',');
-    if (comma != std::string::npos) plain[comma] = '.';
-    const bool valid = [&] {
-        size_t i = 0, digits = 0;
-        if (i < text.size() && text[i] == '-') ++i;
-        for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) ++digits;
-        if (i < text.size() && text[i] == ',') {
-            for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) ++digits;
-        }
-        return i == text.size() && digits > 0;
-    }();
-    double value = 0;
-    if (valid) {
-        const char* first = plain.data() + (plain[0] == '-' ? 1 : 0);
-        const auto result = std::from_chars(first, plain.data() + plain.size(), value);
-        if (result.ec != std::errc() || result.ptr != plain.data() + plain.size()) value = 0;
-        if (plain[0] == '-') value = -value;
-    }
-    if (!valid) throw VornikError("'" + std::string(text) + "' is not a valid floating point value");
-    return value;
 }
 
 }  // namespace vornik

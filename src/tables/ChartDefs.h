@@ -3,7 +3,6 @@
 // columns, view-block entries, default looks) and the view settings that the
 // configuration record applies to them.
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "config/Config.h"
@@ -56,10 +55,5 @@ ChartView ReadChartView(const TViewParams& view);
 // every series, 3D, logarithmic left axis, panel colours. Points and axis
 // ranges are not touched.
 void ApplyChartView(ChartModel& chart, int page, const ChartView& view);
-
-// Number of a chart cell: 0 for a text with any character other than digits,
-// ',', '-' and '.'; otherwise a decimal number with a comma, or an error
-// ("'<text>' is not a valid floating point value"). Text is Windows-1251.
-double ChartCellValue(std::string_view text);
 
 }  // namespace vornik

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "reception/Conversion.h"
 #include "tables/Headers.h"
 
 namespace vornik {
@@ -85,7 +86,7 @@ void MainModel::RowToChart(int page, int row) {
     ChartModel& chart = charts_[page];
     // Every cell first, so that a bad cell leaves all series of equal length.
     std::vector<double> values(defs.size());
-    for (int i : ChartFeedOrder(page)) values[i] = ChartCellValue(tables_[page].Cell(defs[i].column, row));
+    for (int i : ChartFeedOrder(page)) values[i] = CellValue(tables_[page].Cell(defs[i].column, row));
     chart.AppendPoints(values.data(), static_cast<int>(values.size()));
 }
 

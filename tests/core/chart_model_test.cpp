@@ -209,22 +209,6 @@ TEST(ChartAxes, LogarithmicLeftAxis) {
     EXPECT_NEAR(chart.Minimum(AxisLeft), 100, 1e-9);
 }
 
-TEST(ChartCell, ValuesOfCellTexts) {
-    EXPECT_EQ(ChartCellValue("12,5"), 12.5);
-    EXPECT_EQ(ChartCellValue("-0,0450"), -0.045);
-    EXPECT_EQ(ChartCellValue("209"), 209);
-    EXPECT_EQ(ChartCellValue("nd"), 0);
-    EXPECT_EQ(ChartCellValue("1,2e5"), 0);  // a letter: not a number at all
-    for (const char* bad : {"12.5", "", "-", "1-2", "1,2,3", "--1"}) {
-        try {
-            ChartCellValue(bad);
-            ADD_FAILURE() << bad;
-        } catch (const VornikError& e) {
-            EXPECT_EQ(std::string(e.what()), std::string("'") + bad + "' is not a valid floating point value");
-        }
-    }
-}
-
 TEST(ChartDefsTest, ViewEntriesMapByQuantity) {
     ChartModel gas = MakePageChart(0);
     ASSERT_EQ(gas.SeriesCount(), 13);

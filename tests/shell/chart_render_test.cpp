@@ -13,14 +13,6 @@ using namespace vornik;
 
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "chart-render-test";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
-
 // A gas chart with `count` rows of noisy signals with spikes and steps.
 void FillGas(ChartModel& chart, int count, unsigned seed = 1) {
     std::mt19937 rng(seed);
@@ -57,7 +49,6 @@ int DifferentPixels(const QImage& a, const QImage& b) {
 }  // namespace
 
 TEST(ChartRender, DecimatedDrawingMatchesDrawingEveryPoint) {
-    App();
     ChartModel chart = MakePageChart(0);
     chart.SetView3D(false);
     for (int i = 0; i < chart.SeriesCount(); ++i) chart.Series(i).SetShown(i % 3 == 0 && i != 7);  // solid lines
@@ -82,7 +73,6 @@ TEST(ChartRender, DecimatedDrawingMatchesDrawingEveryPoint) {
 }
 
 TEST(ChartRender, DecimationKeepsTheExtremesOfEveryColumn) {
-    App();
     ChartModel chart;
     chart.AddSeries(ChartSeries("S", 0));
     for (int i = 0; i < 100000; ++i) chart.Series(0).Add(i == 54321 ? 1000 : (i == 7 ? -1000 : 0));
@@ -100,7 +90,6 @@ TEST(ChartRender, DecimationKeepsTheExtremesOfEveryColumn) {
 }
 
 TEST(ChartRender, GradientPanelAndLegend) {
-    App();
     ChartModel chart = MakePageChart(1);
     chart.SetView3D(false);
     chart.SetPanelColors(RgbColor(255, 0, 0), RgbColor(0, 0, 255));  // red bottom, blue top

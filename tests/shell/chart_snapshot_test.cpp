@@ -22,14 +22,6 @@ using namespace vornik;
 
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "chart-snapshot";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
-
 QString SnapshotDir() {
     const char* dir = std::getenv("VORNIK_SNAPSHOT_DIR");
     return dir ? QString::fromLocal8Bit(dir) : QString();
@@ -92,7 +84,6 @@ void Save(TForm1& w, const QString& name) {
 
 TEST(ChartSnapshot, MainWindowPictures) {
     if (SnapshotDir().isEmpty()) GTEST_SKIP() << "VORNIK_SNAPSHOT_DIR not set";
-    App();
     TForm1 form;
     form.resize(1100, 700);
     form.show();

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QLabel>
 #include <QTabWidget>
 #include <QTableView>
 
@@ -10,20 +11,7 @@
 
 using namespace vornik;
 
-namespace {
-
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "vornik-pc-test";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
-
-}  // namespace
-
 TEST(MainWindow, HasThePagesAndTablesByName) {
-    App();
     TForm1 form;
     EXPECT_EQ(form.windowTitle(), "VORNIK PC");
     EXPECT_EQ(form.size(), QSize(800, 600));
@@ -38,7 +26,6 @@ TEST(MainWindow, HasThePagesAndTablesByName) {
 }
 
 TEST(MainWindow, TableShowsCyrillicHeadersAndAppendedRows) {
-    App();
     TForm1 form;
     auto* grid = form.findChild<QTableView*>("StringGridGaz");
     ASSERT_NE(grid, nullptr);
@@ -64,7 +51,6 @@ TEST(MainWindow, TableShowsCyrillicHeadersAndAppendedRows) {
 }
 
 TEST(MainWindow, ResizingAppliesTheWidthRule) {
-    App();
     TForm1 form;
     form.show();
     form.resize(1280, 700);
@@ -72,4 +58,16 @@ TEST(MainWindow, ResizingAppliesTheWidthRule) {
     auto* grid = form.findChild<QTableView*>("StringGridTemp");
     EXPECT_EQ(grid->columnWidth(9), 3 * TempColumnWidth(1280));
     EXPECT_EQ(form.findChild<QTableView*>("StringGridGaz")->columnWidth(1), GasColumnWidth(1280) + 10);
+}
+
+TEST(MainWindow, ReceptionErrorsGoToTheStatusBarNotToBoxes) {
+    TForm1 form;
+    for (char c : std::string(">G\x30\x30" "12\r\n<")) form.Recieve(nullptr, static_cast<uint8_t>(c), false);
+    EXPECT_EQ(form.model().Table(PageGas).RowCount(), 2);
+    EXPECT_TRUE(form.model().Table(PageGas).IsEmpty());
+    ASSERT_EQ(form.receptionErrors().Entries().size(), 1u);
+    EXPECT_EQ(form.receptionErrors().Entries().back().text, "Range check error");
+    auto* status = form.findChild<QLabel*>("ReceptionStatus");
+    ASSERT_NE(status, nullptr);
+    EXPECT_TRUE(status->text().contains("Range check error"));
 }

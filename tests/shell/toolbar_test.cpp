@@ -15,19 +15,7 @@ using namespace vornik;
 
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "toolbar-test";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
-
-struct WithApp {
-    WithApp() { App(); }
-};
-
-class ToolbarTest : public ::testing::Test, WithApp {
+class ToolbarTest : public ::testing::Test {
 protected:
     ToolbarTest() {
         form.show();

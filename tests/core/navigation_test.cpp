@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "config/Config.h"
 #include "core/Errors.h"
 #include "tables/ChartDefs.h"
 #include "tables/MainModel.h"
@@ -303,4 +304,38 @@ TEST(PageModes, SetPageModesTouchesOnlyWhatItIsGiven) {
     model.SetPageModes(0, 0, 0);
     EXPECT_FALSE(model.Last50ButtonEnabled());
     EXPECT_EQ(model.AllDataMode(0), 0);
+}
+
+TEST(ChartsInitFromRecord, ViewBlocksApplyByQuantity) {
+    TConfig config;
+    config.LoadDefaults();
+    TViewParams gas = config.GasView();
+    gas.SetSeries(GasNOx, {false, 1});
+    gas.SetSeries(GasTa, {true, 2.5});
+    gas.SetSeriesColor(GasTa, RgbColor(1, 2, 3));
+    gas.SetLogarithmic(true);
+    TViewParams temp = config.TempView();
+    temp.SetView3D(false);
+    temp.SetSeries(TempTp, {true, 1});
+    temp.SetPanelEndColor(RgbColor(9, 9, 9));
+
+    MainModel model;
+    model.ChartsInit(config);
+    const ChartModel& g = model.Chart(0);
+    EXPECT_FALSE(g.Series(12).Shown());  // NOx, last in the chart
+    EXPECT_TRUE(g.Series(11).Shown());   // Ta
+    EXPECT_EQ(g.Series(11).Multiplier(), 2.5);
+    EXPECT_EQ(g.Series(11).LineColor(), RgbColor(1, 2, 3));
+    EXPECT_EQ(g.Series(10).Multiplier(), 100);  // Alf
+    EXPECT_TRUE(g.Logarithmic());
+    EXPECT_TRUE(g.View3D());
+    const ChartModel& t = model.Chart(1);
+    EXPECT_TRUE(t.Series(3).Shown());  // Tp, fourth in the chart
+    EXPECT_FALSE(t.View3D());
+    EXPECT_EQ(t.PanelEndColor(), RgbColor(9, 9, 9));
+    EXPECT_EQ(t.PanelStartColor(), RgbColor(255, 255, 255));
+    for (int page = 0; page < kPageCount; ++page) {
+        EXPECT_EQ(model.AllDataMode(page), 1);
+        EXPECT_EQ(model.Last50Mode(page), 2);
+    }
 }

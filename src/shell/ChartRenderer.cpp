@@ -1,6 +1,7 @@
 #include "shell/ChartRenderer.h"
 
 #include <QFontMetrics>
+#include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -298,6 +299,23 @@ ChartGeometry ChartRenderer::Layout(const QRect& rect, QPaintDevice* device, con
 }
 
 void ChartRenderer::Paint(QPainter& painter, const QRect& rect) const { Paint(painter, rect, Viewport()); }
+
+void ChartRenderer::PaintScaled(QPainter& painter, const QRect& target, const QSize& logical, double maxScale) const {
+    if (target.isEmpty() || logical.isEmpty()) return;
+    const double scale =
+        std::clamp(std::min(double(target.width()) / logical.width(), double(target.height()) / logical.height()), 1.0,
+                   maxScale);
+    QImage image((QSizeF(logical) * scale).toSize(), QImage::Format_RGB32);
+    {
+        QPainter p(&image);
+        p.scale(scale, scale);
+        Paint(p, QRect(QPoint(0, 0), logical));
+    }
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    painter.drawImage(target, image);
+    painter.restore();
+}
 
 void ChartRenderer::Paint(QPainter& p, const QRect& rect, const ChartViewport& view) const {
     p.save();

@@ -5,6 +5,7 @@
 // a paint costs about the plot's width per series, not its point count.
 #include <QPoint>
 #include <QRect>
+#include <QSize>
 #include <vector>
 
 #include "tables/ChartModel.h"
@@ -36,6 +37,12 @@ public:
     // Paints the chart as it stands, or with the given viewport (zoom animation).
     void Paint(QPainter& painter, const QRect& rect) const;
     void Paint(QPainter& painter, const QRect& rect, const ChartViewport& view) const;
+
+    // Paints the chart laid out as on a screen of `logical` pixels, scaled to
+    // fill `target` (a printer page): fonts, lines and ticks keep their
+    // proportions whatever the device's resolution. Rendered through an
+    // image of at most `maxScale` times the logical size.
+    void PaintScaled(QPainter& painter, const QRect& target, const QSize& logical, double maxScale = 4) const;
 
     ChartViewport Viewport() const;
     // Layout for a rectangle on a device (fonts are measured on it).

@@ -111,3 +111,27 @@ TEST(ChartRender, AxisLabelsUseAComma) {
     EXPECT_EQ(AxisLabel(-0.0, 1), "0,0");
     EXPECT_EQ(AxisLabel(1e6, 0), "1000000");
 }
+
+TEST(ChartRender, ScaledPaintFillsTheTargetAsTheScreenWouldShowIt) {
+    ChartModel chart = MakePageChart(2);
+    chart.SetView3D(false);
+    for (int i = 0; i < 100; ++i) chart.Series(0).Add(i % 10);
+    chart.SetPanelColors(RgbColor(255, 0, 0), RgbColor(0, 0, 255));
+    // A "page" of 2000 x 1400 device pixels from a 1000 x 700 screen layout.
+    QImage page(2100, 1500, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    {
+        QPainter p(&page);
+        ChartRenderer(chart).PaintScaled(p, QRect(50, 50, 2000, 1400), QSize(1000, 700));
+    }
+    EXPECT_EQ(QColor(page.pixel(10, 10)), QColor(Qt::white));  // outside the target
+    EXPECT_EQ(QColor(page.pixel(52, 52)), QColor(0, 0, 255));
+    EXPECT_EQ(QColor(page.pixel(52, 1447)), QColor(255, 0, 0));
+    // Same picture as the screen's, twice the size.
+    const QImage screen = Render(chart, false, QSize(1000, 700));
+    const QImage scaled = page.copy(50, 50, 2000, 1400).scaled(1000, 700);
+    int differing = 0;
+    for (int y = 0; y < 700; y += 7)
+        for (int x = 0; x < 1000; x += 7) differing += qAbs(qGray(screen.pixel(x, y)) - qGray(scaled.pixel(x, y))) > 60;
+    EXPECT_LT(differing, 100 * 143 / 50);  // under 2 % of the samples
+}

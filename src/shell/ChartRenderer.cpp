@@ -55,11 +55,11 @@ int DecimalsFor(double step) {
 }
 
 // Linear ticks over [s0, s1] on an axis of `pixels`, labels at least `spacing` apart.
-Ticks LinearTicks(double s0, double s1, double pixels, double spacing) {
+Ticks LinearTicks(double s0, double s1, double pixels, double spacing, double minStep = 0) {
     Ticks t;
     const double span = s1 - s0;
     if (!(span > 0) || pixels <= 0) return t;
-    const double step = NiceStep(span * spacing / pixels);
+    const double step = std::max(minStep, NiceStep(span * spacing / pixels));
     const int decimals = DecimalsFor(step);
     const double first = std::floor(s0 / step) * step;
     for (double v = first; v <= s1 + step * 1e-9; v += step) {
@@ -348,7 +348,8 @@ void ChartRenderer::PaintAxes(QPainter& p, const ChartGeometry& g, const ChartVi
                              : LinearTicks(view.y.min, view.y.max, plot.height(), 2.5 * leftFm.height());
     const int maxLabel = std::max(bottomFm.horizontalAdvance(AxisLabel(view.x.max, 0)),
                                   bottomFm.horizontalAdvance(AxisLabel(view.x.min, 0)));
-    const Ticks xTicks = LinearTicks(view.x.min, view.x.max, plot.width(), maxLabel + 3 * bottomFm.averageCharWidth());
+    // Point numbers are whole numbers: no label between two of them.
+    const Ticks xTicks = LinearTicks(view.x.min, view.x.max, plot.width(), maxLabel + 3 * bottomFm.averageCharWidth(), 1);
 
     // The box of a 3D chart: back wall and floor edges, no filled walls.
     if (d > 0) {

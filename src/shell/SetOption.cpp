@@ -60,7 +60,7 @@ TFormOption::TFormOption(QWidget* parent) : QDialog(parent), deviceLister_([] { 
     buttons->addWidget(cancel_);
     main->addLayout(buttons);
 
-    resize(199, 186);
+    setFixedSize(QSize(199, 186).expandedTo(minimumSizeHint()));
 }
 
 void TFormOption::Fill(const TConfig& config) {

@@ -95,7 +95,8 @@ TViewDialog::TViewDialog(const ViewDialogLayout& layout, QWidget* parent) : QDia
         main->addLayout(checks);
         main->addLayout(buttons);
     }
-    resize(layout.width, layout.height);
+    // A fixed dialog border; a wider platform font may only make it larger.
+    setFixedSize(QSize(layout.width, layout.height).expandedTo(minimumSizeHint()));
 }
 
 QWidget* TViewDialog::MakeGroup(const std::vector<ViewRow>& rows) {

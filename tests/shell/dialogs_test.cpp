@@ -29,16 +29,6 @@ using test::ScriptedPrompt;
 
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "vornik-pc-test";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: synthetic mouse events create a pointing device that
-    // must not outlive the application at exit.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
-
 QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 TConfig Defaults() {
@@ -113,7 +103,6 @@ private:
 // ---- Options dialog --------------------------------------------------------
 
 TEST(OptionDialog, ControlsAndPortListRefreshedAtEveryShowing) {
-    App();
     TFormOption dialog;
     EXPECT_EQ(dialog.windowTitle(), U("Опции"));
     EXPECT_EQ(dialog.findChild<QLabel*>("Panel1")->text(), U("Параметры обмена"));
@@ -142,7 +131,6 @@ TEST(OptionDialog, ControlsAndPortListRefreshedAtEveryShowing) {
 }
 
 TEST(OptionDialog, ChoosingCom3StoresItAndReopensThePort) {
-    App();
     TFormOption dialog;
     dialog.SetDeviceLister([] { return std::vector<std::string>{}; });
     TConfig config = Defaults();
@@ -174,7 +162,6 @@ TEST(OptionDialog, ChoosingCom3StoresItAndReopensThePort) {
 }
 
 TEST(OptionDialog, TypedNameCutToThirtyAndPeriodLimited) {
-    App();
     TFormOption dialog;
     dialog.SetDeviceLister([] { return std::vector<std::string>{}; });
     Calls calls;
@@ -198,7 +185,6 @@ TEST(OptionDialog, TypedNameCutToThirtyAndPeriodLimited) {
 }
 
 TEST(OptionDialog, CancelAndEscapeChangeNothing) {
-    App();
     TFormOption dialog;
     dialog.SetDeviceLister([] { return std::vector<std::string>{}; });
     TConfig config = Defaults();
@@ -229,7 +215,6 @@ TEST(OptionDialog, CancelAndEscapeChangeNothing) {
 // ---- View parameter dialogs ----------------------------------------------
 
 TEST(ViewDialog, GasDialogShowsTheDefaults) {
-    App();
     TFormSetGView dialog;
     EXPECT_EQ(dialog.windowTitle(), U("Параметры просмотра"));
     EXPECT_EQ(dialog.LogBox()->text(), U("Логарифмическая шкала результатов измерения"));
@@ -268,7 +253,6 @@ TEST(ViewDialog, GasDialogShowsTheDefaults) {
 }
 
 TEST(ViewDialog, TypedCoMultiplierStoredAtItsFieldThenSavedAndApplied) {
-    App();
     TFormSetGView dialog;
     TConfig config = Defaults();
     ScriptedPrompt prompt;
@@ -305,7 +289,6 @@ TEST(ViewDialog, TypedCoMultiplierStoredAtItsFieldThenSavedAndApplied) {
 }
 
 TEST(ViewDialog, CancelLeavesTheRecordByteIdentical) {
-    App();
     TFormSetGView dialog;
     TConfig config = Defaults();
     const auto before = config.Bytes();
@@ -330,29 +313,7 @@ TEST(ViewDialog, CancelLeavesTheRecordByteIdentical) {
     EXPECT_TRUE(calls.names.empty());
 }
 
-TEST(ViewDialog, MultiplierNotANumberReportedAndNothingStored) {
-    App();
-    TFormSetGView dialog;
-    TConfig config = Defaults();
-    const auto before = config.Bytes();
-    ScriptedPrompt prompt;
-    Calls calls;
-    WhileModal(
-        dialog,
-        [&] {
-            dialog.ShowBox(GasTg)->setChecked(false);
-            dialog.MultiplierBox(GasNO)->setEditText("abc");
-            Click(dialog.ApplyButton());
-        },
-        [&] { return N7Click(dialog, config, prompt, calls.View()); });
-    EXPECT_EQ(prompt.events(), (std::vector<PromptEvent>{
-                                   {PromptEvent::General, "", "'abc' is not a valid floating point value."}}));
-    EXPECT_EQ(config.Bytes(), before);
-    EXPECT_TRUE(calls.names.empty());
-}
-
 TEST(ViewDialog, ConfirmingTemperatureDialogReappliesAllThreeCharts) {
-    App();
     TFormSetTView dialog;
     EXPECT_EQ(dialog.LogBox()->text(), U("Логарифмическая шкала результатов"));
     TConfig config = Defaults();
@@ -388,7 +349,6 @@ TEST(ViewDialog, ConfirmingTemperatureDialogReappliesAllThreeCharts) {
 }
 
 TEST(ViewDialog, PressureRowsAndStoredColourOutsideTheList) {
-    App();
     TFormSetPView dialog;
     for (const char* q : {"Pd", "Pa", "v", "vp", "Qv"})
         EXPECT_NE(dialog.findChild<QCheckBox*>(QString("CheckBox") + q), nullptr) << q;
@@ -439,7 +399,6 @@ struct AboutFixture {
 }  // namespace
 
 TEST(AboutBox, ContentsAndLinks) {
-    App();
     AboutFixture about;
     TAboutBox& box = *about.box;
     EXPECT_EQ(box.windowTitle(), "About");
@@ -461,7 +420,6 @@ TEST(AboutBox, ContentsAndLinks) {
 }
 
 TEST(AboutBox, SplashClosesAfterFiveSecondsLaterShowingsAfterFifteen) {
-    App();
     AboutFixture about;
     about.Show([&] {
         EXPECT_TRUE(about.timer->Enabled());
@@ -484,7 +442,6 @@ TEST(AboutBox, SplashClosesAfterFiveSecondsLaterShowingsAfterFifteen) {
 }
 
 TEST(AboutBox, ExitDoesNotStopTheTimerAndTheMenuShowingLastsFifteenSeconds) {
-    App();
     AboutFixture about;
     // The splash, closed with EXIT after 2 s.
     about.Show([&] {
@@ -507,7 +464,6 @@ TEST(AboutBox, ExitDoesNotStopTheTimerAndTheMenuShowingLastsFifteenSeconds) {
 }
 
 TEST(AboutBox, RealTimerStartsOnShowingWithFiveSeconds) {
-    App();
     TAboutBox box;
     EXPECT_FALSE(box.Timer1().Enabled());
     box.show();
@@ -524,7 +480,6 @@ TEST(AboutBox, RealTimerStartsOnShowingWithFiveSeconds) {
 // Every dialog's controls fit its design client area; the renderings go to
 // the build folder for a look.
 TEST(DialogLook, ContentsFitTheDesignSize) {
-    App();
     TConfig config = Defaults();
     TFormOption option;
     option.SetDeviceLister([] { return std::vector<std::string>{"/dev/ttyUSB0"}; });

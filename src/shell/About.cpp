@@ -165,7 +165,8 @@ void TAboutBox::FormActivate() {
 void TAboutBox::Timer1Timer() {
     timer_->SetEnabled(false);
     timer_->SetInterval(kLaterInterval);
-    close();
+    // After "EXIT" the tick finds the box already closed.
+    if (isVisible()) close();
 }
 
 void TAboutBox::SpeedButton1Click() { close(); }

@@ -31,6 +31,12 @@ namespace {
 
 QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
+bool HasLabel(const QWidget& widget, const char* text) {
+    for (const QLabel* label : widget.findChildren<QLabel*>())
+        if (label->text() == U(text)) return true;
+    return false;
+}
+
 TConfig Defaults() {
     TConfig config;
     config.LoadDefaults();
@@ -108,6 +114,8 @@ TEST(OptionDialog, ControlsAndPortListRefreshedAtEveryShowing) {
     EXPECT_EQ(dialog.findChild<QLabel*>("Panel1")->text(), U("Параметры обмена"));
     EXPECT_EQ(dialog.BitBtn1()->text(), U("Применить"));
     EXPECT_EQ(dialog.BitBtn2()->text(), U("Отмена"));
+    EXPECT_TRUE(HasLabel(dialog, "Порт обмена"));
+    EXPECT_TRUE(HasLabel(dialog, "Период обновления, сек"));
     EXPECT_FALSE(dialog.SpinEditPediodWiev()->isEnabled());
     EXPECT_EQ(dialog.findChild<QComboBox*>("ComboBoxPort"), dialog.ComboBoxPort());
 
@@ -221,6 +229,9 @@ TEST(ViewDialog, GasDialogShowsTheDefaults) {
     EXPECT_EQ(dialog.View3DBox()->text(), U("Вывод в объемные графики"));
     EXPECT_EQ(dialog.ApplyButton()->text(), U("Применить"));
     EXPECT_EQ(dialog.CancelButton()->text(), U("Отмена"));
+    for (const char* text : {"показать", "множитель", "цвет", "Цвет панели диаграммы сверху",
+                             "Цвет панели диаграммы снизу"})
+        EXPECT_TRUE(HasLabel(dialog, text)) << text;
     TConfig config = Defaults();
     dialog.Fill(ReadViewValues(config.GasView()));
 

@@ -12,9 +12,11 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <cstring>
+#include <fstream>
 #include <functional>
 
 #include "ScriptedPrompt.h"
+#include "config/ConfigFile.h"
 #include "core/Cp1251.h"
 #include "shell/About.h"
 #include "shell/ColorBox.h"
@@ -62,6 +64,14 @@ auto WhileModal(QDialog& dialog, std::function<void()> whileOpen, Run run) {
         }
     });
     return run();
+}
+
+// A settings file in the test's temporary folder.
+std::string SettingsFile(const char* name) { return ::testing::TempDir() + name; }
+
+std::string FileBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 void PressEscape(QWidget& widget) {
@@ -142,12 +152,13 @@ TEST(OptionDialog, ChoosingCom3StoresItAndReopensThePort) {
     TFormOption dialog;
     dialog.SetDeviceLister([] { return std::vector<std::string>{}; });
     TConfig config = Defaults();
+    ScriptedPrompt prompt;
+    ConfigStore store(SettingsFile("options-com3.ini"), prompt);
     Calls calls;
     OptionCommand command = calls.Options();
-    std::array<uint8_t, TConfig::kSize> saved{};
     command.SaveConfig = [&] {
         calls.names.push_back("SaveConfig");
-        saved = config.Bytes();
+        store.SaveConfig(config);
     };
     const bool confirmed = WhileModal(
         dialog,
@@ -158,10 +169,11 @@ TEST(OptionDialog, ChoosingCom3StoresItAndReopensThePort) {
         [&] { return N6Click(dialog, config, command); });
     EXPECT_TRUE(confirmed);
     EXPECT_EQ(calls.names, (std::vector<std::string>{"StopTimer", "OpenPort", "SaveConfig", "EnsureTimerRunning"}));
-    // The record as written: length byte, then the name, at offset 0.
-    EXPECT_EQ(saved[0], 4);
-    EXPECT_EQ(std::string(saved.begin() + 1, saved.begin() + 5), "COM3");
-    EXPECT_EQ(config.PortName(), "COM3");
+    // The file as written: length byte, then the name, at offset 0.
+    const std::string saved = FileBytes(store.FileName());
+    ASSERT_EQ(saved.size(), TConfig::kSize);
+    EXPECT_EQ(saved.substr(0, 5), "\x04" "COM3");
+    EXPECT_TRUE(prompt.events().empty());
 
     // An unchanged name still closes and reopens the port.
     calls.names.clear();
@@ -304,7 +316,12 @@ TEST(ViewDialog, CancelLeavesTheRecordByteIdentical) {
     TConfig config = Defaults();
     const auto before = config.Bytes();
     ScriptedPrompt prompt;
+    ConfigStore store(SettingsFile("view-cancel.ini"), prompt);
+    ASSERT_TRUE(store.SaveConfig(config));
+    const std::string fileBefore = FileBytes(store.FileName());
     Calls calls;
+    ViewCommand command = calls.View();
+    command.SaveConfig = [&] { store.SaveConfig(config); };
     for (bool escape : {false, true}) {
         WhileModal(
             dialog,
@@ -318,9 +335,10 @@ TEST(ViewDialog, CancelLeavesTheRecordByteIdentical) {
                     Click(dialog.CancelButton());
                 }
             },
-            [&] { return N7Click(dialog, config, prompt, calls.View()); });
+            [&] { return N7Click(dialog, config, prompt, command); });
     }
     EXPECT_EQ(config.Bytes(), before);
+    EXPECT_EQ(FileBytes(store.FileName()), fileBefore);
     EXPECT_TRUE(calls.names.empty());
 }
 

@@ -35,15 +35,16 @@ void TForm1::BuildMenu() {
 
     QMenu* service = bar->addMenu(QString::fromUtf8("Сервис"));
     service->setObjectName(QStringLiteral("N5"));
-    AddMenuItem(service, "N6", "Опции");
+    connect(AddMenuItem(service, "N6", "Опции"), &QAction::triggered, this, &TForm1::N6Click);
     QMenu* views = service->addMenu(QString::fromUtf8("Параметры просмотра "));
     views->setObjectName(QStringLiteral("N3"));
-    AddMenuItem(views, "N7", "Газоанализатора");
-    AddMenuItem(views, "N18", "Температуры");
-    AddMenuItem(views, "N19", "Давления");
+    connect(AddMenuItem(views, "N7", "Газоанализатора"), &QAction::triggered, this, &TForm1::N7Click);
+    connect(AddMenuItem(views, "N18", "Температуры"), &QAction::triggered, this, &TForm1::N18Click);
+    connect(AddMenuItem(views, "N19", "Давления"), &QAction::triggered, this, &TForm1::N19Click);
 
     QAction* about = bar->addAction(QString::fromUtf8("О программе"));
     about->setObjectName(QStringLiteral("N2"));
+    connect(about, &QAction::triggered, this, &TForm1::N2Click);
 }
 
 }  // namespace vornik

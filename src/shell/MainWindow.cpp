@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "core/Paths.h"
+#include "shell/About.h"
 #include "shell/QtFileDialogs.h"
 #include "shell/QtPrompt.h"
 #include "shell/TableModel.h"
@@ -54,6 +55,7 @@ TForm1::TForm1(FormEnvironment environment, QWidget* parent)
     port_.OnStateChange = [this](PortState) { ShowPortState(); };
     model_.SetStateListener([this] { MirrorState(); });
     FormCreate();
+    CreateDialogs();
     MirrorState();
 }
 
@@ -100,7 +102,9 @@ void TForm1::showEvent(QShowEvent* event) {
     QTimer::singleShot(0, this, [this] { FormActivate(); });
 }
 
-void TForm1::FormActivate() {}
+void TForm1::FormActivate() {
+    if (env_.showSplash) about_->ShowModal();
+}
 
 void TForm1::closeEvent(QCloseEvent* event) {
     WindowPlacement placement;

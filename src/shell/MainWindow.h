@@ -7,6 +7,7 @@
 
 #include "config/Config.h"
 #include "config/ConfigFile.h"
+#include "config/ViewDialogLogic.h"
 #include "core/Clock.h"
 #include "core/RecentErrors.h"
 #include "datafiles/DataFileCommands.h"
@@ -26,6 +27,11 @@ class QTableView;
 namespace vornik {
 
 class TableModel;
+class TAboutBox;
+class TFormOption;
+class TFormSetGView;
+class TFormSetTView;
+class TFormSetPView;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -41,6 +47,11 @@ public:
     DataFileCommands& fileCommands() { return *fileCommands_; }
     QTableView* grid(int page) const { return grids_.at(page); }
     TableModel* tableModel(int page) const { return tableModels_.at(page).get(); }
+    TAboutBox* aboutBox() const { return about_; }
+    TFormOption* optionDialog() const { return option_; }
+    TFormSetGView* gasViewDialog() const { return gasView_; }
+    TFormSetTView* tempViewDialog() const { return tempView_; }
+    TFormSetPView* pressViewDialog() const { return pressView_; }
     ReplyDecoder& decoder() { return decoder_; }
     const RecentErrors& receptionErrors() const { return receptionErrors_; }
     Prompt& prompt() { return *prompt_; }
@@ -53,6 +64,13 @@ public slots:
     void SaveCharDialog();
     void N9Click();
     void N4Click();
+    // About box (N2), options (N6), view parameters of the three charts
+    // (N7, N18, N19).
+    void N2Click();
+    void N6Click();
+    void N7Click();
+    void N18Click();
+    void N19Click();
     // Opens the list of recent reception errors.
     void ShowReceptionErrors();
 
@@ -70,6 +88,12 @@ private:
     void FormActivate();
     // Releases the port.
     void FormDestroy();
+
+    // The other windows, created once after the main window, in order.
+    void CreateDialogs();
+    // Applies the view blocks of the record to the three charts.
+    void ChartsInit();
+    ViewCommand ViewSteps();
 
     void BuildPages();
     QTableView* MakeGrid(int page);
@@ -116,6 +140,11 @@ private:
     QProgressDialog* progress_ = nullptr;
     bool pollingBeforeBusy_ = false;
     bool activated_ = false;
+    TAboutBox* about_ = nullptr;
+    TFormOption* option_ = nullptr;
+    TFormSetGView* gasView_ = nullptr;
+    TFormSetTView* tempView_ = nullptr;
+    TFormSetPView* pressView_ = nullptr;
 };
 
 }  // namespace vornik

@@ -202,6 +202,13 @@ QTableView* TForm1::MakeGrid(int page) {
     view->horizontalHeader()->setFixedHeight(kRowHeight);
     view->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     view->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    // The row last appended is the current row, scrolled into view.
+    connect(tableModels_[page].get(), &QAbstractItemModel::rowsInserted, view, [this, view, page] {
+        const int row = tableModels_[page]->ViewRow(model_.Table(page).CurrentRow());
+        const int column = std::max(view->currentIndex().column(), 0);
+        view->setCurrentIndex(tableModels_[page]->index(row, column));
+        view->scrollTo(view->currentIndex());
+    });
     connect(tableModels_[page].get(), &TableModel::headerChanged, view, [view, this, page] {
         view->horizontalHeader()->setVisible(tableModels_[page]->HasFixedRow());
         ApplyColumnWidths(page);

@@ -9,32 +9,13 @@
 #include "core/Paths.h"
 #include "core/StreamPrompt.h"
 #include "device/PortHandling.h"
-#include "device/PollTimer.h"
+#include "device/DrivenPollTimer.h"
 #include "reception/HeadlessLogger.h"
 #include "reception/ReplyDecoder.h"
 #include "tables/MainModel.h"
 
 namespace vornik {
 namespace {
-
-// The poll timer of the headless loop: the loop runs its handler while active.
-class LoopPollTimer : public PollTimer {
-public:
-    void SetHandler(std::function<void()> handler) override { handler_ = std::move(handler); }
-    void SetInterval(int milliseconds) override { interval_ = milliseconds; }
-    int Interval() const override { return interval_; }
-    void Start() override { active_ = true; }
-    void Stop() override { active_ = false; }
-    bool Active() const override { return active_; }
-    void Tick() {
-        if (active_ && handler_) handler_();
-    }
-
-private:
-    std::function<void()> handler_;
-    int interval_ = 10;
-    bool active_ = false;
-};
 
 std::string PortNameOf(const HeadlessOptions& options) {
     if (!options.portName.empty()) return Utf8ToCp1251(options.portName);
@@ -68,7 +49,7 @@ int RunHeadless(const HeadlessOptions& options, StreamPrompt& prompt, const Cloc
     HeadlessLogger logger(model, clock, folder, FileNameOf(WithoutExtension(options.programPath)));
     logger.Attach(decoder);
 
-    LoopPollTimer timer;
+    DrivenPollTimer timer;
     PortHandling port(prompt, timer, std::move(makeDriver),
                       [&decoder](uint8_t value, bool lineError) { decoder.Recieve(nullptr, value, lineError); });
     port.OnStateChange = [&](PortState) {

@@ -118,7 +118,12 @@ void MeasurementTable::CompactIfWasteful() {
 bool MeasurementTable::IsEmpty() const { return RowCount() < 2 || Cell(0, 1).empty(); }
 
 int MeasurementTable::AppendRow() {
-    if (!IsEmpty()) SetRowCount(RowCount() + 1);
+    // A table loaded from a file of only its header line has no row 1: the
+    // measurement must not land on the header row.
+    if (RowCount() < 2)
+        SetRowCount(2);
+    else if (!IsEmpty())
+        SetRowCount(RowCount() + 1);
     currentRow_ = RowCount() - 1;
     return currentRow_;
 }

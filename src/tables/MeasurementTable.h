@@ -46,7 +46,8 @@ public:
     bool IsEmpty() const;
 
     // Prepares the row for the next measurement: row 1 while the table is
-    // empty, otherwise a new row at the end. That row becomes current.
+    // empty, otherwise a new row at the end; never row 0, also when a file
+    // load left only the header row. That row becomes current.
     int AppendRow();
 
     // Back to the empty state: row count 2, every cell of row 1 empty. Row 0

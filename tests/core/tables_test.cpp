@@ -115,6 +115,9 @@ TEST(MeasurementTable, RowCountOfOneDropsTheFixedRowForGood) {
     MeasurementTable t(3);
     t.SetRowCount(1);
     EXPECT_FALSE(t.HasFixedRow());
+    // A measurement after a header-only load goes to row 1, not over row 0.
+    EXPECT_EQ(t.AppendRow(), 1);
+    EXPECT_EQ(t.RowCount(), 2);
     t.SetRowCount(7);
     t.Clear();
     EXPECT_FALSE(t.HasFixedRow());

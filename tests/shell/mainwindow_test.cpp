@@ -10,20 +10,7 @@
 
 using namespace vornik;
 
-namespace {
-
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "vornik-pc-test";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
-
-}  // namespace
-
 TEST(MainWindow, HasThePagesAndTablesByName) {
-    App();
     TForm1 form;
     EXPECT_EQ(form.windowTitle(), "VORNIK PC");
     EXPECT_EQ(form.size(), QSize(800, 600));
@@ -38,7 +25,6 @@ TEST(MainWindow, HasThePagesAndTablesByName) {
 }
 
 TEST(MainWindow, TableShowsCyrillicHeadersAndAppendedRows) {
-    App();
     TForm1 form;
     auto* grid = form.findChild<QTableView*>("StringGridGaz");
     ASSERT_NE(grid, nullptr);
@@ -64,7 +50,6 @@ TEST(MainWindow, TableShowsCyrillicHeadersAndAppendedRows) {
 }
 
 TEST(MainWindow, ResizingAppliesTheWidthRule) {
-    App();
     TForm1 form;
     form.show();
     form.resize(1280, 700);

@@ -2,7 +2,6 @@
 // and the printer and font dialogs answered from a script.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <deque>
@@ -16,14 +15,6 @@
 
 namespace vornik {
 namespace {
-
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "printing_commands_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
 
 class ScriptedPrintDialogs : public PrintDialogs {
 public:
@@ -57,7 +48,6 @@ struct ChartCall {
 class PrintCommandsTest : public ::testing::Test {
 protected:
     PrintCommandsTest() {
-        App();
         config.LoadDefaults();
         model.GridsLayout(800);
         auto pdfPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
@@ -185,7 +175,6 @@ TEST_F(PrintCommandsTest, FontDialogPresetFromTheRecordStoresFaceAndSizeOnly) {
 }
 
 TEST(QtProtocolPrinterTest, ProtocolFontIsPlainWhateverWasChosenBefore) {
-    App();
     QPrinter printer(QPrinter::HighResolution);
     QtProtocolPrinter protocolPrinter(printer);
     protocolPrinter.SetFont("Courier New", 10);

@@ -2,7 +2,6 @@
 // program prints them, read back from the file.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QTemporaryDir>
 
 #include "PdfCheck.h"
@@ -14,14 +13,6 @@ namespace {
 
 using namespace vornik::test;
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "printing_pdf_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
-
 class NoDialogs : public PrintDialogs {
 public:
     bool PrinterSetup(QPrinter&) override { return false; }
@@ -31,7 +22,6 @@ public:
 class PdfPrintTest : public ::testing::Test {
 protected:
     PdfPrintTest() {
-        App();
         config.LoadDefaults();
         model.GridsLayout(800);
         auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);

@@ -36,7 +36,7 @@ void PrintChart(QPrinter& printer, int page, const ChartPainter& paint) {
     // Margins 0, not proportional: the whole printable area.
     const QRectF area = printer.pageRect(QPrinter::DevicePixel);
     try {
-        paint(painter, QRectF(0, 0, area.width(), area.height()), page);
+        if (paint) paint(painter, QRectF(0, 0, area.width(), area.height()), page);
     } catch (...) {
         printer.abort();
         painter.end();

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "core/Cp1251.h"
 #include "printing/Protocol.h"
 #include "printing/qt/QtProtocolPrinter.h"
 #include "shell/Text.h"

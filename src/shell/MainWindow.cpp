@@ -20,11 +20,15 @@ constexpr int kRowHeight = 18;
 
 }  // namespace
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent), prompt_(this) {
+TForm1::TForm1(QWidget* parent)
+    : QMainWindow(parent), prompt_(this), decoder_(model_, prompt_, [this](const std::string& text) {
+          ReportReceptionError(text);
+      }) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("VORNIK PC"));
     resize(800, 600);
     BuildPages();
+    BuildStatusBar();
     model_.SetStateListener([this] { MirrorState(); });
     FormResize();
 }

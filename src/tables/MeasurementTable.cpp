@@ -66,6 +66,40 @@ void MeasurementTable::SetRowCells(int row, const std::vector<std::string_view>&
     NotifyRows(row, row);
 }
 
+void MeasurementTable::Reserve(int rows, size_t textBytes) {
+    if (rows > 0) {
+        rowStart_.reserve(static_cast<size_t>(rows));
+        cellEnd_.reserve(static_cast<size_t>(rows) * static_cast<size_t>(columns_));
+    }
+    arena_.reserve(textBytes);
+}
+
+int MeasurementTable::AppendRowCells(const std::vector<std::string_view>& cells) {
+    const int row = RowCount();
+    if (row <= 1 || cells.size() > static_cast<size_t>(columns_) || PointsIntoArena(cells)) {
+        // The general path: it handles the fixed row and texts inside the arena.
+        SetRowCount(row + 1);
+        SetRowCells(row, cells);
+        return row;
+    }
+    rowStart_.push_back(arena_.size());
+    uint32_t end = 0;
+    for (const auto& text : cells) {
+        arena_.insert(arena_.end(), text.begin(), text.end());
+        end += static_cast<uint32_t>(text.size());
+        cellEnd_.push_back(end);
+    }
+    cellEnd_.resize(cellEnd_.size() + (static_cast<size_t>(columns_) - cells.size()), end);
+    liveBytes_ += end;
+    NotifyShape();
+    return row;
+}
+
+MeasurementTable::RowView MeasurementTable::Row(int row) const {
+    CheckAddress(0, row);
+    return RowView{arena_.data() + rowStart_[row], cellEnd_.data() + CellOffset(0, row)};
+}
+
 bool MeasurementTable::PointsIntoArena(const std::vector<std::string_view>& cells) const {
     const char* begin = arena_.data();
     const char* end = begin + arena_.size();

@@ -42,6 +42,22 @@ public:
     // keep their text).
     void SetRowCells(int row, const std::vector<std::string_view>& cells);
 
+    // Bulk loading: room for `rows` rows and `textBytes` bytes of cell text.
+    void Reserve(int rows, size_t textBytes);
+    // Adds a row at the end holding the first cells.size() cells (the others
+    // empty); the same as growing the row count by one and writing the row,
+    // without per-row allocations. Returns the new row's index.
+    int AppendRowCells(const std::vector<std::string_view>& cells);
+
+    // A row's cells without per-cell checks, for bulk readers: cell c is
+    // text[cellEnd[c-1] .. cellEnd[c]) (from 0 for c = 0). Valid until the
+    // table changes.
+    struct RowView {
+        const char* text;
+        const uint32_t* cellEnd;
+    };
+    RowView Row(int row) const;
+
     // True when the table holds no data: column 0 of row 1 is empty.
     bool IsEmpty() const;
 

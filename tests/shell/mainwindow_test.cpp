@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QLabel>
 #include <QTabWidget>
 #include <QTableView>
 
@@ -57,4 +58,16 @@ TEST(MainWindow, ResizingAppliesTheWidthRule) {
     auto* grid = form.findChild<QTableView*>("StringGridTemp");
     EXPECT_EQ(grid->columnWidth(9), 3 * TempColumnWidth(1280));
     EXPECT_EQ(form.findChild<QTableView*>("StringGridGaz")->columnWidth(1), GasColumnWidth(1280) + 10);
+}
+
+TEST(MainWindow, ReceptionErrorsGoToTheStatusBarNotToBoxes) {
+    TForm1 form;
+    for (char c : std::string(">G\x30\x30" "12\r\n<")) form.Recieve(nullptr, static_cast<uint8_t>(c), false);
+    EXPECT_EQ(form.model().Table(PageGas).RowCount(), 2);
+    EXPECT_TRUE(form.model().Table(PageGas).IsEmpty());
+    ASSERT_EQ(form.receptionErrors().Entries().size(), 1u);
+    EXPECT_EQ(form.receptionErrors().Entries().back().text, "Range check error");
+    auto* status = form.findChild<QLabel*>("ReceptionStatus");
+    ASSERT_NE(status, nullptr);
+    EXPECT_TRUE(status->text().contains("Range check error"));
 }

@@ -1,0 +1,53 @@
+#pragma once
+// The settings file: one 421-byte configuration record, nothing else. It lies
+// next to the program; an installed program whose folder cannot be written
+// keeps it in the user's configuration folder instead.
+#include <string>
+
+#include "config/Config.h"
+#include "core/Prompt.h"
+
+namespace vornik {
+
+// The settings file of the program at `programPath`: the program's path with
+// the extension replaced by ".ini" when the program's folder is writable,
+// otherwise the same file name in `userConfigFolder`/vornik-pc (created here).
+std::string ConfigFileName(const std::string& programPath, const std::string& userConfigFolder);
+// The same with the user's real configuration folder.
+std::string ConfigFileName(const std::string& programPath);
+
+// Reads and writes the record at one file name, kept for the whole run.
+// Failures are reported to the user through the Prompt.
+class ConfigStore {
+public:
+    ConfigStore(std::string fileName, Prompt& prompt);
+
+    const std::string& FileName() const { return fileName_; }
+
+    // The start-up read. The file is opened for reading only, so a read-only
+    // file is used as it is. A missing file, an unreadable one or one shorter
+    // than 421 bytes: beep, the missing-file box, defaults, and a save. A
+    // longer file is read from its first 421 bytes.
+    void ReadAtStartup(TConfig& config);
+
+    // Writes the whole record (a written file is exactly 421 bytes), replacing
+    // the old file only once the new one is complete. On failure: beep and
+    // the disk access box; the record in memory stays in force. Returns
+    // whether the file was written; callers may go on either way.
+    bool SaveConfig(const TConfig& config);
+
+    // The record's bytes from the file, without any message; false when the
+    // file cannot be read or is shorter than a record (the record is then
+    // unchanged).
+    bool Read(TConfig& config) const;
+
+private:
+    std::string fileName_;
+    Prompt& prompt_;
+};
+
+// Texts of the two boxes (UTF-8).
+extern const char* const kConfigMissingText;
+extern const char* const kDiskAccessErrorText;
+
+}  // namespace vornik

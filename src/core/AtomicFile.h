@@ -1,0 +1,51 @@
+#pragma once
+// Replacing a file safely: the new content goes to a temporary file in the
+// target's folder, is flushed to the disk, and is then renamed over the
+// target. Until the rename the old file is untouched; any failure removes the
+// temporary file and leaves the old file whole.
+//
+// A target that exists but is read-only is not replaced: the write fails as it
+// would if the file were opened for writing.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vornik {
+
+class AtomicFileWriter {
+public:
+    explicit AtomicFileWriter(std::string target);
+    ~AtomicFileWriter();  // discards the temporary file unless committed
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    // Creates the temporary file. False on failure (see Error()).
+    bool Open();
+    // Appends bytes to the temporary file.
+    bool Write(const void* data, size_t size);
+    bool Write(std::string_view bytes) { return Write(bytes.data(), bytes.size()); }
+    // Flushes, closes and renames the temporary file over the target.
+    bool Commit();
+    // Drops the temporary file; the target stays as it was.
+    void Discard();
+
+    // The reason of the last failure, with the system's error text.
+    const std::string& Error() const { return error_; }
+    const std::string& Target() const { return target_; }
+
+private:
+    bool Fail(const std::string& what, int errorCode);
+
+    std::string target_;
+    std::string temp_;
+    std::string error_;
+    intptr_t handle_ = -1;  // platform file handle of the temporary file
+    bool failed_ = false;
+};
+
+// Writes the whole content in one go. On failure returns false and, when
+// `error` is given, stores the reason there.
+bool WriteFileAtomically(const std::string& target, std::string_view bytes, std::string* error = nullptr);
+
+}  // namespace vornik

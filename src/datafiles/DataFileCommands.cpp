@@ -1,0 +1,70 @@
+#include "datafiles/DataFileCommands.h"
+
+namespace vornik {
+
+const char* const kOpenFilter =
+    "Файлы данных газоанализатора (*.gas)|*.gas|Файлы данныхизм. температуры (*.tmpr)|*.tmpr|"
+    "Файлы данныхизм. давления (*.prd)|*.prd";
+const char* const kCloseQuestion = "Программа будет закрыта?";
+const char* const kUnsavedQuestion = "Данные не записаны! Сохранить?";
+
+const char* SaveFilter(int page) {
+    switch (page) {
+        case PageGas: return "Файлы данных газоанализатора(*.gas)|*.gas";
+        case PageTemp: return "Файлы данных изм. температуры(*.tmpr)|*.tmpr";
+        case PagePrd: return "Файлы данных изм. давления, скорости(*.prd)|*.prd";
+    }
+    return "";
+}
+
+DataFileCommands::DataFileCommands(MainModel& model, Prompt& prompt, FileDialogs& dialogs, const Clock& clock,
+                                   std::string programPath, std::string fallbackFolder)
+    : model_(model),
+      prompt_(prompt),
+      dialogs_(dialogs),
+      clock_(clock),
+      programPath_(std::move(programPath)),
+      fallbackFolder_(std::move(fallbackFolder)) {}
+
+void DataFileCommands::SaveCharDialog() {
+    for (int page = 0; page < kPageCount; ++page) {
+        if (!model_.NewData(page)) continue;
+        const std::string preset = DefaultDataFileName(programPath_, clock_.Now(), page, fallbackFolder_);
+        const auto chosen = dialogs_.AskSaveFileName(SaveFilter(page), preset);
+        // Rows that arrived while the dialog was open are written too.
+        bool saved = true;
+        if (chosen)
+            saved = SaveChartToFile(model_, *chosen, page == PageGas, page == PageTemp, page == PagePrd, prompt_,
+                                    progress_);
+        // A failed write keeps the flag, so the close guard asks again.
+        if (saved) model_.SetNewData(page, false);
+    }
+}
+
+void DataFileCommands::N9Click() {
+    const auto chosen = dialogs_.AskOpenFileName(kOpenFilter, model_.ActivePage() + 1);
+    if (chosen) Open(*chosen);
+}
+
+void DataFileCommands::Open(const std::string& fileName) { LoadInFile(model_, fileName, prompt_, progress_); }
+
+bool DataFileCommands::FormCloseQuery(const WindowPlacement& placement, TConfig& config, ConfigStore& store) {
+    const bool close = prompt_.AskYesNo(kCloseQuestion);
+    bool unsaved = false;
+    for (int page = 0; page < kPageCount; ++page) unsaved = unsaved || model_.NewData(page);
+    if (unsaved && prompt_.AskYesNo(kUnsavedQuestion)) SaveCharDialog();
+
+    if (placement.normal) {
+        config.SetWindowMaximized(false);
+        config.SetWindowWidth(placement.width);
+        config.SetWindowHeight(placement.height);
+        config.SetWindowTop(placement.top);
+        config.SetWindowLeft(placement.left);
+    } else {
+        config.SetWindowMaximized(true);
+    }
+    store.SaveConfig(config);
+    return close;
+}
+
+}  // namespace vornik

@@ -1,0 +1,250 @@
+#ifdef _WIN32
+#include "device/win32/Win32CommDriver.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace vornik {
+
+struct Win32CommDriver::Record {
+    HANDLE event = nullptr;
+    ::OVERLAPPED native{};
+    DWORD word = 0;             // event word of a comm-event wait
+    uint32_t* wordOut = nullptr;  // where the owner expects it
+};
+
+namespace {
+
+void FromNative(const ::DCB& n, DCB& d) {
+    d.DCBlength = n.DCBlength;
+    d.BaudRate = n.BaudRate;
+    d.fBinary = n.fBinary;
+    d.fParity = n.fParity;
+    d.fOutxCtsFlow = n.fOutxCtsFlow;
+    d.fOutxDsrFlow = n.fOutxDsrFlow;
+    d.fDtrControl = static_cast<uint8_t>(n.fDtrControl);
+    d.fDsrSensitivity = n.fDsrSensitivity;
+    d.fTXContinueOnXoff = n.fTXContinueOnXoff;
+    d.fOutX = n.fOutX;
+    d.fInX = n.fInX;
+    d.fErrorChar = n.fErrorChar;
+    d.fNull = n.fNull;
+    d.fRtsControl = static_cast<uint8_t>(n.fRtsControl);
+    d.fAbortOnError = n.fAbortOnError;
+    d.XonLim = n.XonLim;
+    d.XoffLim = n.XoffLim;
+    d.ByteSize = n.ByteSize;
+    d.Parity = n.Parity;
+    d.StopBits = n.StopBits;
+    d.XonChar = n.XonChar;
+    d.XoffChar = n.XoffChar;
+    d.ErrorChar = n.ErrorChar;
+    d.EofChar = n.EofChar;
+    d.EvtChar = n.EvtChar;
+}
+
+void ToNative(const DCB& d, ::DCB& n) {
+    n.DCBlength = sizeof(::DCB);
+    n.BaudRate = d.BaudRate;
+    n.fBinary = d.fBinary;
+    n.fParity = d.fParity;
+    n.fOutxCtsFlow = d.fOutxCtsFlow;
+    n.fOutxDsrFlow = d.fOutxDsrFlow;
+    n.fDtrControl = d.fDtrControl;
+    n.fDsrSensitivity = d.fDsrSensitivity;
+    n.fTXContinueOnXoff = d.fTXContinueOnXoff;
+    n.fOutX = d.fOutX;
+    n.fInX = d.fInX;
+    n.fErrorChar = d.fErrorChar;
+    n.fNull = d.fNull;
+    n.fRtsControl = d.fRtsControl;
+    n.fAbortOnError = d.fAbortOnError;
+    n.XonLim = d.XonLim;
+    n.XoffLim = d.XoffLim;
+    n.ByteSize = d.ByteSize;
+    n.Parity = d.Parity;
+    n.StopBits = d.StopBits;
+    n.XonChar = d.XonChar;
+    n.XoffChar = d.XoffChar;
+    n.ErrorChar = d.ErrorChar;
+    n.EofChar = d.EofChar;
+    n.EvtChar = d.EvtChar;
+}
+
+}  // namespace
+
+Win32CommDriver::~Win32CommDriver() {
+    CloseDevice();
+    for (Record*& r : records_) {
+        if (r && r->event) CloseHandle(r->event);
+        delete r;
+        r = nullptr;
+    }
+}
+
+Win32CommDriver::Record* Win32CommDriver::RecordOf(EventHandle event) {
+    if (event == 0 || event > records_.size()) return nullptr;
+    return records_[event - 1];
+}
+
+uintptr_t Win32CommDriver::OpenDevice(const char* name) {
+    CloseDevice();
+    std::string path = name ? name : "";
+    if (path.rfind("\\\\.\\", 0) != 0) path = "\\\\.\\" + path;
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_OVERLAPPED, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    handle_ = h;
+    lost_ = false;
+    return reinterpret_cast<uintptr_t>(h);
+}
+
+void Win32CommDriver::CloseDevice() {
+    if (!handle_) return;
+    CloseHandle(handle_);
+    handle_ = nullptr;
+    lost_ = false;
+}
+
+bool Win32CommDriver::ReadLineSettings(DCB& dcb) {
+    ::DCB n{};
+    n.DCBlength = sizeof n;
+    if (!handle_ || !GetCommState(handle_, &n)) return false;
+    FromNative(n, dcb);
+    return true;
+}
+
+bool Win32CommDriver::ApplyLineSettings(const DCB& dcb) {
+    ::DCB n{};
+    ToNative(dcb, n);
+    return handle_ && SetCommState(handle_, &n);
+}
+
+bool Win32CommDriver::BuildLineSettings(const char* mode, DCB& dcb) {
+    ::DCB n{};
+    ToNative(dcb, n);
+    if (!BuildCommDCBA(mode, &n)) return false;
+    FromNative(n, dcb);
+    return true;
+}
+
+bool Win32CommDriver::RequestQueueSizes(uint32_t inQueue, uint32_t outQueue) {
+    return handle_ && SetupComm(handle_, inQueue, outQueue);
+}
+
+bool Win32CommDriver::PurgeQueues(uint32_t flags) { return handle_ && PurgeComm(handle_, flags); }
+
+bool Win32CommDriver::ClearLineErrors(uint32_t& errors, COMSTAT& status) {
+    DWORD e = 0;
+    ::COMSTAT s{};
+    const bool ok = handle_ && ClearCommError(handle_, &e, &s);
+    errors = e;
+    status.Flags = static_cast<uint32_t>(s.fCtsHold) | s.fDsrHold << 1 | s.fRlsdHold << 2 |
+                   s.fXoffHold << 3 | s.fXoffSent << 4 | s.fEof << 5 | s.fTxim << 6;
+    status.cbInQue = s.cbInQue;
+    status.cbOutQue = s.cbOutQue;
+    return ok;
+}
+
+bool Win32CommDriver::SetEventMask(uint32_t mask) { return handle_ && SetCommMask(handle_, mask); }
+
+bool Win32CommDriver::WaitEvent(uint32_t& eventMask, OVERLAPPED& overlapped) {
+    Record* r = RecordOf(overlapped.hEvent);
+    if (!handle_ || !r) return false;
+    r->native = ::OVERLAPPED{};
+    r->native.hEvent = r->event;
+    r->wordOut = &eventMask;
+    if (WaitCommEvent(handle_, &r->word, &r->native)) {
+        eventMask = r->word;
+        return true;
+    }
+    if (GetLastError() != ERROR_IO_PENDING) lost_ = true;
+    return false;
+}
+
+bool Win32CommDriver::ReadModemStatus(uint32_t& status) {
+    DWORD s = 0;
+    if (!handle_ || !GetCommModemStatus(handle_, &s)) return false;
+    status = s;
+    return true;
+}
+
+bool Win32CommDriver::EscapeFunction(uint32_t function) {
+    return handle_ && EscapeCommFunction(handle_, function);
+}
+
+bool Win32CommDriver::ReadByte(uint8_t& slot, uint32_t& count, OVERLAPPED& overlapped) {
+    count = 0;
+    Record* r = RecordOf(overlapped.hEvent);
+    if (!handle_ || !r || lost_) return false;
+    r->native = ::OVERLAPPED{};
+    r->native.hEvent = r->event;
+    DWORD n = 0;
+    if (ReadFile(handle_, &slot, 1, &n, &r->native)) {
+        count = n;
+        return true;
+    }
+    // A read that cannot even start means the device is gone (unplugged).
+    if (GetLastError() != ERROR_IO_PENDING) lost_ = true;
+    return false;
+}
+
+bool Win32CommDriver::WriteBytes(const void* buffer, uint32_t count, uint32_t& written,
+                                 OVERLAPPED& overlapped) {
+    written = 0;
+    Record* r = RecordOf(overlapped.hEvent);
+    if (!handle_ || !r) return false;
+    r->native = ::OVERLAPPED{};
+    r->native.hEvent = r->event;
+    DWORD n = 0;
+    if (!WriteFile(handle_, buffer, count, &n, &r->native)) return false;
+    written = n;
+    return true;
+}
+
+bool Win32CommDriver::OperationResult(OVERLAPPED& overlapped, uint32_t& count) {
+    Record* r = RecordOf(overlapped.hEvent);
+    if (!handle_ || !r) return false;
+    DWORD n = 0;
+    const bool ok = GetOverlappedResult(handle_, &r->native, &n, FALSE) != 0;
+    count = n;
+    return ok;
+}
+
+EventHandle Win32CommDriver::NewEvent() {
+    for (size_t i = 0; i < records_.size(); ++i) {
+        if (records_[i]) continue;
+        HANDLE e = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        if (!e) return 0;
+        records_[i] = new Record;
+        records_[i]->event = e;
+        return static_cast<EventHandle>(i + 1);
+    }
+    return 0;
+}
+
+void Win32CommDriver::ClearEvent(EventHandle event) {
+    if (Record* r = RecordOf(event)) ResetEvent(r->event);
+}
+
+bool Win32CommDriver::EventSignalled(EventHandle event) {
+    Record* r = RecordOf(event);
+    if (!r || WaitForSingleObject(r->event, 0) != WAIT_OBJECT_0) return false;
+    // A comm-event wait fills its word only now that it has completed.
+    if (r->wordOut) *r->wordOut = r->word;
+    return true;
+}
+
+void Win32CommDriver::FreeEvent(EventHandle event) {
+    Record* r = RecordOf(event);
+    if (!r) return;
+    CloseHandle(r->event);
+    delete r;
+    records_[event - 1] = nullptr;
+}
+
+std::unique_ptr<CommDriver> MakePlatformCommDriver() { return std::make_unique<Win32CommDriver>(); }
+
+}  // namespace vornik
+#endif

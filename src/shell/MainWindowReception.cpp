@@ -1,0 +1,44 @@
+// The main window's side of reception: bytes to the decoder, and the
+// reception errors shown in the status bar and the error list.
+#include <QLabel>
+#include <QStatusBar>
+#include <QToolButton>
+
+#include "shell/MainWindow.h"
+#include "shell/ReceptionErrorsDialog.h"
+#include "shell/Text.h"
+
+namespace vornik {
+
+void TForm1::Recieve(void* Sender, uint8_t Value, bool LineError) { decoder_.Recieve(Sender, Value, LineError); }
+
+void TForm1::BuildStatusBar() {
+    auto* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(true);
+    receptionStatus_ = new QLabel(bar);
+    receptionStatus_->setObjectName(QStringLiteral("ReceptionStatus"));
+    bar->addWidget(receptionStatus_, 1);
+    auto* errorsButton = new QToolButton(bar);
+    errorsButton->setObjectName(QStringLiteral("ReceptionErrorsButton"));
+    errorsButton->setText(QString::fromUtf8("Ошибки приёма"));
+    errorsButton->setAutoRaise(true);
+    errorsButton->setToolTip(QString::fromUtf8("Список последних ошибок приёма данных"));
+    connect(errorsButton, &QToolButton::clicked, this, &TForm1::ShowReceptionErrors);
+    bar->addPermanentWidget(errorsButton);
+}
+
+void TForm1::ReportReceptionError(const std::string& text) {
+    const DateTime now = clock_.Now();
+    receptionErrors_.Add(now, text);
+    receptionStatus_->setText(QString::fromUtf8("%1  Ошибка приёма: %2 (всего ошибок: %3)")
+                                  .arg(FromUtf8(FormatTimeOfDay(now)), FromUtf8(text))
+                                  .arg(receptionErrors_.Total()));
+}
+
+void TForm1::ShowReceptionErrors() {
+    ReceptionErrorsDialog dialog(receptionErrors_, this);
+    dialog.exec();
+}
+
+}  // namespace vornik

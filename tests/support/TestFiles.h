@@ -1,0 +1,46 @@
+#pragma once
+// Temporary folders and whole-file reads and writes for tests.
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace vornik::test {
+
+// A fresh folder under /tmp, removed with everything in it at the end.
+class TempDir {
+public:
+    TempDir() {
+        char pattern[] = "/tmp/vornik-test-XXXXXX";
+        path_ = mkdtemp(pattern);
+    }
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+    const std::string& path() const { return path_; }
+    size_t EntryCount() const {
+        return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(path_),
+                                                 std::filesystem::directory_iterator()));
+    }
+
+private:
+    std::string path_;
+};
+
+inline std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void WriteAll(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+}  // namespace vornik::test

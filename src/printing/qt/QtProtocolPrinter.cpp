@@ -1,6 +1,7 @@
 #include "printing/qt/QtProtocolPrinter.h"
 
 #include <QCoreApplication>
+#include <QPrinterInfo>
 
 #include "core/Errors.h"
 #include "shell/Text.h"
@@ -11,9 +12,21 @@ const char* const kNoPrinterText = "There is no default printer currently select
 const char* const kInvalidPrinterText = "Printer selected is not valid";
 const char* const kPrintFailedText = "Printer is not ready";
 
+namespace {
+
+// A printer of the system that the spooler no longer knows (removed, or the
+// spooler stopped): Qt would take the job and lose it without a word.
+bool PrinterGone(const QPrinter& printer) {
+    return printer.outputFormat() == QPrinter::NativeFormat &&
+           QPrinterInfo::printerInfo(printer.printerName()).isNull();
+}
+
+}  // namespace
+
 void CheckPrinter(const QPrinter& printer) {
     // Without a printer Qt falls back to a PDF file, but names none.
     if (printer.printerName().isEmpty() && printer.outputFileName().isEmpty()) throw VornikError(kNoPrinterText);
+    if (PrinterGone(printer)) throw VornikError(kInvalidPrinterText);
 }
 
 void BeginPrinterJob(QPainter& painter, QPrinter& printer, const QString& jobName) {
@@ -24,7 +37,8 @@ void BeginPrinterJob(QPainter& painter, QPrinter& printer, const QString& jobNam
 
 void EndPrinterJob(QPainter& painter, QPrinter& printer) {
     const bool ended = painter.end();
-    if (!ended || printer.printerState() == QPrinter::Error) throw VornikError(kPrintFailedText);
+    if (!ended || printer.printerState() == QPrinter::Error || PrinterGone(printer))
+        throw VornikError(kPrintFailedText);
 }
 
 void LetEventsRun() {

@@ -10,6 +10,7 @@ void TextChannel::Open(const std::string& jobName) {
     x_ = 0;
     y_ = 0;
     lineHeight_ = 0;
+    pageBreakPending_ = false;
     right_ = surface_.PageWidth();
     bottom_ = surface_.PageHeight();
 }
@@ -42,7 +43,7 @@ void TextChannel::EndLine() {
 void TextChannel::NewPage() {
     x_ = 0;
     y_ = 0;
-    surface_.NewPage();
+    pageBreakPending_ = true;
 }
 
 void TextChannel::Output(std::string_view text) {
@@ -54,6 +55,10 @@ void TextChannel::Output(std::string_view text) {
         const std::string_view part = text.substr(0, length);
         const int width = length == 0 ? 0 : surface_.TextWidth(part);
         if (length > 0) {
+            if (pageBreakPending_) {
+                pageBreakPending_ = false;
+                surface_.NewPage();
+            }
             lineHeight_ = std::max(lineHeight_, surface_.TextHeight(part) + 2);
             surface_.DrawText(x_, y_, part);
         }

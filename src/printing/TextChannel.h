@@ -45,6 +45,9 @@ private:
     int right_ = 0;   // printable width
     int bottom_ = 0;  // printable height
     int lineHeight_ = 0;  // tallest text of the line + 2; 0 while nothing was drawn
+    // A page break starts the next page only when something is drawn on it,
+    // so a break after the last line leaves no blank sheet.
+    bool pageBreakPending_ = false;
 };
 
 }  // namespace vornik

@@ -103,8 +103,20 @@ TEST_F(TextChannelTest, EmptyLinesBreakOnlyPastThePageHeight) {
     EXPECT_EQ(printer.pages, 1);
     EXPECT_EQ(channel.Y(), 60);
     channel.EndLine();
-    EXPECT_EQ(printer.pages, 2);
     EXPECT_EQ(channel.Y(), 0);
+    channel.Write("x");
+    EXPECT_EQ(printer.pages, 2);
+    EXPECT_EQ(printer.drawn.back(), (DrawnText{2, 0, 0, "x"}));
+}
+
+TEST_F(TextChannelTest, BreakAfterTheLastLineLeavesNoBlankPage) {
+    printer.height = 100;
+    channel.Open("job");
+    for (int i = 0; i < 6; ++i) channel.WriteLine("line" + std::to_string(i));
+    channel.EndLine();
+    channel.Close();
+    EXPECT_EQ(printer.pages, 2);
+    EXPECT_EQ(printer.calls.back(), "end");
 }
 
 TEST_F(TextChannelTest, WrappedLineCanBreakThePage) {

@@ -56,6 +56,8 @@ TEST_F(PdfPrintTest, GasProtocolOnLandscapePages) {
     for (const QSizeF& size : sizes) EXPECT_GT(size.width(), size.height());
     EXPECT_EQ(commands->Printer().pageLayout().orientation(), QPageLayout::Landscape);
 
+    if (const auto ink = PdfInk(pdf, pages)) EXPECT_GT(*ink, 0.0) << "the last page is blank";
+
     const auto text = PdfText(pdf);
     if (!text) GTEST_SKIP() << "pdftotext is not installed: text not checked";
     EXPECT_EQ(text->count(QStringLiteral("ПРОТОКОЛ ЗАМЕРОВ ГАЗОАНАЛИЗАТОРА VORNIK 05.03.2024 14:07:09")), 1);

@@ -56,7 +56,9 @@ TEST_F(PdfPrintTest, GasProtocolOnLandscapePages) {
     for (const QSizeF& size : sizes) EXPECT_GT(size.width(), size.height());
     EXPECT_EQ(commands->Printer().pageLayout().orientation(), QPageLayout::Landscape);
 
-    if (const auto ink = PdfInk(pdf, pages)) EXPECT_GT(*ink, 0.0) << "the last page is blank";
+    if (const auto ink = PdfInk(pdf, pages)) {
+        EXPECT_GT(*ink, 0.0) << "the last page is blank";
+    }
 
     const auto text = PdfText(pdf);
     if (!text) GTEST_SKIP() << "pdftotext is not installed: text not checked";

@@ -1,14 +1,24 @@
 #include "shell/MainWindow.h"
 
+#include <QAction>
+#include <QCoreApplication>
+#include <QCloseEvent>
 #include <QHeaderView>
+#include <QProgressDialog>
+#include <QTimer>
 #include <QResizeEvent>
 #include <QTabWidget>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "core/Paths.h"
+#include "shell/About.h"
 #include "shell/ChartWidget.h"
+#include "shell/QtFileDialogs.h"
+#include "shell/QtPrompt.h"
 #include "shell/TableModel.h"
+#include "shell/Text.h"
 #include "shell/Toolbar.h"
 #include "tables/ChartDefs.h"
 
@@ -24,10 +34,18 @@ constexpr int kRowHeight = 18;
 
 }  // namespace
 
-TForm1::TForm1(QWidget* parent)
-    : QMainWindow(parent), prompt_(this), decoder_(model_, prompt_, [this](const std::string& text) {
-          ReportReceptionError(text);
-      }) {
+TForm1::TForm1(FormEnvironment environment, QWidget* parent)
+    : QMainWindow(parent),
+      env_(std::move(environment)),
+      ownPrompt_(env_.prompt ? nullptr : std::make_unique<QtPrompt>(this)),
+      ownFileDialogs_(env_.fileDialogs ? nullptr : std::make_unique<QtFileDialogs>(this)),
+      prompt_(env_.prompt ? env_.prompt : ownPrompt_.get()),
+      fileDialogs_(env_.fileDialogs ? env_.fileDialogs : ownFileDialogs_.get()),
+      clock_(env_.clock ? env_.clock : &systemClock_),
+      decoder_(model_, *prompt_, [this](const std::string& text) { ReportReceptionError(text); }),
+      port_(*prompt_, pollTimer_,
+            env_.makeDriver ? env_.makeDriver : PortHandling::DriverFactory([] { return MakePlatformCommDriver(); }),
+            [this](uint8_t value, bool lineError) { Recieve(this, value, lineError); }) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("VORNIK PC"));
     resize(800, 600);
@@ -40,17 +58,22 @@ TForm1::TForm1(QWidget* parent)
     column->addWidget(toolbar_);
     BuildPages();
     column->addWidget(pageControl_, 1);
+    BuildMenu();
     BuildStatusBar();
+    fileCommands_ = std::make_unique<DataFileCommands>(model_, *prompt_, *fileDialogs_, *clock_, env_.programPath,
+                                                       HomeFolder());
+    fileCommands_->SetBusyHandler([this](bool busy) { FileOperationBusy(busy); });
+    fileCommands_->SetProgress([this](double fraction) { return FileOperationProgress(fraction); });
+    port_.OnStateChange = [this](PortState) { ShowPortState(); };
     model_.SetStateListener([this] { MirrorState(); });
     nav_.SetStateListener([this] { MirrorState(); });
-    // The views of a default configuration until the start-up applies the
-    // settings file's record.
-    model_.ChartsInit({DefaultChartView(PageGas), DefaultChartView(PageTemp), DefaultChartView(PagePrd)});
-    FormResize();
+    FormCreate();
+    CreateDialogs();
     MirrorState();
 }
 
 TForm1::~TForm1() {
+    FormDestroy();
     model_.SetStateListener(nullptr);
     nav_.SetStateListener(nullptr);
     // The chart widgets hold on to the models: they go before the models do.
@@ -81,6 +104,93 @@ void TForm1::BuildToolbar() {
     };
     for (const auto& [name, handler] : commands)
         connect(toolbar_->Button(QString::fromLatin1(name)), &QToolButton::clicked, this, handler);
+}
+
+void TForm1::FormCreate() {
+    try {
+        FormResize();
+        const std::string configFile =
+            env_.configFileName.empty() ? ConfigFileName(env_.programPath) : env_.configFileName;
+        configStore_ = std::make_unique<ConfigStore>(configFile, *prompt_);
+        configStore_->ReadAtStartup(config_);
+        // Numbers are formatted and read with a comma by our own routines;
+        // the process locale is never touched.
+        ApplyStoredGeometry();
+        port_.CreatePort(env_.portOverride.empty() ? config_.PortName() : ToCp1251(FromUtf8(env_.portOverride)));
+        ShowPortState();
+        ChartsInit();
+        if (!env_.fileArgument.empty()) fileCommands_->Open(env_.fileArgument);
+    } catch (const std::exception& e) {
+        prompt_->ShowGeneralError(e.what());
+    }
+    if (!configStore_) configStore_ = std::make_unique<ConfigStore>(ConfigFileName(env_.programPath), *prompt_);
+}
+
+void TForm1::ApplyStoredGeometry() {
+    if (config_.WindowMaximized()) {
+        setWindowState(Qt::WindowMaximized);
+        return;
+    }
+    setWindowState(Qt::WindowNoState);
+    resize(config_.WindowWidth(), config_.WindowHeight());
+    move(config_.WindowLeft(), config_.WindowTop());
+}
+
+void TForm1::FormDestroy() { port_.DestoryPort(); }
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (activated_) return;
+    activated_ = true;
+    QTimer::singleShot(0, this, [this] { FormActivate(); });
+}
+
+void TForm1::FormActivate() {
+    if (env_.showSplash) about_->ShowModal();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    WindowPlacement placement;
+    placement.normal = !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
+    placement.width = width();
+    placement.height = height();
+    placement.top = y();
+    placement.left = x();
+    if (fileCommands_->FormCloseQuery(placement, config_, *configStore_))
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TForm1::N4Click() { close(); }
+
+void TForm1::SaveCharDialog() { fileCommands_->SaveCharDialog(); }
+
+void TForm1::N9Click() { fileCommands_->N9Click(); }
+
+void TForm1::FileOperationBusy(bool busy) {
+    if (busy) {
+        pollingBeforeBusy_ = pollTimer_.Active();
+        pollTimer_.Stop();
+        progress_ = new QProgressDialog(QString::fromUtf8("Обработка файла данных..."), QString::fromUtf8("Отмена"),
+                                        0, 1000, this);
+        progress_->setObjectName(QStringLiteral("FileProgress"));
+        progress_->setWindowModality(Qt::WindowModal);
+        progress_->setMinimumDuration(400);
+        progress_->setAutoClose(false);
+        progress_->setAutoReset(false);
+        return;
+    }
+    delete progress_;
+    progress_ = nullptr;
+    if (pollingBeforeBusy_) pollTimer_.Start();
+}
+
+bool TForm1::FileOperationProgress(double fraction) {
+    if (!progress_) return true;
+    progress_->setValue(static_cast<int>(fraction * 1000));
+    QCoreApplication::processEvents();
+    return !progress_->wasCanceled();
 }
 
 void TForm1::BuildPages() {
@@ -140,6 +250,13 @@ QTableView* TForm1::MakeGrid(int page) {
     view->horizontalHeader()->setFixedHeight(kRowHeight);
     view->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     view->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    // The row last appended is the current row, scrolled into view.
+    connect(tableModels_[page].get(), &QAbstractItemModel::rowsInserted, view, [this, view, page] {
+        const int row = tableModels_[page]->ViewRow(model_.Table(page).CurrentRow());
+        const int column = std::max(view->currentIndex().column(), 0);
+        view->setCurrentIndex(tableModels_[page]->index(row, column));
+        view->scrollTo(view->currentIndex());
+    });
     connect(tableModels_[page].get(), &TableModel::headerChanged, view, [view, this, page] {
         view->horizontalHeader()->setVisible(tableModels_[page]->HasFixedRow());
         ApplyColumnWidths(page);
@@ -164,6 +281,7 @@ void TForm1::ApplyColumnWidths(int page) {
 
 void TForm1::MirrorState() {
     if (!toolbar_ || !pageControl_) return;
+    if (saveAction_) saveAction_->setEnabled(model_.SaveCommandEnabled());
     if (pageControl_->currentIndex() != model_.ActivePage()) pageControl_->setCurrentIndex(model_.ActivePage());
     const std::pair<const char*, bool> states[] = {
         {"BitBtn9", model_.SaveCommandEnabled()},

@@ -17,6 +17,7 @@
 #include "shell/MainWindow.h"
 #include "tables/ChartDefs.h"
 #include "tables/Navigation.h"
+#include "TestForm.h"
 
 using namespace vornik;
 
@@ -84,7 +85,9 @@ void Save(TForm1& w, const QString& name) {
 
 TEST(ChartSnapshot, MainWindowPictures) {
     if (SnapshotDir().isEmpty()) GTEST_SKIP() << "VORNIK_SNAPSHOT_DIR not set";
-    TForm1 form;
+    test::TestForm fixture;
+    fixture.WriteDefaultSettings();
+    TForm1& form = fixture.Create();
     form.resize(1100, 700);
     form.show();
     MainModel& model = form.model();

@@ -10,6 +10,7 @@
 #include "shell/MainWindow.h"
 #include "shell/Toolbar.h"
 #include "shell/ToolbarIcons.h"
+#include "TestForm.h"
 
 using namespace vornik;
 
@@ -17,7 +18,7 @@ namespace {
 
 class ToolbarTest : public ::testing::Test {
 protected:
-    ToolbarTest() {
+    ToolbarTest() : form(Make(fixture)) {
         form.show();
         QApplication::processEvents();
     }
@@ -57,7 +58,13 @@ protected:
         QApplication::sendEvent(w, &e);
     }
 
-    TForm1 form;
+    static TForm1& Make(test::TestForm& f) {
+        f.WriteDefaultSettings();
+        return f.Create();
+    }
+
+    test::TestForm fixture;
+    TForm1& form;
 };
 
 }  // namespace
@@ -141,8 +148,14 @@ TEST_F(ToolbarTest, NavigationButtonsRunTheirCommands) {
     Click("BitBtn5");
     EXPECT_TRUE(form.model().Table(0).IsEmpty());
     EXPECT_EQ(chart.Series(0).Count(), 0u);
-    // The commands of other subsystems are wired but do nothing yet.
+    // Open and save run the data file commands (their dialogs cancelled here).
+    fixture.dialogs.Answer(std::nullopt);
     Click("BitBtn10");
+    ASSERT_EQ(fixture.dialogs.events().size(), 1u);
+    EXPECT_EQ(fixture.dialogs.events()[0].kind, test::DialogEvent::Open);
+    form.model().SetSaveCommandEnabled(true);
+    QApplication::processEvents();
+    Click("BitBtn9");  // nothing unsaved: no dialog
     Click("BitBtn8");
 }
 

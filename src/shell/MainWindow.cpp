@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "core/Paths.h"
+#include "printing/qt/PrintCommands.h"
 #include "shell/About.h"
 #include "shell/QtFileDialogs.h"
 #include "shell/QtPrompt.h"
@@ -54,6 +55,7 @@ TForm1::TForm1(FormEnvironment environment, QWidget* parent)
     fileCommands_->SetProgress([this](double fraction) { return FileOperationProgress(fraction); });
     port_.OnStateChange = [this](PortState) { ShowPortState(); };
     model_.SetStateListener([this] { MirrorState(); });
+    CreatePrinting();
     FormCreate();
     CreateDialogs();
     MirrorState();

@@ -13,6 +13,8 @@
 
 namespace vornik {
 
+class PrintDialogs;
+
 struct FormEnvironment {
     // The program's full path: the settings file and the proposed data-file
     // names derive from it.
@@ -29,6 +31,7 @@ struct FormEnvironment {
     // system's clock and serial driver.
     Prompt* prompt = nullptr;
     FileDialogs* fileDialogs = nullptr;
+    PrintDialogs* printDialogs = nullptr;
     const Clock* clock = nullptr;
     std::function<std::unique_ptr<CommDriver>()> makeDriver;
     // False in tests: no About box as a start-up splash.

@@ -24,12 +24,12 @@ void TForm1::BuildMenu() {
     file->addSeparator();
     QMenu* print = file->addMenu(QString::fromUtf8("Печать"));
     print->setObjectName(QStringLiteral("N12"));
-    AddMenuItem(print, "N13", "Графика");
-    AddMenuItem(print, "N14", "Таблицы");
+    connect(AddMenuItem(print, "N13", "Графика"), &QAction::triggered, this, &TForm1::N13Click);
+    connect(AddMenuItem(print, "N14", "Таблицы"), &QAction::triggered, this, &TForm1::N14Click);
     QMenu* printSetup = file->addMenu(QString::fromUtf8("Установки печати"));
     printSetup->setObjectName(QStringLiteral("N15"));
-    AddMenuItem(printSetup, "N16", "Выбор принтера");
-    AddMenuItem(printSetup, "N17", "Выбор шрифта");
+    connect(AddMenuItem(printSetup, "N16", "Выбор принтера"), &QAction::triggered, this, &TForm1::N16Click);
+    connect(AddMenuItem(printSetup, "N17", "Выбор шрифта"), &QAction::triggered, this, &TForm1::N17Click);
     file->addSeparator();
     connect(AddMenuItem(file, "N4", "Выход"), &QAction::triggered, this, &TForm1::N4Click);
 

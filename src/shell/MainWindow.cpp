@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "core/Paths.h"
+#include "printing/qt/PrintCommands.h"
 #include "shell/About.h"
 #include "shell/ChartWidget.h"
 #include "shell/QtFileDialogs.h"
@@ -67,6 +68,7 @@ TForm1::TForm1(FormEnvironment environment, QWidget* parent)
     port_.OnStateChange = [this](PortState) { ShowPortState(); };
     model_.SetStateListener([this] { MirrorState(); });
     nav_.SetStateListener([this] { MirrorState(); });
+    CreatePrinting();
     FormCreate();
     CreateDialogs();
     MirrorState();

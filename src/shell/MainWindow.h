@@ -19,6 +19,8 @@
 #include "tables/Navigation.h"
 
 class QAction;
+class QPainter;
+class QRectF;
 class QLabel;
 class QMenu;
 class QProgressDialog;
@@ -35,6 +37,8 @@ class TFormOption;
 class TFormSetGView;
 class TFormSetTView;
 class TFormSetPView;
+class PrintCommands;
+class PrintDialogs;
 class Toolbar;
 
 class TForm1 : public QMainWindow {
@@ -78,6 +82,13 @@ public slots:
     void N7Click();
     void N18Click();
     void N19Click();
+    // Printing: chart (N13), protocol (N14), chart then protocol (BitBtn8),
+    // printer set-up (N16), protocol font (N17).
+    void N13Click();
+    void N14Click();
+    void BitBtn8Click();
+    void N16Click();
+    void N17Click();
     // Opens the list of recent reception errors.
     void ShowReceptionErrors();
 
@@ -97,8 +108,6 @@ public slots:
     // Open (as N9) and save (as N8) data files.
     void BitBtn10Click() { N9Click(); }
     void BitBtn9Click() { SaveCharDialog(); }
-    // Print the chart, then the protocol: not connected to printing yet.
-    void BitBtn8Click() {}
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -120,6 +129,12 @@ private:
     // Applies the view blocks of the record to the three charts.
     void ChartsInit();
     ViewCommand ViewSteps();
+    // Runs a command; an error it raises goes to the general error box and
+    // the program goes on.
+    void RunCommand(const std::function<void()>& command);
+    void CreatePrinting();
+    // Paints the page's chart, as displayed, into a rectangle (printing).
+    void PaintChart(QPainter& painter, const QRectF& rect, int page);
 
     void BuildPages();
     void BuildToolbar();
@@ -171,6 +186,8 @@ private:
     QProgressDialog* progress_ = nullptr;
     bool pollingBeforeBusy_ = false;
     bool activated_ = false;
+    std::unique_ptr<PrintDialogs> ownPrintDialogs_;
+    std::unique_ptr<PrintCommands> print_;
     TAboutBox* about_ = nullptr;
     TFormOption* option_ = nullptr;
     TFormSetGView* gasView_ = nullptr;

@@ -310,7 +310,12 @@ void TForm1::MirrorState() {
             grid->setMinimumHeight(0);
             grid->setMaximumHeight(QWIDGETSIZE_MAX);
         }
-        pageLayouts_[page]->setStretchFactor(grid, nav_.TableDocked(page) ? 0 : 1);
+        // Setting a stretch relays the page out: only when it changes (this
+        // runs for every received row).
+        const int stretch = nav_.TableDocked(page) ? 0 : 1;
+        QVBoxLayout* layout = pageLayouts_[page];
+        const int index = layout->indexOf(grid);
+        if (index >= 0 && layout->stretch(index) != stretch) layout->setStretch(index, stretch);
         grid->setVisible(nav_.TableShown(page));
     }
 }

@@ -130,6 +130,13 @@ TEST(ChartSnapshot, MainWindowPictures) {
     QApplication::processEvents();
     Save(form, "prd-chart-mode");
 
+    // Pressures over several decades on a logarithmic axis, flat.
+    views[2].logarithmic = true;
+    views[2].view3D = false;
+    model.ChartsInit(views);
+    QApplication::processEvents();
+    Save(form, "prd-log-flat");
+
     // The toolbar, three times enlarged.
     const QPixmap bar = form.toolbar()->grab();
     ASSERT_TRUE(bar.scaled(bar.size() * 3).save(SnapshotDir() + "/toolbar-x3.png"));

@@ -49,8 +49,12 @@ void DataFileCommands::N9Click() {
 }
 
 void DataFileCommands::Open(const std::string& fileName) {
-    BusyScope busy(busy_);
-    LoadInFile(model_, fileName, prompt_, progress_);
+    {
+        BusyScope busy(busy_);
+        LoadInFile(model_, fileName, prompt_, progress_);
+    }
+    const int page = DataFileKind(fileName);
+    if (page >= 0 && loaded_) loaded_(page);
 }
 
 bool DataFileCommands::FormCloseQuery(const WindowPlacement& placement, TConfig& config, ConfigStore& store) {

@@ -36,6 +36,9 @@ public:
     // Told true before and false after each file is read or written, so the
     // window can show progress and hold reception meanwhile.
     void SetBusyHandler(std::function<void(bool busy)> handler) { busy_ = std::move(handler); }
+    // Told the page after a file of a known kind was loaded (or failed to
+    // load): its table is to be shown whatever the display mode.
+    void SetLoadedHandler(std::function<void(int page)> handler) { loaded_ = std::move(handler); }
 
     // Save (N8, BitBtn9): a save dialog for every page with unsaved rows, gas
     // first. A page counts as saved once its dialog closed, unless writing
@@ -63,6 +66,7 @@ private:
     std::string fallbackFolder_;
     ProgressFn progress_;
     std::function<void(bool)> busy_;
+    std::function<void(int)> loaded_;
 
     struct BusyScope {
         explicit BusyScope(const std::function<void(bool)>& handler) : handler_(handler) {

@@ -64,6 +64,7 @@ TForm1::TForm1(FormEnvironment environment, QWidget* parent)
     fileCommands_ = std::make_unique<DataFileCommands>(model_, *prompt_, *fileDialogs_, *clock_, env_.programPath,
                                                        HomeFolder());
     fileCommands_->SetBusyHandler([this](bool busy) { FileOperationBusy(busy); });
+    fileCommands_->SetLoadedHandler([this](int page) { nav_.ShowTable(page); });
     fileCommands_->SetProgress([this](double fraction) { return FileOperationProgress(fraction); });
     port_.OnStateChange = [this](PortState) { ShowPortState(); };
     model_.SetStateListener([this] { MirrorState(); });

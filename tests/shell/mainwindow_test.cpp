@@ -150,3 +150,18 @@ TEST(MainWindow, CloseAsksThenStoresGeometry) {
     EXPECT_EQ(stored.WindowWidth(), 700);
     EXPECT_EQ(stored.WindowHeight(), 500);
 }
+
+TEST(MainWindow, LoadingAFileShowsItsTableEvenInChartOnlyMode) {
+    TestForm fixture;
+    fixture.WriteDefaultSettings();
+    TForm1& form = fixture.Create();
+    form.show();
+    form.navigation().BitBtnGraphClick();
+    auto* grid = form.findChild<QTableView*>("StringGridPrd");
+    EXPECT_TRUE(grid->isHidden());
+    const std::string file = fixture.dir / "p.prd";
+    vornik::test::WriteAll(file, "h\t\r\n1/1\t01.01.26\t10:00\t0,0450\t101,30\t5,20\t5,10\t0,120\t3\tobj\t\r\n");
+    form.fileCommands().Open(file);
+    EXPECT_FALSE(grid->isHidden());
+    EXPECT_EQ(form.model().Chart(PagePrd).Series(0).Count(), 1u);
+}

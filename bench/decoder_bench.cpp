@@ -20,14 +20,6 @@ namespace {
 
 constexpr double kLineBytesPerSecond = 960;  // 9600 baud, 10 bits a byte
 
-class SilentPrompt : public Prompt {
-public:
-    void Beep() override {}
-    void ShowError(const std::string&) override {}
-    bool AskYesNo(const std::string&) override { return false; }
-    void ShowDeviceMessage(const std::string&, const std::string&) override {}
-    void ShowGeneralError(const std::string&) override {}
-};
 
 std::vector<std::string> GasReplies(int count) {
     ReplyGenerator generator(42);

@@ -17,14 +17,6 @@
 
 namespace {
 
-class NoPrompt : public vornik::Prompt {
-public:
-    void Beep() override {}
-    void ShowError(const std::string&) override {}
-    bool AskYesNo(const std::string&) override { return false; }
-    void ShowDeviceMessage(const std::string&, const std::string&) override {}
-    void ShowGeneralError(const std::string&) override {}
-};
 
 struct PtyPort {
     PtyPort() {
@@ -50,7 +42,7 @@ struct PtyPort {
         while (queued < n) ioctl(slave, FIONREAD, &queued);
     }
 
-    NoPrompt prompt;
+    vornik::SilentPrompt prompt;
     int master = -1, slave = -1;
     std::unique_ptr<vornik::TIOPort> port;
     long received = 0;

@@ -19,6 +19,10 @@
 #ifndef _WIN32
 #include <fcntl.h>
 #include <pty.h>
+#ifdef __linux__
+#include <signal.h>
+#include <sys/prctl.h>
+#endif
 #include <termios.h>
 #include <unistd.h>
 #endif
@@ -66,6 +70,9 @@ Other:
   --hold S         with --pty: seconds to keep the terminal open after the
                    last reply of --count (default: until stopped).
   --quiet          no summary on stderr at the end.
+  --exit-with-parent
+                   stop when the process that started the simulator ends
+                   (Linux), so a demo never leaves it behind.
   --help           this text.
 )";
 
@@ -78,6 +85,7 @@ struct Options {
     bool crlf = true;
     unsigned long long seed = 1;
     double noise = 0;
+    bool exitWithParent = false;
     std::vector<ReplyFault> faults{ReplyFault::LostBytes, ReplyFault::BadKind, ReplyFault::BadNumber,
                                    ReplyFault::Overlong, ReplyFault::LineNoise};
     double hold = -1;
@@ -146,6 +154,7 @@ Options Parse(int argc, char** argv) {
         } else if (arg == "--faults") o.faults = ParseFaults(value());
         else if (arg == "--hold") o.hold = ToNumber(value(), "--hold");
         else if (arg == "--quiet") o.quiet = true;
+        else if (arg == "--exit-with-parent") o.exitWithParent = true;
         else Fail("unknown option " + arg + " (see --help)");
     }
     return o;
@@ -181,6 +190,12 @@ void WriteAll(int fd, const std::string& bytes) {
 
 int main(int argc, char** argv) {
     const Options o = Parse(argc, argv);
+#ifdef __linux__
+    if (o.exitWithParent) {
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() == 1) return 0;  // the parent is already gone
+    }
+#endif
 
     int fd = -1;
 #ifdef _WIN32

@@ -28,6 +28,17 @@ public:
     virtual void ShowGeneralError(const std::string& text) = 0;
 };
 
+// A prompt that shows nothing and answers No: for work that runs unattended
+// (reopening a lost device, benchmarks).
+class SilentPrompt : public Prompt {
+public:
+    void Beep() override {}
+    void ShowError(const std::string&) override {}
+    bool AskYesNo(const std::string&) override { return false; }
+    void ShowDeviceMessage(const std::string&, const std::string&) override {}
+    void ShowGeneralError(const std::string&) override {}
+};
+
 // The text the general error report shows for an error message.
 std::string GeneralErrorText(const std::string& message);
 

@@ -33,9 +33,11 @@ void DataFileCommands::SaveCharDialog() {
         const auto chosen = dialogs_.AskSaveFileName(SaveFilter(page), preset);
         // Rows that arrived while the dialog was open are written too.
         bool saved = true;
-        if (chosen)
+        if (chosen) {
+            BusyScope busy(busy_);
             saved = SaveChartToFile(model_, *chosen, page == PageGas, page == PageTemp, page == PagePrd, prompt_,
                                     progress_);
+        }
         // A failed write keeps the flag, so the close guard asks again.
         if (saved) model_.SetNewData(page, false);
     }
@@ -46,7 +48,14 @@ void DataFileCommands::N9Click() {
     if (chosen) Open(*chosen);
 }
 
-void DataFileCommands::Open(const std::string& fileName) { LoadInFile(model_, fileName, prompt_, progress_); }
+void DataFileCommands::Open(const std::string& fileName) {
+    {
+        BusyScope busy(busy_);
+        LoadInFile(model_, fileName, prompt_, progress_);
+    }
+    const int page = DataFileKind(fileName);
+    if (page >= 0 && loaded_) loaded_(page);
+}
 
 bool DataFileCommands::FormCloseQuery(const WindowPlacement& placement, TConfig& config, ConfigStore& store) {
     const bool close = prompt_.AskYesNo(kCloseQuestion);

@@ -2,6 +2,7 @@
 // The save and open commands of the main window and its close guard. The
 // window forwards the user's actions here; dialogs and boxes go through the
 // FileDialogs and Prompt interfaces.
+#include <functional>
 #include <string>
 
 #include "config/Config.h"
@@ -32,6 +33,12 @@ public:
 
     // Progress of long loads and saves (none by default).
     void SetProgress(ProgressFn progress) { progress_ = std::move(progress); }
+    // Told true before and false after each file is read or written, so the
+    // window can show progress and hold reception meanwhile.
+    void SetBusyHandler(std::function<void(bool busy)> handler) { busy_ = std::move(handler); }
+    // Told the page after a file of a known kind was loaded (or failed to
+    // load): its table is to be shown whatever the display mode.
+    void SetLoadedHandler(std::function<void(int page)> handler) { loaded_ = std::move(handler); }
 
     // Save (N8, BitBtn9): a save dialog for every page with unsaved rows, gas
     // first. A page counts as saved once its dialog closed, unless writing
@@ -58,6 +65,18 @@ private:
     std::string programPath_;
     std::string fallbackFolder_;
     ProgressFn progress_;
+    std::function<void(bool)> busy_;
+    std::function<void(int)> loaded_;
+
+    struct BusyScope {
+        explicit BusyScope(const std::function<void(bool)>& handler) : handler_(handler) {
+            if (handler_) handler_(true);
+        }
+        ~BusyScope() {
+            if (handler_) handler_(false);
+        }
+        const std::function<void(bool)>& handler_;
+    };
 };
 
 // Filters of the save dialog by page, and of the open dialog (UTF-8).

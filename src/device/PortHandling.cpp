@@ -8,14 +8,6 @@ namespace vornik {
 namespace {
 
 // Reopen attempts run unattended: their failures are the state, not boxes.
-class SilentPrompt : public Prompt {
-public:
-    void Beep() override {}
-    void ShowError(const std::string&) override {}
-    bool AskYesNo(const std::string&) override { return false; }
-    void ShowDeviceMessage(const std::string&, const std::string&) override {}
-    void ShowGeneralError(const std::string&) override {}
-};
 
 SilentPrompt silentPrompt;
 

@@ -22,7 +22,8 @@ QString DemoSimulator::Start(const QStringList& extraArguments) {
         error_ = QStringLiteral("The simulator was not found: %1").arg(program);
         return {};
     }
-    QStringList arguments = {QStringLiteral("--pty"), QStringLiteral("--quiet")};
+    QStringList arguments = {QStringLiteral("--pty"), QStringLiteral("--quiet"),
+                             QStringLiteral("--exit-with-parent")};
     arguments += extraArguments;
     process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process_->start(program, arguments);

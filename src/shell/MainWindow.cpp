@@ -1,12 +1,27 @@
 #include "shell/MainWindow.h"
 
+#include <QAction>
+#include <QCoreApplication>
+#include <QCloseEvent>
 #include <QHeaderView>
+#include <QProgressDialog>
+#include <QTimer>
 #include <QResizeEvent>
 #include <QTabWidget>
 #include <QTableView>
+#include <QToolButton>
 #include <QVBoxLayout>
 
+#include "core/Paths.h"
+#include "printing/qt/PrintCommands.h"
+#include "shell/About.h"
+#include "shell/ChartWidget.h"
+#include "shell/QtFileDialogs.h"
+#include "shell/QtPrompt.h"
 #include "shell/TableModel.h"
+#include "shell/Text.h"
+#include "shell/Toolbar.h"
+#include "tables/ChartDefs.h"
 
 namespace vornik {
 namespace {
@@ -20,25 +35,170 @@ constexpr int kRowHeight = 18;
 
 }  // namespace
 
-TForm1::TForm1(QWidget* parent)
-    : QMainWindow(parent), prompt_(this), decoder_(model_, prompt_, [this](const std::string& text) {
-          ReportReceptionError(text);
-      }) {
+TForm1::TForm1(FormEnvironment environment, QWidget* parent)
+    : QMainWindow(parent),
+      env_(std::move(environment)),
+      ownPrompt_(env_.prompt ? nullptr : std::make_unique<QtPrompt>(this)),
+      ownFileDialogs_(env_.fileDialogs ? nullptr : std::make_unique<QtFileDialogs>(this)),
+      prompt_(env_.prompt ? env_.prompt : ownPrompt_.get()),
+      fileDialogs_(env_.fileDialogs ? env_.fileDialogs : ownFileDialogs_.get()),
+      clock_(env_.clock ? env_.clock : &systemClock_),
+      decoder_(model_, *prompt_, [this](const std::string& text) { ReportReceptionError(text); }),
+      port_(*prompt_, pollTimer_,
+            env_.makeDriver ? env_.makeDriver : PortHandling::DriverFactory([] { return MakePlatformCommDriver(); }),
+            [this](uint8_t value, bool lineError) { Recieve(this, value, lineError); }) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("VORNIK PC"));
     resize(800, 600);
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    setCentralWidget(central);
+    BuildToolbar();
+    column->addWidget(toolbar_);
     BuildPages();
+    column->addWidget(pageControl_, 1);
+    BuildMenu();
     BuildStatusBar();
+    fileCommands_ = std::make_unique<DataFileCommands>(model_, *prompt_, *fileDialogs_, *clock_, env_.programPath,
+                                                       HomeFolder());
+    fileCommands_->SetBusyHandler([this](bool busy) { FileOperationBusy(busy); });
+    fileCommands_->SetLoadedHandler([this](int page) { nav_.ShowTable(page); });
+    fileCommands_->SetProgress([this](double fraction) { return FileOperationProgress(fraction); });
+    port_.OnStateChange = [this](PortState) { ShowPortState(); };
     model_.SetStateListener([this] { MirrorState(); });
-    FormResize();
+    nav_.SetStateListener([this] { MirrorState(); });
+    CreatePrinting();
+    FormCreate();
+    CreateDialogs();
+    MirrorState();
 }
 
-TForm1::~TForm1() { model_.SetStateListener(nullptr); }
+TForm1::~TForm1() {
+    FormDestroy();
+    model_.SetStateListener(nullptr);
+    nav_.SetStateListener(nullptr);
+    // The chart widgets hold on to the models: they go before the models do.
+    for (auto*& chart : charts_) {
+        delete chart;
+        chart = nullptr;
+    }
+}
+
+void TForm1::BuildToolbar() {
+    toolbar_ = new Toolbar(this);
+    const std::pair<const char*, void (TForm1::*)()> commands[] = {
+        {"BitBtn10", &TForm1::BitBtn10Click},
+        {"BitBtn9", &TForm1::BitBtn9Click},
+        {"BitBtn8", &TForm1::BitBtn8Click},
+        {"BitBtnTab", &TForm1::BitBtnTabClick},
+        {"BitBtnGraph", &TForm1::BitBtnGraphClick},
+        {"BitBtnGraphTab", &TForm1::BitBtnGraphTabClick},
+        {"BitBtn3", &TForm1::BitBtn3Click},
+        {"BitBtn4", &TForm1::BitBtn4Click},
+        {"BitBtn2", &TForm1::BitBtn2Click},
+        {"BitBtn1", &TForm1::BitBtn1Click},
+        {"SpeedButton1", &TForm1::SpeedButton1Click},
+        {"SpeedButton3", &TForm1::SpeedButton3Click},
+        {"SpeedButton2", &TForm1::SpeedButton2Click},
+        {"SpeedButton4", &TForm1::SpeedButton4Click},
+        {"BitBtn5", &TForm1::BitBtn5Click},
+    };
+    for (const auto& [name, handler] : commands)
+        connect(toolbar_->Button(QString::fromLatin1(name)), &QToolButton::clicked, this, handler);
+}
+
+void TForm1::FormCreate() {
+    try {
+        FormResize();
+        const std::string configFile =
+            env_.configFileName.empty() ? ConfigFileName(env_.programPath) : env_.configFileName;
+        configStore_ = std::make_unique<ConfigStore>(configFile, *prompt_);
+        configStore_->ReadAtStartup(config_);
+        // Numbers are formatted and read with a comma by our own routines;
+        // the process locale is never touched.
+        ApplyStoredGeometry();
+        port_.CreatePort(env_.portOverride.empty() ? config_.PortName() : ToCp1251(FromUtf8(env_.portOverride)));
+        ShowPortState();
+        ChartsInit();
+        if (!env_.fileArgument.empty()) fileCommands_->Open(env_.fileArgument);
+    } catch (const std::exception& e) {
+        prompt_->ShowGeneralError(e.what());
+    }
+    if (!configStore_) configStore_ = std::make_unique<ConfigStore>(ConfigFileName(env_.programPath), *prompt_);
+}
+
+void TForm1::ApplyStoredGeometry() {
+    if (config_.WindowMaximized()) {
+        setWindowState(Qt::WindowMaximized);
+        return;
+    }
+    setWindowState(Qt::WindowNoState);
+    resize(config_.WindowWidth(), config_.WindowHeight());
+    move(config_.WindowLeft(), config_.WindowTop());
+}
+
+void TForm1::FormDestroy() { port_.DestoryPort(); }
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (activated_) return;
+    activated_ = true;
+    QTimer::singleShot(0, this, [this] { FormActivate(); });
+}
+
+void TForm1::FormActivate() {
+    if (env_.showSplash) about_->ShowModal();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    WindowPlacement placement;
+    placement.normal = !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
+    placement.width = width();
+    placement.height = height();
+    placement.top = y();
+    placement.left = x();
+    if (fileCommands_->FormCloseQuery(placement, config_, *configStore_))
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TForm1::N4Click() { close(); }
+
+void TForm1::SaveCharDialog() { fileCommands_->SaveCharDialog(); }
+
+void TForm1::N9Click() { fileCommands_->N9Click(); }
+
+void TForm1::FileOperationBusy(bool busy) {
+    if (busy) {
+        pollingBeforeBusy_ = pollTimer_.Active();
+        pollTimer_.Stop();
+        progress_ = new QProgressDialog(QString::fromUtf8("Обработка файла данных..."), QString::fromUtf8("Отмена"),
+                                        0, 1000, this);
+        progress_->setObjectName(QStringLiteral("FileProgress"));
+        progress_->setWindowModality(Qt::WindowModal);
+        progress_->setMinimumDuration(400);
+        progress_->setAutoClose(false);
+        progress_->setAutoReset(false);
+        return;
+    }
+    delete progress_;
+    progress_ = nullptr;
+    if (pollingBeforeBusy_) pollTimer_.Start();
+}
+
+bool TForm1::FileOperationProgress(double fraction) {
+    if (!progress_) return true;
+    progress_->setValue(static_cast<int>(fraction * 1000));
+    QCoreApplication::processEvents();
+    return !progress_->wasCanceled();
+}
 
 void TForm1::BuildPages() {
     pageControl_ = new QTabWidget(this);
     pageControl_->setObjectName(QStringLiteral("PageControl1"));
-    setCentralWidget(pageControl_);
     for (int page = 0; page < kPageCount; ++page) {
         auto* sheet = new QWidget(pageControl_);
         sheet->setObjectName(QString::fromLatin1(kSheetNames[page]));
@@ -46,15 +206,21 @@ void TForm1::BuildPages() {
         layout->setContentsMargins(0, 0, 0, 0);
         layout->setSpacing(0);
         // The chart fills the page above the table.
-        auto* chartArea = new QWidget(sheet);
-        chartArea->setObjectName(QStringLiteral("ChartArea%1").arg(page));
-        layout->addWidget(chartArea, 1);
+        charts_[page] = new ChartWidget(model_.Chart(page), sheet);
+        charts_[page]->setObjectName(QString::fromLatin1(ChartName(page)));
+        connect(charts_[page], &ChartWidget::doubleClicked, this, &TForm1::BitBtn3Click);
+        layout->addWidget(charts_[page], 1);
         grids_[page] = MakeGrid(page);
         layout->addWidget(grids_[page]);
+        pageLayouts_[page] = layout;
         pageControl_->addTab(sheet, QString::fromUtf8(kPageCaptions[page]));
     }
+    // A page selected by the user (the system's own page changes set the
+    // model first, so they arrive here with the page already active).
     connect(pageControl_, &QTabWidget::currentChanged, this, [this](int page) {
-        if (page >= 0 && page != model_.ActivePage()) model_.SetActivePage(page);
+        if (page < 0 || page == model_.ActivePage()) return;
+        nav_.PageControl1Changing();
+        nav_.PageControl1Change(page);
     });
 }
 
@@ -87,6 +253,13 @@ QTableView* TForm1::MakeGrid(int page) {
     view->horizontalHeader()->setFixedHeight(kRowHeight);
     view->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     view->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    // The row last appended is the current row, scrolled into view.
+    connect(tableModels_[page].get(), &QAbstractItemModel::rowsInserted, view, [this, view, page] {
+        const int row = tableModels_[page]->ViewRow(model_.Table(page).CurrentRow());
+        const int column = std::max(view->currentIndex().column(), 0);
+        view->setCurrentIndex(tableModels_[page]->index(row, column));
+        view->scrollTo(view->currentIndex());
+    });
     connect(tableModels_[page].get(), &TableModel::headerChanged, view, [view, this, page] {
         view->horizontalHeader()->setVisible(tableModels_[page]->HasFixedRow());
         ApplyColumnWidths(page);
@@ -110,7 +283,42 @@ void TForm1::ApplyColumnWidths(int page) {
 }
 
 void TForm1::MirrorState() {
+    if (!toolbar_ || !pageControl_) return;
+    if (saveAction_) saveAction_->setEnabled(model_.SaveCommandEnabled());
     if (pageControl_->currentIndex() != model_.ActivePage()) pageControl_->setCurrentIndex(model_.ActivePage());
+    const std::pair<const char*, bool> states[] = {
+        {"BitBtn9", model_.SaveCommandEnabled()},
+        {"BitBtnTab", nav_.TabEnabled()},
+        {"BitBtnGraph", nav_.GraphEnabled()},
+        {"BitBtnGraphTab", nav_.GraphTabEnabled()},
+        {"BitBtn3", model_.AllDataButtonEnabled()},
+        {"BitBtn4", model_.Last50ButtonEnabled()},
+        {"BitBtn1", nav_.ZoomEnabled()},
+        {"BitBtn2", nav_.ZoomEnabled()},
+        {"SpeedButton1", nav_.ShiftEnabled()},
+        {"SpeedButton2", nav_.ShiftEnabled()},
+        {"SpeedButton3", nav_.ShiftEnabled()},
+        {"SpeedButton4", nav_.ShiftEnabled()},
+    };
+    for (const auto& [name, enabled] : states) toolbar_->Button(QString::fromLatin1(name))->setEnabled(enabled);
+    for (int page = 0; page < kPageCount; ++page) {
+        if (!charts_[page] || !grids_[page] || !pageLayouts_[page]) continue;
+        charts_[page]->setVisible(nav_.ChartShown(page));
+        QTableView* grid = grids_[page];
+        if (nav_.TableDocked(page)) {
+            grid->setFixedHeight(kGridHeight);
+        } else {
+            grid->setMinimumHeight(0);
+            grid->setMaximumHeight(QWIDGETSIZE_MAX);
+        }
+        // Setting a stretch relays the page out: only when it changes (this
+        // runs for every received row).
+        const int stretch = nav_.TableDocked(page) ? 0 : 1;
+        QVBoxLayout* layout = pageLayouts_[page];
+        const int index = layout->indexOf(grid);
+        if (index >= 0 && layout->stretch(index) != stretch) layout->setStretch(index, stretch);
+        grid->setVisible(nav_.TableShown(page));
+    }
 }
 
 }  // namespace vornik

@@ -1,48 +1,146 @@
 #pragma once
-// The main window: three pages, each with its table and chart.
+// The main window: three pages, each with its table and chart, the menu, the
+// serial port and its polling timer, and every command of the program.
 #include <QMainWindow>
 #include <array>
 #include <memory>
 
+#include "config/Config.h"
+#include "config/ConfigFile.h"
+#include "config/ViewDialogLogic.h"
 #include "core/Clock.h"
 #include "core/RecentErrors.h"
+#include "datafiles/DataFileCommands.h"
+#include "device/PortHandling.h"
+#include "device/qt/QtPollTimer.h"
 #include "reception/ReplyDecoder.h"
-#include "shell/QtPrompt.h"
+#include "shell/FormEnvironment.h"
 #include "tables/MainModel.h"
+#include "tables/Navigation.h"
 
+class QAction;
+class QPainter;
+class QRectF;
 class QLabel;
+class QMenu;
+class QProgressDialog;
 class QTabWidget;
 class QTableView;
+class QVBoxLayout;
 
 namespace vornik {
 
+class ChartWidget;
 class TableModel;
+class TAboutBox;
+class TFormOption;
+class TFormSetGView;
+class TFormSetTView;
+class TFormSetPView;
+class PrintCommands;
+class PrintDialogs;
+class Toolbar;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget* parent = nullptr);
+    explicit TForm1(FormEnvironment environment = {}, QWidget* parent = nullptr);
     ~TForm1() override;
 
     MainModel& model() { return model_; }
+    Navigation& navigation() { return nav_; }
+    ChartWidget* chart(int page) const { return charts_.at(page); }
+    Toolbar* toolbar() const { return toolbar_; }
+    TConfig& config() { return config_; }
+    ConfigStore& configStore() { return *configStore_; }
+    PortHandling& port() { return port_; }
+    QtPollTimer& pollTimer() { return pollTimer_; }
+    DataFileCommands& fileCommands() { return *fileCommands_; }
     QTableView* grid(int page) const { return grids_.at(page); }
     TableModel* tableModel(int page) const { return tableModels_.at(page).get(); }
+    TAboutBox* aboutBox() const { return about_; }
+    TFormOption* optionDialog() const { return option_; }
+    TFormSetGView* gasViewDialog() const { return gasView_; }
+    TFormSetTView* tempViewDialog() const { return tempView_; }
+    TFormSetPView* pressViewDialog() const { return pressView_; }
     ReplyDecoder& decoder() { return decoder_; }
     const RecentErrors& receptionErrors() const { return receptionErrors_; }
+    Prompt& prompt() { return *prompt_; }
 
     // The port's byte handler: every received byte goes to the decoder.
     void Recieve(void* Sender, uint8_t Value, bool LineError);
 
 public slots:
+    // Save (N8, BitBtn9), open (N9, BitBtn10), exit (N4).
+    void SaveCharDialog();
+    void N9Click();
+    void N4Click();
+    // About box (N2), options (N6), view parameters of the three charts
+    // (N7, N18, N19).
+    void N2Click();
+    void N6Click();
+    void N7Click();
+    void N18Click();
+    void N19Click();
+    // Printing: chart (N13), protocol (N14), chart then protocol (BitBtn8),
+    // printer set-up (N16), protocol font (N17).
+    void N13Click();
+    void N14Click();
+    void BitBtn8Click();
+    void N16Click();
+    void N17Click();
     // Opens the list of recent reception errors.
     void ShowReceptionErrors();
 
+    // Toolbar commands (display modes, navigation, delete).
+    void BitBtnTabClick() { nav_.BitBtnTabClick(); }
+    void BitBtnGraphClick() { nav_.BitBtnGraphClick(); }
+    void BitBtnGraphTabClick() { nav_.BitBtnGraphTabClick(); }
+    void BitBtn3Click() { nav_.BitBtn3Click(); }
+    void BitBtn4Click() { nav_.BitBtn4Click(); }
+    void BitBtn1Click() { nav_.BitBtn1Click(); }
+    void BitBtn2Click() { nav_.BitBtn2Click(); }
+    void SpeedButton1Click() { nav_.SpeedButton1Click(); }
+    void SpeedButton2Click() { nav_.SpeedButton2Click(); }
+    void SpeedButton3Click() { nav_.SpeedButton3Click(); }
+    void SpeedButton4Click() { nav_.SpeedButton4Click(); }
+    void BitBtn5Click() { nav_.BitBtn5Click(); }
+    // Open (as N9) and save (as N8) data files.
+    void BitBtn10Click() { N9Click(); }
+    void BitBtn9Click() { SaveCharDialog(); }
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Creation in its fixed order: tables, settings, geometry, port, charts,
+    // the data file of the command line.
+    void FormCreate();
+    void ApplyStoredGeometry();
+    // The first activation: the About box as a start-up splash.
+    void FormActivate();
+    // Releases the port.
+    void FormDestroy();
+
+    // The other windows, created once after the main window, in order.
+    void CreateDialogs();
+    // Applies the view blocks of the record to the three charts.
+    void ChartsInit();
+    ViewCommand ViewSteps();
+    // Runs a command; an error it raises goes to the general error box and
+    // the program goes on.
+    void RunCommand(const std::function<void()>& command);
+    void CreatePrinting();
+    // Paints the page's chart, as displayed, into a rectangle (printing).
+    void PaintChart(QPainter& painter, const QRectF& rect, int page);
+
     void BuildPages();
+    void BuildToolbar();
     QTableView* MakeGrid(int page);
+    void BuildMenu();
+    QAction* AddMenuItem(QMenu* menu, const char* name, const char* text);
     // Width rule of the tables for the current client width.
     void FormResize();
     void ApplyColumnWidths(int page);
@@ -52,16 +150,49 @@ private:
     // box per reply.
     void BuildStatusBar();
     void ReportReceptionError(const std::string& text);
+    void ShowPortState();
+    // Progress of long file operations; reception waits meanwhile (the bytes
+    // wait in the device's queue).
+    void FileOperationBusy(bool busy);
+    bool FileOperationProgress(double fraction);
+
+    FormEnvironment env_;
+    std::unique_ptr<Prompt> ownPrompt_;
+    std::unique_ptr<FileDialogs> ownFileDialogs_;
+    SystemClock systemClock_;
+    Prompt* prompt_;
+    FileDialogs* fileDialogs_;
+    const Clock* clock_;
 
     MainModel model_;
-    QtPrompt prompt_;
-    QTabWidget* pageControl_ = nullptr;
-    std::array<QTableView*, kPageCount> grids_{};
-    std::array<std::unique_ptr<TableModel>, kPageCount> tableModels_;
-    SystemClock clock_;
+    Navigation nav_{model_};
+    Toolbar* toolbar_ = nullptr;
+    TConfig config_;
+    std::unique_ptr<ConfigStore> configStore_;
     RecentErrors receptionErrors_;
     ReplyDecoder decoder_;
+    QtPollTimer pollTimer_;
+    PortHandling port_;
+    std::unique_ptr<DataFileCommands> fileCommands_;
+
+    QTabWidget* pageControl_ = nullptr;
+    std::array<QTableView*, kPageCount> grids_{};
+    std::array<ChartWidget*, kPageCount> charts_{};
+    std::array<QVBoxLayout*, kPageCount> pageLayouts_{};
+    std::array<std::unique_ptr<TableModel>, kPageCount> tableModels_;
+    QAction* saveAction_ = nullptr;
     QLabel* receptionStatus_ = nullptr;
+    QLabel* portStatus_ = nullptr;
+    QProgressDialog* progress_ = nullptr;
+    bool pollingBeforeBusy_ = false;
+    bool activated_ = false;
+    std::unique_ptr<PrintDialogs> ownPrintDialogs_;
+    std::unique_ptr<PrintCommands> print_;
+    TAboutBox* about_ = nullptr;
+    TFormOption* option_ = nullptr;
+    TFormSetGView* gasView_ = nullptr;
+    TFormSetTView* tempView_ = nullptr;
+    TFormSetPView* pressView_ = nullptr;
 };
 
 }  // namespace vornik

@@ -19,6 +19,9 @@ void TForm1::BuildStatusBar() {
     receptionStatus_ = new QLabel(bar);
     receptionStatus_->setObjectName(QStringLiteral("ReceptionStatus"));
     bar->addWidget(receptionStatus_, 1);
+    portStatus_ = new QLabel(bar);
+    portStatus_->setObjectName(QStringLiteral("PortStatus"));
+    bar->addPermanentWidget(portStatus_);
     auto* errorsButton = new QToolButton(bar);
     errorsButton->setObjectName(QStringLiteral("ReceptionErrorsButton"));
     errorsButton->setText(QString::fromUtf8("Ошибки приёма"));
@@ -29,7 +32,7 @@ void TForm1::BuildStatusBar() {
 }
 
 void TForm1::ReportReceptionError(const std::string& text) {
-    const DateTime now = clock_.Now();
+    const DateTime now = clock_->Now();
     receptionErrors_.Add(now, text);
     receptionStatus_->setText(QString::fromUtf8("%1  Ошибка приёма: %2 (всего ошибок: %3)")
                                   .arg(FromUtf8(FormatTimeOfDay(now)), FromUtf8(text))
@@ -39,6 +42,14 @@ void TForm1::ReportReceptionError(const std::string& text) {
 void TForm1::ShowReceptionErrors() {
     ReceptionErrorsDialog dialog(receptionErrors_, this);
     dialog.exec();
+}
+
+}  // namespace vornik
+
+namespace vornik {
+
+void TForm1::ShowPortState() {
+    if (portStatus_) portStatus_->setText(FromUtf8(port_.StatusText()));
 }
 
 }  // namespace vornik

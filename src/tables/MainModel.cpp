@@ -3,6 +3,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "reception/Conversion.h"
 #include "tables/Headers.h"
 
 namespace vornik {
@@ -37,7 +38,8 @@ int TempColumnWidth(int clientWidth) {
 }
 
 MainModel::MainModel()
-    : tables_{MeasurementTable(kGasColumns), MeasurementTable(kTempColumns), MeasurementTable(kPrdColumns)} {}
+    : tables_{MeasurementTable(kGasColumns), MeasurementTable(kTempColumns), MeasurementTable(kPrdColumns)},
+      charts_{MakePageChart(PageGas), MakePageChart(PageTemp), MakePageChart(PagePrd)} {}
 
 void MainModel::GridsLayout(int clientWidth) {
     const int f = GasColumnWidth(clientWidth);
@@ -71,6 +73,7 @@ void MainModel::ChartClear(bool gaz, bool temp, bool prd) {
     const bool chosen[kPageCount] = {gaz, temp, prd};
     for (int page = 0; page < kPageCount; ++page) {
         if (!chosen[page]) continue;
+        charts_[page].ClearPoints();
         tables_[page].Clear();
         newData_[page] = false;
     }
@@ -79,10 +82,28 @@ void MainModel::ChartClear(bool gaz, bool temp, bool prd) {
 
 void MainModel::RowToChart(int page, int row) {
     CheckPage(page);
-    (void)row;
+    const auto& defs = ChartSeriesDefs(page);
+    ChartModel& chart = charts_[page];
+    // Every cell first, so that a bad cell leaves all series of equal length.
+    std::array<double, kMaxChartSeries> values{};
+    for (int i : ChartFeedOrder(page)) values.at(i) = CellValue(tables_[page].Cell(defs[i].column, row));
+    chart.AppendPoints(values.data(), static_cast<int>(defs.size()));
 }
 
-void MainModel::FollowLast50(int page) { CheckPage(page); }
+void MainModel::FollowLast50(int page) {
+    CheckPage(page);
+    if (last50Mode_[page] != 1) return;
+    ChartModel& chart = charts_[page];
+    const double n = static_cast<double>(chart.Series(0).Count());
+    chart.SetWindow(AxisBottom, n - 50, n);
+}
+
+void MainModel::ChartsInit(const std::array<ChartView, kPageCount>& views) {
+    for (int page = 0; page < kPageCount; ++page) {
+        ApplyChartView(charts_[page], page, views[page]);
+        SetPageModes(page, 1, 2);
+    }
+}
 
 void MainModel::SetPageModes(int page, int allData, int last50) {
     CheckPage(page);
@@ -94,6 +115,16 @@ void MainModel::SetPageModes(int page, int allData, int last50) {
         last50Mode_[page] = static_cast<uint8_t>(last50);
         last50Enabled_ = last50 == 2;
     }
+    StateChanged();
+}
+
+void MainModel::SetAllDataButtonEnabled(bool enabled) {
+    allDataEnabled_ = enabled;
+    StateChanged();
+}
+
+void MainModel::SetLast50ButtonEnabled(bool enabled) {
+    last50Enabled_ = enabled;
     StateChanged();
 }
 

@@ -6,10 +6,14 @@
 #include <cstdint>
 #include <functional>
 
+#include "tables/ChartDefs.h"
+#include "tables/ChartModel.h"
 #include "tables/MeasurementTable.h"
 #include "tables/Pages.h"
 
 namespace vornik {
+
+class TConfig;
 
 class MainModel {
 public:
@@ -28,11 +32,27 @@ public:
     // Empties the chosen pages: row count 2, row 1 empty, NewData false.
     void ChartClear(bool gaz, bool temp, bool prd);
 
+    // The chart of a page (ChartGaz, ChartTemp, ChartPrd).
+    ChartModel& Chart(int page) { return charts_.at(page); }
+    const ChartModel& Chart(int page) const { return charts_.at(page); }
+
     // Adds row `row` of the page's table as one point of every series of the
-    // page's chart, and moves the chart's window when the page follows the
-    // last 50 measurements. Filled in by the chart component.
+    // page's chart (GazRowToChart, TempRowToChart, PrdRowToChart). The cells
+    // are all read before any point is added: a cell that is not a number
+    // raises VornikError and the chart is left as it was.
     void RowToChart(int page, int row);
+    void GazRowToChart(int row) { RowToChart(PageGas, row); }
+    void TempRowToChart(int row) { RowToChart(PageTemp, row); }
+    void PrdRowToChart(int row) { RowToChart(PagePrd, row); }
+    // In last-50 mode (Last50Mode[page] == 1) puts the bottom axis' limits
+    // on the last 50 points; an automatic axis shows no change.
     void FollowLast50(int page);
+
+    // Applies the view blocks of the configuration record to the three
+    // charts and sets every page to all data shown, last-50 mode off.
+    void ChartsInit(TConfig& config);
+    // The same from views already read (by page).
+    void ChartsInit(const std::array<ChartView, kPageCount>& views);
 
     // allData / last50: 1 or 2 set the byte and the button (1 disables it),
     // 0 leaves both as they are.
@@ -46,6 +66,9 @@ public:
     // Enabled state of the all-data (BitBtn3) and last-50 (BitBtn4) buttons.
     bool AllDataButtonEnabled() const { return allDataEnabled_; }
     bool Last50ButtonEnabled() const { return last50Enabled_; }
+    // The buttons alone, bytes untouched (chart notifications, page change).
+    void SetAllDataButtonEnabled(bool enabled);
+    void SetLast50ButtonEnabled(bool enabled);
 
     // Enabled state of the save command (menu N8 and button BitBtn9).
     bool SaveCommandEnabled() const { return saveEnabled_; }
@@ -61,6 +84,7 @@ private:
     void StateChanged();
 
     std::array<MeasurementTable, kPageCount> tables_;
+    std::array<ChartModel, kPageCount> charts_;
     std::array<bool, kPageCount> newData_{};
     std::array<uint8_t, kPageCount> allDataMode_{};
     std::array<uint8_t, kPageCount> last50Mode_{};

@@ -3,16 +3,22 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QAction>
 #include <QTabWidget>
 #include <QTableView>
 
 #include "shell/MainWindow.h"
 #include "shell/TableModel.h"
+#include "ReplyBuilder.h"
+#include "TestForm.h"
 
 using namespace vornik;
+using vornik::test::TestForm;
 
 TEST(MainWindow, HasThePagesAndTablesByName) {
-    TForm1 form;
+    TestForm fixture;
+    fixture.WriteDefaultSettings();
+    TForm1& form = fixture.Create();
     EXPECT_EQ(form.windowTitle(), "VORNIK PC");
     EXPECT_EQ(form.size(), QSize(800, 600));
     auto* pages = form.findChild<QTabWidget*>("PageControl1");
@@ -26,7 +32,9 @@ TEST(MainWindow, HasThePagesAndTablesByName) {
 }
 
 TEST(MainWindow, TableShowsCyrillicHeadersAndAppendedRows) {
-    TForm1 form;
+    TestForm fixture;
+    fixture.WriteDefaultSettings();
+    TForm1& form = fixture.Create();
     auto* grid = form.findChild<QTableView*>("StringGridGaz");
     ASSERT_NE(grid, nullptr);
     auto* model = grid->model();
@@ -51,7 +59,9 @@ TEST(MainWindow, TableShowsCyrillicHeadersAndAppendedRows) {
 }
 
 TEST(MainWindow, ResizingAppliesTheWidthRule) {
-    TForm1 form;
+    TestForm fixture;
+    fixture.WriteDefaultSettings();
+    TForm1& form = fixture.Create();
     form.show();
     form.resize(1280, 700);
     QApplication::processEvents();
@@ -61,7 +71,9 @@ TEST(MainWindow, ResizingAppliesTheWidthRule) {
 }
 
 TEST(MainWindow, ReceptionErrorsGoToTheStatusBarNotToBoxes) {
-    TForm1 form;
+    TestForm fixture;
+    fixture.WriteDefaultSettings();
+    TForm1& form = fixture.Create();
     for (char c : std::string(">G\x30\x30" "12\r\n<")) form.Recieve(nullptr, static_cast<uint8_t>(c), false);
     EXPECT_EQ(form.model().Table(PageGas).RowCount(), 2);
     EXPECT_TRUE(form.model().Table(PageGas).IsEmpty());
@@ -70,4 +82,86 @@ TEST(MainWindow, ReceptionErrorsGoToTheStatusBarNotToBoxes) {
     auto* status = form.findChild<QLabel*>("ReceptionStatus");
     ASSERT_NE(status, nullptr);
     EXPECT_TRUE(status->text().contains("Range check error"));
+}
+
+TEST(MainWindow, StartsWithTheSettingsMenuAndPortInOrder) {
+    TestForm fixture;  // no settings file: the missing-file box, then defaults saved
+    TForm1& form = fixture.Create();
+    ASSERT_FALSE(fixture.prompt.boxes().empty());
+    EXPECT_EQ(fixture.prompt.boxes()[0].text, "Файл конфигурации отсутствует!\r\nСброс конфигурации!");
+    EXPECT_EQ(vornik::test::ReadAll(fixture.ConfigFile()).size(), TConfig::kSize);
+    EXPECT_EQ(form.size(), QSize(800, 600));
+    // The configured port is open and polled.
+    EXPECT_EQ(fixture.device->openedName, "COM1");
+    EXPECT_TRUE(form.pollTimer().Active());
+    // The save command starts disabled; the menu has its named items.
+    auto* save = form.findChild<QAction*>("N8");
+    ASSERT_NE(save, nullptr);
+    EXPECT_FALSE(save->isEnabled());
+    for (const char* name : {"N2", "N4", "N6", "N7", "N9", "N13", "N14", "N16", "N17", "N18", "N19"})
+        EXPECT_NE(form.findChild<QAction*>(name), nullptr) << name;
+}
+
+TEST(MainWindow, ReceivedRowsEnableSaveAndTheCommandLineFileLoads) {
+    TestForm fixture;
+    fixture.WriteDefaultSettings();
+    const std::string file = fixture.dir / "start.tmpr";
+    vornik::test::WriteAll(file, "h\t\r\n1/1\t01.01.26\t10:00\t20,5\t21,0\t19,0\t2,0\t20,0\t5\tobj\t\r\n");
+    TForm1& form = fixture.Create(file);
+    EXPECT_TRUE(fixture.prompt.boxes().empty());
+    EXPECT_EQ(form.model().Table(PageTemp).RowCount(), 2);
+    EXPECT_EQ(form.model().Table(PageTemp).Cell(3, 1), "20,5");
+    EXPECT_EQ(form.model().ActivePage(), PageTemp);
+    EXPECT_EQ(form.findChild<QTabWidget*>("PageControl1")->currentIndex(), PageTemp);
+    EXPECT_FALSE(form.model().NewData(PageTemp));
+
+    // A gas reply arriving through the port lands in the gas table.
+    fixture.device->Receive(vornik::test::GasReply().Bytes());
+    for (int tick = 0; tick < 3; ++tick) form.port().TimerReadPortTimer();
+    EXPECT_EQ(form.model().Table(PageGas).Cell(0, 1).substr(0, 2), "1/");
+    EXPECT_TRUE(form.model().NewData(PageGas));
+    EXPECT_TRUE(form.findChild<QAction*>("N8")->isEnabled());
+    EXPECT_EQ(form.findChild<QTabWidget*>("PageControl1")->currentIndex(), PageGas);
+}
+
+TEST(MainWindow, MaximizedStateIsRestored) {
+    TestForm fixture;
+    TConfig config;
+    config.LoadDefaults();
+    config.SetWindowMaximized(true);
+    vornik::test::WriteAll(fixture.ConfigFile(), std::string(config.Bytes().begin(), config.Bytes().end()));
+    TForm1& form = fixture.Create();
+    EXPECT_TRUE(form.windowState() & Qt::WindowMaximized);
+}
+
+TEST(MainWindow, CloseAsksThenStoresGeometry) {
+    TestForm fixture;
+    fixture.WriteDefaultSettings();
+    TForm1& form = fixture.Create();
+    form.resize(700, 500);
+    fixture.prompt.Answer(false);  // "Программа будет закрыта?" No
+    EXPECT_FALSE(form.close());
+    fixture.prompt.Answer(true);
+    EXPECT_TRUE(form.close());
+    TConfig stored;
+    const std::string bytes = vornik::test::ReadAll(fixture.ConfigFile());
+    ASSERT_EQ(bytes.size(), TConfig::kSize);
+    std::copy(bytes.begin(), bytes.end(), stored.Bytes().begin());
+    EXPECT_EQ(stored.WindowWidth(), 700);
+    EXPECT_EQ(stored.WindowHeight(), 500);
+}
+
+TEST(MainWindow, LoadingAFileShowsItsTableEvenInChartOnlyMode) {
+    TestForm fixture;
+    fixture.WriteDefaultSettings();
+    TForm1& form = fixture.Create();
+    form.show();
+    form.navigation().BitBtnGraphClick();
+    auto* grid = form.findChild<QTableView*>("StringGridPrd");
+    EXPECT_TRUE(grid->isHidden());
+    const std::string file = fixture.dir / "p.prd";
+    vornik::test::WriteAll(file, "h\t\r\n1/1\t01.01.26\t10:00\t0,0450\t101,30\t5,20\t5,10\t0,120\t3\tobj\t\r\n");
+    form.fileCommands().Open(file);
+    EXPECT_FALSE(grid->isHidden());
+    EXPECT_EQ(form.model().Chart(PagePrd).Series(0).Count(), 1u);
 }

@@ -1,0 +1,93 @@
+// Chart figures: painting the gas chart with 13 series of a million points,
+// appending one row to such a chart, and memory per point.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <cmath>
+#include <memory>
+#include <random>
+
+#include "shell/ChartRenderer.h"
+#include "tables/ChartDefs.h"
+#include "tables/Pages.h"
+
+using namespace vornik;
+
+namespace {
+
+constexpr size_t kPoints = 1000000;
+
+// The gas chart, every series shown, each holding kPoints of a noisy signal.
+ChartModel& BigGasChart() {
+    static std::unique_ptr<ChartModel> chart = [] {
+        auto c = std::make_unique<ChartModel>(MakePageChart(PageGas));
+        std::mt19937 rng(1);
+        std::normal_distribution<double> noise(0, 1);
+        std::vector<double> row(c->SeriesCount());
+        for (size_t i = 0; i < kPoints; ++i) {
+            for (int s = 0; s < c->SeriesCount(); ++s)
+                row[s] = 50 + 20 * std::sin(i / (3000.0 + 100 * s)) + 3 * noise(rng);
+            c->AppendPoints(row.data(), static_cast<int>(row.size()));
+        }
+        for (int s = 0; s < c->SeriesCount(); ++s) c->Series(s).SetShown(true);
+        return c;
+    }();
+    return *chart;
+}
+
+void Paint(benchmark::State& state, bool view3D) {
+    ChartModel& chart = BigGasChart();
+    chart.SetView3D(view3D);
+    QImage image(1280, 720, QImage::Format_ARGB32_Premultiplied);
+    ChartRenderer renderer(chart);
+    for (auto _ : state) {
+        QPainter p(&image);
+        renderer.Paint(p, image.rect());
+    }
+}
+
+void BM_PaintGasChartFlat(benchmark::State& state) { Paint(state, false); }
+void BM_PaintGasChart3D(benchmark::State& state) { Paint(state, true); }
+
+void BM_AppendRowTo13Series(benchmark::State& state) {
+    ChartModel& chart = BigGasChart();
+    const double row[13] = {160.2, 5.5, 86, 58.3, 3, 12.3, 1.9, 11.8, 39.5, 8, 1.35, 85.8, 20.8};
+    for (auto _ : state) chart.AppendPoints(row, 13);
+    state.SetItemsProcessed(state.iterations());
+}
+
+void BM_MemoryPerPoint(benchmark::State& state) {
+    // A fresh chart of exactly kPoints per series, as it stands after
+    // receiving them one by one.
+    ChartModel chart = MakePageChart(PageGas);
+    std::vector<double> row(chart.SeriesCount(), 1.0);
+    for (size_t i = 0; i < kPoints; ++i) chart.AppendPoints(row.data(), static_cast<int>(row.size()));
+    size_t bytes = 0, points = 0;
+    for (auto _ : state) {
+        bytes = points = 0;
+        for (int s = 0; s < chart.SeriesCount(); ++s) {
+            bytes += chart.Series(s).MemoryBytes();
+            points += chart.Series(s).Count();
+        }
+        benchmark::DoNotOptimize(bytes);
+    }
+    state.counters["bytes_per_point"] = double(bytes) / double(points);
+}
+
+}  // namespace
+
+BENCHMARK(BM_PaintGasChartFlat)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true)->Iterations(3);
+BENCHMARK(BM_PaintGasChart3D)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true)->Iterations(3);
+BENCHMARK(BM_AppendRowTo13Series)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_MemoryPerPoint)->Iterations(1);
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,106 @@
+#include "printing/Protocol.h"
+
+#include <stdexcept>
+
+#include "core/Cp1251.h"
+#include "printing/TextChannel.h"
+#include "tables/Pages.h"
+
+namespace vornik {
+namespace {
+
+std::vector<ProtocolField> GasFields() {
+    // Column 16 (Ti) is not printed.
+    const int columns[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 17, 18, 19};
+    const int widths[] = {10, 11, 9, 6, 6, 7, 6, 7, 6, 6, 6, 7, 6, 6, 6, 6, 9, 21, 21};
+    std::vector<ProtocolField> fields;
+    for (size_t i = 0; i < std::size(columns); ++i) fields.push_back({columns[i], widths[i]});
+    return fields;
+}
+
+std::vector<ProtocolField> TenColumnFields() {
+    const int widths[] = {10, 13, 11, 9, 9, 9, 9, 9, 9, 23};
+    std::vector<ProtocolField> fields;
+    for (int c = 0; c < 10; ++c) fields.push_back({c, widths[c]});
+    return fields;
+}
+
+void AppendTwoDigits(std::string& out, int value) {
+    out += static_cast<char>('0' + value / 10 % 10);
+    out += static_cast<char>('0' + value % 10);
+}
+
+}  // namespace
+
+const char* const kProtocolJobName = "Печать базы данных";
+
+const ProtocolKind& ProtocolKindOf(int page) {
+    static const ProtocolKind kinds[kPageCount] = {
+        {PageOrientation::Landscape, "     ПРОТОКОЛ ЗАМЕРОВ ГАЗОАНАЛИЗАТОРА VORNIK ", GasFields()},
+        {PageOrientation::Portrait, "     ПРОТОКОЛ ЗАМЕРОВ ТЕМПЕРАТУРЫ VORNIK ", TenColumnFields()},
+        {PageOrientation::Portrait, "     ПРОТОКОЛ ЗАМЕРОВ ДАВЛЕНИЯ/СКОРОСТИ VORNIK ", TenColumnFields()},
+    };
+    if (page < 0 || page >= kPageCount) throw std::out_of_range("no such page");
+    return kinds[page];
+}
+
+// The formats of a Russian system: dd.MM.yyyy and H:mm:ss.
+std::string ProtocolDateTimeText(const DateTime& t) {
+    std::string text;
+    AppendTwoDigits(text, t.day);
+    text += '.';
+    AppendTwoDigits(text, t.month);
+    text += '.';
+    text += std::to_string(t.year);
+    if (t.hour == 0 && t.minute == 0 && t.second == 0 && t.millisecond == 0) return text;
+    text += ' ';
+    text += std::to_string(t.hour);
+    text += ':';
+    AppendTwoDigits(text, t.minute);
+    text += ':';
+    AppendTwoDigits(text, t.second);
+    return text;
+}
+
+std::string ProtocolTitleLine(int page, const DateTime& time) {
+    return Utf8ToCp1251(ProtocolKindOf(page).title) + ProtocolDateTimeText(time);
+}
+
+std::string ProtocolLine(const MeasurementTable& table, int row, const ProtocolKind& kind) {
+    std::string line;
+    line.reserve(162);
+    for (const ProtocolField& field : kind.fields) {
+        const std::string_view cell = table.Cell(field.column, row);
+        if (cell.size() < static_cast<size_t>(field.width)) line.append(field.width - cell.size(), ' ');
+        line.append(cell);
+    }
+    return line;
+}
+
+void PrintProtocol(const MeasurementTable& table, int page, ProtocolPrinter& printer,
+                   const std::string& fontFace, int fontSize, const Clock& clock) {
+    const ProtocolKind& kind = ProtocolKindOf(page);
+    printer.SetOrientation(kind.orientation);
+    printer.SetFont(fontFace, fontSize);
+    TextChannel channel(printer);
+    channel.Open(kProtocolJobName);
+    try {
+        channel.WriteLine(ProtocolTitleLine(page, clock.Now()));
+        const int rows = table.RowCount();
+        // Events are processed at page breaks; a table cleared meanwhile
+        // ends the protocol where its rows end.
+        for (int row = 0; row < rows && row < table.RowCount(); ++row)
+            channel.WriteLine(ProtocolLine(table, row, kind));
+    } catch (...) {
+        // The lines printed so far still make a document; the first error
+        // is the one the user sees.
+        try {
+            channel.Close();
+        } catch (...) {
+        }
+        throw;
+    }
+    channel.Close();
+}
+
+}  // namespace vornik

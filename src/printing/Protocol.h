@@ -1,0 +1,47 @@
+#pragma once
+// The measurement protocol: the printed form of one measurement table. A
+// title line with the date and time, then every row of the table, header row
+// included, as fixed-width right-aligned fields.
+#include <string>
+#include <vector>
+
+#include "core/Clock.h"
+#include "printing/PageSurface.h"
+#include "tables/MeasurementTable.h"
+
+namespace vornik {
+
+struct ProtocolField {
+    int column;
+    int width;  // in characters
+};
+
+struct ProtocolKind {
+    PageOrientation orientation;
+    std::string title;  // UTF-8
+    std::vector<ProtocolField> fields;
+};
+
+// The protocol kind of a page (0 gas, 1 temperature, 2 pressure).
+const ProtocolKind& ProtocolKindOf(int page);
+
+extern const char* const kProtocolJobName;
+
+// The local date and time as the title shows them: short date, a space, long
+// time ("05.03.2024 14:07:09"); only the date at exactly midnight.
+std::string ProtocolDateTimeText(const DateTime& time);
+
+// The title line of the page's protocol, Windows-1251 bytes.
+std::string ProtocolTitleLine(int page, const DateTime& time);
+
+// One printed line of a table row, Windows-1251 bytes: each field's cell
+// right-aligned in its width, a longer cell whole.
+std::string ProtocolLine(const MeasurementTable& table, int row, const ProtocolKind& kind);
+
+// Prints the page's protocol as one job: orientation by page (left so
+// afterwards), the given font, title, then the rows the table holds when the
+// rows start. Errors are passed on; a job already started is ended first.
+void PrintProtocol(const MeasurementTable& table, int page, ProtocolPrinter& printer,
+                   const std::string& fontFace, int fontSize, const Clock& clock);
+
+}  // namespace vornik

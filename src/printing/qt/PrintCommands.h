@@ -1,0 +1,63 @@
+#pragma once
+// The print commands of the main window: chart (N13), protocol (N14), chart
+// then protocol (BitBtn8), printer choice (N16) and protocol font (N17).
+//
+// Printing goes straight to the program's printer, which lives as long as
+// this object, so a printer chosen in the setup dialog holds until exit.
+// Errors of the printing system are thrown as VornikError with the text the
+// user is to see; the caller shows it in the general error box.
+#include <QPainter>
+#include <QPrinter>
+#include <QRectF>
+#include <functional>
+#include <memory>
+
+#include "config/Config.h"
+#include "core/Clock.h"
+#include "printing/qt/PrintDialogs.h"
+#include "tables/MainModel.h"
+
+namespace vornik {
+
+// Paints the chart of a page, as currently displayed, into a rectangle.
+using ChartPainter = std::function<void(QPainter& painter, const QRectF& rect, int page)>;
+
+extern const char* const kChartJobName;
+
+// Prints one landscape page with the chart of `page` stretched over the whole
+// printable area, as its own job. The orientation is restored afterwards,
+// also when printing fails.
+void PrintChart(QPrinter& printer, int page, const ChartPainter& paint);
+
+class PrintCommands {
+public:
+    PrintCommands(MainModel& model, TConfig& config, std::function<void()> saveConfig, const Clock& clock,
+                  PrintDialogs& dialogs, ChartPainter paintChart,
+                  std::unique_ptr<QPrinter> printer = nullptr);
+    ~PrintCommands();
+
+    // Chart of the active page (also in the table-only display mode).
+    void N13Click();
+    // Measurement protocol of the active page.
+    void N14Click();
+    // Chart, then protocol, as two jobs; a failing chart stops the protocol.
+    void BitBtn8Click();
+    // Printer setup dialog.
+    void N16Click();
+    // Font dialog preset with the protocol font; a confirmed choice is stored
+    // and the configuration saved.
+    void N17Click();
+
+    QPrinter& Printer() { return *printer_; }
+
+private:
+    MainModel& model_;
+    TConfig& config_;
+    std::function<void()> saveConfig_;
+    const Clock& clock_;
+    PrintDialogs& dialogs_;
+    ChartPainter paintChart_;
+    std::unique_ptr<QPrinter> printer_;
+};
+
+}  // namespace vornik

@@ -1,0 +1,115 @@
+#include "shell/ChartWidget.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace vornik {
+namespace {
+
+constexpr int kMinZoomPixels = 4;  // a smaller rectangle is taken for a click
+constexpr int kStepMs = 25;
+
+AxisRange Between(const AxisRange& a, const AxisRange& b, double t) {
+    return {a.min + (b.min - a.min) * t, a.max + (b.max - a.max) * t};
+}
+
+}  // namespace
+
+ChartWidget::ChartWidget(ChartModel& chart, QWidget* parent) : QWidget(parent), chart_(chart), renderer_(chart) {
+    setMouseTracking(false);
+    setFocusPolicy(Qt::ClickFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(50, 50);
+    animation_.setInterval(kStepMs);
+    connect(&animation_, &QTimer::timeout, this, [this] {
+        if (++step_ >= kSteps) animation_.stop();
+        update();
+    });
+    chart_.SetChangeListener([this](ChartModel::Change change) { ChartChanged(change); });
+}
+
+ChartWidget::~ChartWidget() { chart_.SetChangeListener(nullptr); }
+
+void ChartWidget::ChartChanged(ChartModel::Change change) {
+    if (change == ChartModel::Change::Zoom && painted_ && isVisible()) {
+        // Animate from what the screen shows now to the new ranges.
+        from_ = Animating() ? CurrentViewport() : lastPainted_;
+        step_ = 0;
+        animation_.start();
+    } else if (change != ChartModel::Change::Data) {
+        // Any other change of axes or look ends the animation where it is.
+        step_ = kSteps;
+        animation_.stop();
+    }
+    update();
+}
+
+ChartViewport ChartWidget::CurrentViewport() const {
+    const ChartViewport to = renderer_.Viewport();
+    if (!Animating()) return to;
+    const double t = double(step_ + 1) / (kSteps + 1);
+    return {Between(from_.x, to.x, t), Between(from_.y, to.y, t)};
+}
+
+QRect ChartWidget::PlotRect() const {
+    return renderer_.Layout(rect(), const_cast<ChartWidget*>(this), CurrentViewport()).plot;
+}
+
+void ChartWidget::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const ChartViewport view = CurrentViewport();
+    renderer_.Paint(p, rect(), view);
+    lastPainted_ = view;
+    painted_ = true;
+    if (drag_ == Drag::Zoom) {
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(Qt::black, 1, Qt::DashLine));
+        p.drawRect(RubberBand());
+    }
+}
+
+void ChartWidget::mousePressEvent(QMouseEvent* event) {
+    pressAt_ = dragAt_ = event->position().toPoint();
+    if (event->button() == Qt::LeftButton)
+        drag_ = Drag::Zoom;
+    else if (event->button() == Qt::RightButton)
+        drag_ = Drag::Pan;
+}
+
+void ChartWidget::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    if (drag_ == Drag::Pan) {
+        const QRect plot = PlotRect();
+        const QPoint d = at - dragAt_;
+        dragAt_ = at;
+        if (d.isNull() || plot.width() < 2 || plot.height() < 2) return;
+        // The data follows the mouse: the ranges move the other way.
+        chart_.Pan(-double(d.x()) / (plot.width() - 1), double(d.y()) / (plot.height() - 1));
+    } else if (drag_ == Drag::Zoom) {
+        dragAt_ = at;
+        update();
+    }
+}
+
+void ChartWidget::mouseReleaseEvent(QMouseEvent* event) {
+    const Drag drag = drag_;
+    drag_ = Drag::None;
+    if (drag != Drag::Zoom) return;
+    dragAt_ = event->position().toPoint();
+    const QRect band = RubberBand();
+    update();
+    const QRect plot = PlotRect();
+    if (band.width() < kMinZoomPixels || band.height() < kMinZoomPixels || plot.width() < 2 || plot.height() < 2)
+        return;
+    const double w = plot.width() - 1, h = plot.height() - 1;
+    chart_.ZoomToFractions((band.left() - plot.left()) / w, (band.right() - plot.left()) / w,
+                           (plot.bottom() - band.bottom()) / h, (plot.bottom() - band.top()) / h);
+}
+
+void ChartWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+    drag_ = Drag::None;
+    if (event->button() == Qt::LeftButton) emit doubleClicked();
+}
+
+}  // namespace vornik

@@ -1,0 +1,45 @@
+// The main window's printing commands.
+#include <QPainter>
+#include <QTabWidget>
+
+#include "printing/qt/PrintCommands.h"
+#include "shell/ChartWidget.h"
+#include "shell/MainWindow.h"
+
+namespace vornik {
+
+void TForm1::CreatePrinting() {
+    PrintDialogs* dialogs = env_.printDialogs;
+    if (!dialogs) {
+        ownPrintDialogs_ = std::make_unique<QtPrintDialogs>(this);
+        dialogs = ownPrintDialogs_.get();
+    }
+    print_ = std::make_unique<PrintCommands>(
+        model_, config_, [this] { configStore_->SaveConfig(config_); }, *clock_, *dialogs,
+        [this](QPainter& painter, const QRectF& rect, int page) { PaintChart(painter, rect, page); });
+}
+
+void TForm1::RunCommand(const std::function<void()>& command) {
+    try {
+        command();
+    } catch (const std::exception& e) {
+        prompt_->ShowGeneralError(e.what());
+    }
+}
+
+void TForm1::N13Click() { RunCommand([this] { print_->N13Click(); }); }
+void TForm1::N14Click() { RunCommand([this] { print_->N14Click(); }); }
+void TForm1::BitBtn8Click() { RunCommand([this] { print_->BitBtn8Click(); }); }
+void TForm1::N16Click() { RunCommand([this] { print_->N16Click(); }); }
+void TForm1::N17Click() { RunCommand([this] { print_->N17Click(); }); }
+
+void TForm1::PaintChart(QPainter& painter, const QRectF& rect, int page) {
+    // Laid out as on the screen, then stretched over the rectangle. A chart
+    // hidden in table mode is laid out as it would fill its page.
+    const ChartWidget* chart = charts_.at(page);
+    QSize logical = chart->isVisible() ? chart->size() : pageControl_->widget(page)->size();
+    if (logical.width() < 200 || logical.height() < 150) logical = QSize(1000, 700);
+    chart->renderer().PaintScaled(painter, rect.toAlignedRect(), logical);
+}
+
+}  // namespace vornik

@@ -1,0 +1,130 @@
+#include "tables/Navigation.h"
+
+namespace vornik {
+
+Navigation::Navigation(MainModel& model) : model_(model) {
+    for (int page = 0; page < kPageCount; ++page) {
+        model_.Chart(page).SetZoomListener([this] { ChartGazZoom(); });
+        model_.Chart(page).SetScrollListener([this] { ChartGazScroll(); });
+    }
+}
+
+Navigation::~Navigation() {
+    for (int page = 0; page < kPageCount; ++page) {
+        model_.Chart(page).SetZoomListener(nullptr);
+        model_.Chart(page).SetScrollListener(nullptr);
+    }
+}
+
+void Navigation::ShowTable(int page) {
+    tableShown_.at(page) = true;
+    Changed();
+}
+
+void Navigation::SetPages(bool table, bool chart) {
+    tableShown_.fill(table);
+    chartShown_.fill(chart);
+}
+
+void Navigation::BitBtnTabClick() {
+    SetPages(true, false);
+    graphTabEnabled_ = true;
+    graphEnabled_ = true;
+    tabEnabled_ = false;
+    zoomEnabled_ = false;
+    shiftEnabled_ = false;
+    model_.SetAllDataButtonEnabled(false);
+    model_.SetLast50ButtonEnabled(false);
+    Changed();
+}
+
+void Navigation::BitBtnGraphClick() {
+    SetPages(false, true);
+    graphTabEnabled_ = true;
+    graphEnabled_ = false;
+    tabEnabled_ = true;
+    zoomEnabled_ = true;
+    BitBtn3Click();
+    model_.SetLast50ButtonEnabled(true);
+    shiftEnabled_ = true;
+    Changed();
+}
+
+void Navigation::BitBtnGraphTabClick() {
+    SetPages(true, true);
+    graphTabEnabled_ = false;
+    graphEnabled_ = true;
+    tabEnabled_ = true;
+    zoomEnabled_ = true;
+    BitBtn3Click();
+    model_.SetLast50ButtonEnabled(true);
+    shiftEnabled_ = true;
+    Changed();
+}
+
+void Navigation::BitBtn3Click() {
+    const int page = model_.ActivePage();
+    ChartModel& chart = model_.Chart(page);
+    chart.UndoZoom();
+    chart.SetAutomatic(AxisBottom, true);
+    model_.SetPageModes(page, 1, 2);
+}
+
+void Navigation::BitBtn4Click() {
+    const int page = model_.ActivePage();
+    ChartModel& chart = model_.Chart(page);
+    const double n = static_cast<double>(chart.Series(0).Count());
+    chart.SetAutomatic(AxisBottom, false);
+    chart.SetWindow(AxisBottom, n - 50, n);
+    model_.SetPageModes(page, 2, 1);
+}
+
+void Navigation::BitBtn1Click() {
+    model_.Chart(model_.ActivePage()).ZoomPercent(120);
+    model_.SetPageModes(model_.ActivePage(), 2, 0);
+}
+
+void Navigation::BitBtn2Click() {
+    model_.Chart(model_.ActivePage()).ZoomPercent(80);
+    model_.SetPageModes(model_.ActivePage(), 2, 0);
+}
+
+void Navigation::ShiftHorizAxes(double percent) {
+    ChartModel& chart = model_.Chart(model_.ActivePage());
+    chart.ShiftAxis(AxisTop, percent);
+    chart.ShiftAxis(AxisBottom, percent);
+    model_.SetPageModes(model_.ActivePage(), 2, 0);
+}
+
+void Navigation::ShiftVertAxes(double percent) {
+    ChartModel& chart = model_.Chart(model_.ActivePage());
+    chart.ShiftAxis(AxisLeft, percent);
+    chart.ShiftAxis(AxisRight, percent);
+    model_.SetPageModes(model_.ActivePage(), 2, 0);
+}
+
+void Navigation::BitBtn5Click() {
+    const int page = model_.ActivePage();
+    model_.ChartClear(page == PageGas, page == PageTemp, page == PagePrd);
+}
+
+void Navigation::ChartGazScroll() { model_.SetAllDataButtonEnabled(true); }
+
+void Navigation::ChartGazZoom() { model_.SetAllDataButtonEnabled(true); }
+
+void Navigation::PageControl1Changing() {
+    const int old = model_.ActivePage();
+    model_.SetPageModes(old, model_.AllDataButtonEnabled() ? 2 : 1, model_.Last50ButtonEnabled() ? 2 : 1);
+}
+
+void Navigation::PageControl1Change(int page) {
+    model_.SetActivePage(page);
+    model_.SetAllDataButtonEnabled(model_.AllDataMode(page) == 2);
+    model_.SetLast50ButtonEnabled(model_.Last50Mode(page) == 2);
+}
+
+void Navigation::Changed() {
+    if (listener_) listener_();
+}
+
+}  // namespace vornik

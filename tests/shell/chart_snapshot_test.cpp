@@ -1,0 +1,143 @@
+// Renders pictures of the charts for a person to look at. Runs only when
+// VORNIK_SNAPSHOT_DIR names a folder; the pictures go there as PNG files.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <QTabWidget>
+#include "shell/Toolbar.h"
+#include <QThread>
+#include <cmath>
+#include <cstdlib>
+#include <random>
+
+#include "shell/ChartRenderer.h"
+#include "shell/ChartWidget.h"
+#include "shell/MainWindow.h"
+#include "tables/ChartDefs.h"
+#include "tables/Navigation.h"
+#include "TestForm.h"
+
+using namespace vornik;
+
+namespace {
+
+QString SnapshotDir() {
+    const char* dir = std::getenv("VORNIK_SNAPSHOT_DIR");
+    return dir ? QString::fromLocal8Bit(dir) : QString();
+}
+
+std::string Comma(double v, int decimals) { return AxisLabel(v, decimals).toStdString(); }
+
+// Writes `rows` plausible rows into each table and charts them.
+void Feed(MainModel& model, int rows) {
+    std::mt19937 rng(3);
+    std::normal_distribution<double> noise(0, 1);
+    for (int i = 0; i < rows; ++i) {
+        const double t = i / 30.0;
+        {
+            auto& table = model.Table(PageGas);
+            const int row = model.AppendRow(PageGas);
+            table.SetCell(0, row, std::to_string(row) + "/" + std::to_string(100 + row));
+            const double values[] = {160 + 15 * std::sin(t) + noise(rng), 5.5 + 0.8 * std::sin(t / 2),
+                                     90 + 40 * std::sin(t * 1.7) + 4 * noise(rng), 60 + 5 * noise(rng),
+                                     3 + 0.3 * noise(rng), 12 + noise(rng), 2 + 0.2 * noise(rng),
+                                     11.8 - 0.6 * std::sin(t / 2), 40 + 3 * noise(rng), 8 + 0.5 * std::sin(t),
+                                     1.35 + 0.08 * std::sin(t / 2), 95 + 8 * noise(rng), 21 + 0.3 * noise(rng)};
+            const int decimals[] = {1, 2, 1, 1, 1, 1, 1, 2, 1, 2, 2, 1, 1};
+            for (int c = 0; c < 13; ++c) table.SetCell(3 + c, row, Comma(values[c], decimals[c]));
+            model.RowToChart(PageGas, row);
+            model.FollowLast50(PageGas);
+        }
+        {
+            auto& table = model.Table(PageTemp);
+            const int row = model.AppendRow(PageTemp);
+            table.SetCell(0, row, std::to_string(row) + "/1");
+            const double tg = 300 + 80 * std::sin(t / 3) + 5 * noise(rng);
+            const double values[] = {tg, tg + 20, tg - 25, 45 + 3 * noise(rng), 120 + 10 * std::sin(t)};
+            for (int c = 0; c < 5; ++c) table.SetCell(3 + c, row, Comma(values[c], 1));
+            model.RowToChart(PageTemp, row);
+        }
+        {
+            auto& table = model.Table(PagePrd);
+            const int row = model.AppendRow(PagePrd);
+            table.SetCell(0, row, std::to_string(row) + "/1");
+            const double values[] = {0.045 + 0.01 * std::sin(t), 99.8 + 0.3 * noise(rng), 8 + std::sin(t / 2),
+                                     7.5 + std::sin(t / 2), 2.4 + 0.3 * std::sin(t / 2)};
+            const int decimals[] = {4, 2, 2, 2, 3};
+            for (int c = 0; c < 5; ++c) table.SetCell(3 + c, row, Comma(values[c], decimals[c]));
+            model.RowToChart(PagePrd, row);
+        }
+    }
+}
+
+void Save(TForm1& w, const QString& name) {
+    // Let a zoom animation finish first.
+    for (int i = 0; i < 200 && w.chart(w.model().ActivePage())->Animating(); ++i) {
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+    }
+    ASSERT_TRUE(w.grab().save(SnapshotDir() + "/" + name + ".png")) << name.toStdString();
+}
+
+}  // namespace
+
+TEST(ChartSnapshot, MainWindowPictures) {
+    if (SnapshotDir().isEmpty()) GTEST_SKIP() << "VORNIK_SNAPSHOT_DIR not set";
+    test::TestForm fixture;
+    fixture.WriteDefaultSettings();
+    TForm1& form = fixture.Create();
+    form.resize(1100, 700);
+    form.show();
+    MainModel& model = form.model();
+    std::array<ChartView, kPageCount> views = {DefaultChartView(0), DefaultChartView(1), DefaultChartView(2)};
+    model.ChartsInit(views);
+    Feed(model, 400);
+    QApplication::processEvents();
+    Save(form, "gas-3d");
+
+    views[0].view3D = false;
+    model.ChartsInit(views);
+    QApplication::processEvents();
+    Save(form, "gas-flat");
+
+    form.navigation().BitBtn4Click();
+    QApplication::processEvents();
+    Save(form, "gas-last50");
+
+    form.navigation().BitBtn3Click();
+    form.navigation().BitBtn1Click();
+    form.navigation().BitBtn1Click();
+    form.navigation().SpeedButton1Click();
+
+    Save(form, "gas-zoomed");
+
+    views[0].logarithmic = true;
+    views[0].view3D = true;
+    model.ChartsInit(views);
+    form.navigation().BitBtn3Click();
+    QApplication::processEvents();
+    Save(form, "gas-log-3d");
+
+    form.navigation().PageControl1Changing();
+    form.navigation().PageControl1Change(PageTemp);
+    QApplication::processEvents();
+    Save(form, "temp-3d");
+    form.navigation().PageControl1Changing();
+    form.navigation().PageControl1Change(PagePrd);
+    form.navigation().BitBtnGraphClick();
+    QApplication::processEvents();
+    Save(form, "prd-chart-mode");
+
+    // Pressures over several decades on a logarithmic axis, flat.
+    views[2].logarithmic = true;
+    views[2].view3D = false;
+    model.ChartsInit(views);
+    QApplication::processEvents();
+    Save(form, "prd-log-flat");
+
+    // The toolbar, three times enlarged.
+    const QPixmap bar = form.toolbar()->grab();
+    ASSERT_TRUE(bar.scaled(bar.size() * 3).save(SnapshotDir() + "/toolbar-x3.png"));
+}

@@ -1,0 +1,91 @@
+// Prints through the program's print commands from the command line, for the
+// spooler test and for looking at the output:
+//   printing_spooler_driver spooler      gas protocol, then temperature chart,
+//                                        on the default printer
+//   printing_spooler_driver pdf DIR      the same (and the temperature
+//                                        protocol) as PDF files in DIR
+//   printing_spooler_driver removed Q    removes queue Q, the default printer,
+//                                        then prints: must fail with the
+//                                        printer error
+// Rows are sample rows; the chart is a stand-in painting.
+#include <QApplication>
+#include <QDir>
+#include <QProcess>
+#include <cstdio>
+#include <cstring>
+
+#include "../shell/PrintingSamples.h"
+#include "core/Errors.h"
+#include "printing/qt/PrintCommands.h"
+#include "printing/qt/QtProtocolPrinter.h"
+
+using namespace vornik;
+
+namespace {
+
+class NoDialogs : public PrintDialogs {
+public:
+    bool PrinterSetup(QPrinter&) override { return false; }
+    std::optional<QFont> ChooseFont(const QFont&) override { return std::nullopt; }
+};
+
+int Usage() {
+    std::fprintf(stderr, "usage: printing_spooler_driver spooler | pdf DIR | removed QUEUE\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const bool toPdf = argc == 3 && std::strcmp(argv[1], "pdf") == 0;
+    const bool removed = argc == 3 && std::strcmp(argv[1], "removed") == 0;
+    if (!toPdf && !removed && !(argc == 2 && std::strcmp(argv[1], "spooler") == 0)) return Usage();
+
+    MainModel model;
+    model.GridsLayout(1024);
+    test::FillGasRows(model.Table(PageGas), 120);
+    test::FillTempRows(model.Table(PageTemp), 60);
+    TConfig config;
+    config.LoadDefaults();
+    SystemClock clock;
+    NoDialogs dialogs;
+    PrintCommands commands(model, config, nullptr, clock, dialogs, test::PaintSampleChart);
+    QPrinter& printer = commands.Printer();
+    const QDir dir(toPdf ? QString::fromLocal8Bit(argv[2]) : QString());
+    auto target = [&](const char* name) {
+        if (!toPdf) return;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.filePath(QString::fromLatin1(name)));
+    };
+    if (removed) {
+        // The printer was chosen while it existed; it goes before the print.
+        if (QProcess::execute(QStringLiteral("lpadmin"), {QStringLiteral("-x"), QString::fromLocal8Bit(argv[2])}) != 0)
+            return 1;
+        try {
+            commands.N14Click();
+        } catch (const VornikError& e) {
+            std::printf("printing failed as it should: %s\n", e.what());
+            return std::strcmp(e.what(), kInvalidPrinterText) == 0 ? 0 : 1;
+        }
+        std::fprintf(stderr, "printing to a removed printer reported no error\n");
+        return 1;
+    }
+    try {
+        model.SetActivePage(PageGas);
+        target("gas-protocol.pdf");
+        commands.N14Click();
+        model.SetActivePage(PageTemp);
+        target("temp-chart.pdf");
+        commands.N13Click();
+        if (toPdf) {
+            target("temp-protocol.pdf");
+            commands.N14Click();
+        }
+    } catch (const VornikError& e) {
+        std::fprintf(stderr, "printing failed: %s\n", e.what());
+        return 1;
+    }
+    std::printf("printed on %s\n", qPrintable(toPdf ? dir.path() : printer.printerName()));
+    return 0;
+}

@@ -149,7 +149,12 @@ void MeasurementTable::CompactIfWasteful() {
     arena_.swap(packed);
 }
 
-bool MeasurementTable::IsEmpty() const { return RowCount() < 2 || Cell(0, 1).empty(); }
+bool MeasurementTable::IsEmpty() const {
+    if (RowCount() < 2) return true;
+    for (int c = 0; c < columns_; ++c)
+        if (!Cell(c, 1).empty()) return false;
+    return true;
+}
 
 int MeasurementTable::AppendRow() {
     // A table loaded from a file of only its header line has no row 1: the

@@ -58,7 +58,9 @@ public:
     };
     RowView Row(int row) const;
 
-    // True when the table holds no data: column 0 of row 1 is empty.
+    // True when the table holds no data: row 1 is missing or has no text in
+    // any cell. (A row loaded from a file may lack only its number in column
+    // 0; it is data all the same and must not be written over.)
     bool IsEmpty() const;
 
     // Prepares the row for the next measurement: row 1 while the table is

@@ -17,6 +17,7 @@
 #include "reception/Conversion.h"
 #include "reception/ReplyDecoder.h"
 #include "reception/ReplyFormat.h"
+#include "reception/ReplyGenerator.h"
 #include "tables/MainModel.h"
 
 namespace vornik::fuzz {
@@ -71,6 +72,25 @@ std::string ReadFile(const std::string& path) {
 
 int DataRows(const MeasurementTable& table) { return table.IsEmpty() ? 0 : table.RowCount() - 1; }
 
+bool RowBlank(const MeasurementTable& table, int row) {
+    for (int c = 0; c < table.ColumnCount(); ++c)
+        if (!table.Cell(c, row).empty()) return false;
+    return true;
+}
+
+// Every row after the header is one point of every series of the page's
+// chart; the blank row 1 of a cleared table is none.
+std::string CheckChart(const MainModel& model, int page) {
+    const MeasurementTable& table = model.Table(page);
+    const int rows = table.RowCount() == 2 && RowBlank(table, 1) ? 0 : std::max(table.RowCount() - 1, 0);
+    const ChartModel& chart = model.Chart(page);
+    for (int i = 0; i < chart.SeriesCount(); ++i)
+        if (chart.Series(i).Count() != size_t(rows))
+            return "page " + std::to_string(page) + ": " + std::to_string(rows) + " rows but series " +
+                   std::to_string(i) + " has " + std::to_string(chart.Series(i).Count()) + " points";
+    return "";
+}
+
 // What a committed row must look like; "" when it does.
 std::string CheckRow(const MeasurementTable& table, int page, int row) {
     if (row < 1 || row >= table.RowCount()) return "committed row outside the table";
@@ -116,9 +136,12 @@ std::string DecoderHarness(const uint8_t* data, size_t size) {
         }
         if (decoder.ReplyFill() < 0 || decoder.ReplyFill() > kReplyFillLimit) return "reply fill out of range";
         if (value != kEndMarker) continue;  // only an end marker adds rows
-        for (int page = 0; page < kPageCount; ++page)
+        for (int page = 0; page < kPageCount; ++page) {
             if (DataRows(model.Table(page)) != rowsToChart[size_t(page)])
-                return "page " + std::to_string(page) + ": table rows and chart points differ";
+                return "page " + std::to_string(page) + ": table rows and rows charted differ";
+            const std::string chart = CheckChart(model, page);
+            if (!chart.empty()) return chart;
+        }
     }
     if (prompt.boxes != 0) return "a modal box was shown for line data";
     return broken;
@@ -159,10 +182,22 @@ bool WrittenForm(std::string_view bytes, int columns) {
     return true;
 }
 
+// A good reply of the page's kind.
+std::string SampleReply(int page) {
+    static const std::string replies[] = {
+        FrameReply('G', {"1", "05.03.24", "09:30:00", "Obj", "Gas", "0", "0", "0", "215", "1234", "300", "2095",
+                         "1200", "800", "40", "50", "5", "100", "900", "150", "25", "135"}),
+        FrameReply('T', {"3", "05.03.24", "09:31:00", "Obj", "4502", "4530", "4480", "50", "251", "12"}),
+        FrameReply('P', {"5", "05.03.24", "09:32:00", "Obj", "15", "1013250", "5000", "4900", "1250", "7"}),
+    };
+    return replies[page];
+}
+
+std::string CheckRoundTrip(MainModel& model, int page, const uint8_t* data, size_t size);
+
 std::string DataFileHarness(int page, const uint8_t* data, size_t size) {
     static const char* const extensions[] = {".gas", ".tmpr", ".prd"};
     const std::string in = Scratch().File(std::string("in") + extensions[page]);
-    const std::string out = Scratch().File(std::string("out") + extensions[page]);
     WriteFile(in, data, size);
 
     MainModel model;
@@ -172,14 +207,31 @@ std::string DataFileHarness(int page, const uint8_t* data, size_t size) {
     const MeasurementTable& table = model.Table(page);
     if (table.ColumnCount() != PageColumns(page)) return "loading changed the column count";
     if (model.NewData(page)) return "a loaded table counts as unsaved";
-    if (prompt.boxes != 0) return "";  // a file the loader rejected
+    std::string broken = CheckChart(model, page);
+    if (!broken.empty()) return "after loading: " + broken;
+    if (prompt.boxes == 0) broken = CheckRoundTrip(model, page, data, size);
+    if (!broken.empty()) return broken;
+
+    // A measurement received after the load goes into a new row and a new point.
+    QuietPrompt decoderPrompt;
+    ReplyDecoder decoder(model, decoderPrompt, [](const std::string&) {});
+    decoder.RecieveAll(SampleReply(page));
+    broken = CheckChart(model, page);
+    return broken.empty() ? "" : "after a reply: " + broken;
+}
+
+std::string CheckRoundTrip(MainModel& model, int page, const uint8_t* data, size_t size) {
+    static const char* const extensions[] = {".gas", ".tmpr", ".prd"};
+    const std::string out = Scratch().File(std::string("out") + extensions[page]);
+    QuietPrompt prompt;
 
     if (model.ActivePage() != page) return "the loaded page is not active";
     if (!SaveChartToFile(model, out, page == PageGas, page == PageTemp, page == PagePrd, prompt))
         return "a loaded table could not be saved";
     const std::string saved = ReadFile(out);
     const std::string_view input(reinterpret_cast<const char*>(data), size);
-    if (WrittenForm(input, table.ColumnCount()) && saved != input) return "saved file differs from the loaded one";
+    if (WrittenForm(input, model.Table(page).ColumnCount()) && saved != input)
+        return "saved file differs from the loaded one";
     return "";
 }
 

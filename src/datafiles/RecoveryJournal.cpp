@@ -163,6 +163,11 @@ void RecoveryJournal::Retire(int page) {
     }
 }
 
+void RecoveryJournal::RetireSaved(const MainModel& model) {
+    for (int page = 0; page < kPageCount; ++page)
+        if (!model.NewData(page) && pending_[size_t(page)] > 0) Retire(page);
+}
+
 void RecoveryJournal::CloseCleanly() {
     file_.Close();
     pending_ = {};

@@ -61,6 +61,12 @@ public:
     // a loaded file). When no page has rows left the file is emptied.
     void Retire(int page);
 
+    // Retires every page whose rows count as saved again (NewData false after
+    // a save, a clear or a load) while the journal still holds rows of it.
+    // Meant for the model's state listener, so no command needs to know of
+    // the journal.
+    void RetireSaved(const MainModel& model);
+
     // A normal end of the run: the file is removed.
     void CloseCleanly();
 

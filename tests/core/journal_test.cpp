@@ -135,6 +135,23 @@ TEST_F(JournalTest, DecodedRowsComeBackInArrivalOrderUntilRetired) {
     EXPECT_TRUE(RecoveryJournal::ReadPending(path).empty());
 }
 
+TEST_F(JournalTest, PagesRetireWhenTheirRowsCountAsSaved) {
+    ProgramRun run(path);
+    ASSERT_TRUE(run.journal.Open());
+    run.journal.Attach(run.decoder, run.model);
+    run.model.SetStateListener([&] { run.journal.RetireSaved(run.model); });
+    run.decoder.RecieveAll(GasReply().Bytes() + TempReply().Bytes() + PrdReply().Bytes());
+    EXPECT_EQ(RecoveryJournal::ReadPending(path).size(), 3u);
+
+    run.model.SetNewData(PageGas, false);  // as a successful save does
+    run.model.ChartClear(false, true, false);
+    const auto pending = RecoveryJournal::ReadPending(path);
+    ASSERT_EQ(pending.size(), 1u);
+    EXPECT_EQ(pending[0].page, PagePrd);
+    EXPECT_EQ(run.journal.PendingRows(PageGas), 0);
+    EXPECT_EQ(run.journal.PendingRows(PagePrd), 1);
+}
+
 TEST_F(JournalTest, TornOrDamagedTailIsIgnored) {
     RecoveryJournal journal(path);
     ASSERT_TRUE(journal.Open());

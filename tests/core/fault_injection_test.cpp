@@ -532,7 +532,9 @@ TEST(DeviceLoss, ReceptionStopsCleanlyAndResumesWhenTheDeviceReturns) {
     ASSERT_TRUE(first->Deliver(fourth.substr(0, fourth.size() / 2)));
     l.timer.Tick();
     first->CloseMaster();
-    l.timer.Tick();
+    for (auto end = std::chrono::steady_clock::now() + 5s;
+         l.port.State() != PortState::Lost && std::chrono::steady_clock::now() < end;)
+        l.timer.Tick();
     ASSERT_EQ(l.port.State(), PortState::Lost);
     EXPECT_EQ(l.port.StatusText(), "Порт " + link + " недоступен, повторное открытие");
 

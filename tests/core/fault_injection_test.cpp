@@ -37,10 +37,12 @@
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
 #include "config/ConfigFile.h"
+#include "core/StreamPrompt.h"
 #include "datafiles/DataFileCommands.h"
 #include "device/DrivenPollTimer.h"
 #include "device/PortHandling.h"
 #include "device/posix/PosixCommDriver.h"
+#include "reception/HeadlessSession.h"
 #include "reception/ReplyDecoder.h"
 
 namespace vornik {
@@ -491,7 +493,13 @@ struct Listener {
                       [this] { return std::make_unique<CountingDriver>(MakePlatformCommDriver(), driverCalls, opens); },
                       [this](uint8_t value, bool lineError) { decoder.Recieve(nullptr, value, lineError); }};
 
-    Listener() { model.GridsLayout(800); }
+    // Wired as the window and the headless loop wire it.
+    Listener() {
+        model.GridsLayout(800);
+        port.OnStateChange = [this](PortState state) {
+            if (state == PortState::Lost) decoder.DropReply();
+        };
+    }
 
     // Column 0 of the page's data rows.
     std::vector<std::string> Numbers(int page) const {
@@ -504,6 +512,13 @@ struct Listener {
 };
 
 std::string GasNumbered(int n) { return test::GasReply().Set(1, std::to_string(n)).Bytes(); }
+
+// The bytes of a reply up to the end of its field `count`.
+std::string FieldsUpTo(const std::string& reply, int count) {
+    size_t end = 0;
+    for (int lf = 0; lf <= count; ++lf) end = reply.find('\n', end) + 1;
+    return reply.substr(0, end);
+}
 
 // Points a link at a terminal, replacing what it pointed at.
 void PointLink(const std::string& link, const std::string& target) {
@@ -528,8 +543,7 @@ TEST(DeviceLoss, ReceptionStopsCleanlyAndResumesWhenTheDeviceReturns) {
     EXPECT_EQ(l.Numbers(PageGas), (std::vector<std::string>{"1/1", "2/2", "3/3"}));
 
     // The instrument's end goes away in the middle of a reply.
-    const std::string fourth = GasNumbered(4);
-    ASSERT_TRUE(first->Deliver(fourth.substr(0, fourth.size() / 2)));
+    ASSERT_TRUE(first->Deliver(FieldsUpTo(GasNumbered(4), 10)));
     l.timer.Tick();
     first->CloseMaster();
     for (auto end = std::chrono::steady_clock::now() + 5s;
@@ -560,16 +574,77 @@ TEST(DeviceLoss, ReceptionStopsCleanlyAndResumesWhenTheDeviceReturns) {
     l.timer.Tick(120);
     ASSERT_EQ(l.port.State(), PortState::Listening);
     EXPECT_EQ(l.port.StatusText(), "Порт " + link + ": приём");
+    // It comes back in the middle of another reply: that tail and the head
+    // cut off before the loss are not one reply.
+    const std::string ninth = GasNumbered(9);
+    ASSERT_TRUE(second.Deliver(ninth.substr(FieldsUpTo(ninth, 10).size())));
+    l.timer.Tick();
     ASSERT_TRUE(second.Deliver(GasNumbered(5) + GasNumbered(6)));
     l.timer.Tick();
     ASSERT_TRUE(second.Deliver(GasNumbered(7)));
     l.timer.Tick();
 
-    // Every row before and after; the reply cut off by the loss left none.
+    // Every row before and after; the replies cut by the loss left none.
     EXPECT_EQ(l.Numbers(PageGas), (std::vector<std::string>{"1/1", "2/2", "3/3", "4/5", "5/6", "6/7"}));
     EXPECT_EQ(l.model.Chart(PageGas).Series(0).Count(), 6u);
     EXPECT_EQ(l.receptionErrors, 0u);
     EXPECT_TRUE(l.portPrompt.events().empty());
+}
+
+// Waits until the file holds `text` `times` times.
+bool WaitForText(const std::string& path, const std::string& text, int times = 1) {
+    for (auto end = std::chrono::steady_clock::now() + 10s; std::chrono::steady_clock::now() < end;) {
+        const std::string s = ReadAll(path);
+        int found = 0;
+        for (size_t at = s.find(text); at != std::string::npos; at = s.find(text, at + 1)) ++found;
+        if (found >= times) return true;
+        std::this_thread::sleep_for(5ms);
+    }
+    return false;
+}
+
+// The logger without a window drops the reply cut by a loss the same way.
+TEST(DeviceLoss, HeadlessLoggingGoesOnAfterTheDeviceReturns) {
+    TempDir dir;
+    const std::string link = dir / "ttyVORNIK";
+    auto first = std::make_unique<Pty>();
+    PointLink(link, first->path);
+    HeadlessOptions options;
+    options.programPath = dir / "vornik-pc";
+    options.configFile = dir / "absent.ini";
+    options.portName = link;
+    options.outFolder = dir.path();
+    FixedClock clock(DateTime{2026, 12, 8, 12, 0, 0, 0});
+    const std::string logName = dir / "log.txt";
+    std::FILE* log = std::fopen(logName.c_str(), "w");
+    ASSERT_NE(log, nullptr);
+    StreamPrompt prompt(log);
+    std::atomic<bool> stop{false};
+    std::thread session([&] { RunHeadless(options, prompt, clock, [] { return MakePlatformCommDriver(); }, stop); });
+    const std::string gasFile = dir / "vornik-pc-26-12-08.gas";
+
+    EXPECT_TRUE(WaitForText(logName, ": приём"));
+    first->Send(GasNumbered(1) + GasNumbered(2) + FieldsUpTo(GasNumbered(3), 10));
+    EXPECT_TRUE(WaitForText(gasFile, "2/2\t"));
+    first->CloseMaster();
+    EXPECT_TRUE(WaitForText(logName, "недоступен"));
+
+    Pty second;
+    PointLink(link, second.path);
+    EXPECT_TRUE(WaitForText(logName, ": приём", 2));
+    const std::string ninth = GasNumbered(9);
+    second.Send(ninth.substr(FieldsUpTo(ninth, 10).size()) + GasNumbered(4));
+    EXPECT_TRUE(WaitForText(gasFile, "/4\t"));
+    stop = true;
+    session.join();
+    std::fclose(log);
+
+    std::vector<std::string> numbers;
+    std::istringstream lines(ReadAll(gasFile));
+    std::string line;
+    std::getline(lines, line);  // the header row
+    while (std::getline(lines, line)) numbers.push_back(line.substr(0, line.find('\t')));
+    EXPECT_EQ(numbers, (std::vector<std::string>{"1/1", "2/2", "3/4"})) << ReadAll(logName);
 }
 
 long ResidentBytes() {

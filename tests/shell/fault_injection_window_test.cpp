@@ -35,6 +35,13 @@ void Receive(TestForm& fixture, int first, int count) {
     for (int tick = 0; tick < 3; ++tick) fixture.form->port().TimerReadPortTimer();
 }
 
+// The bytes of a reply up to the end of its field `count`.
+std::string FieldsUpTo(const std::string& reply, int count) {
+    size_t end = 0;
+    for (int lf = 0; lf <= count; ++lf) end = reply.find('\n', end) + 1;
+    return reply.substr(0, end);
+}
+
 int GasRows(TForm1& form) { return form.grid(PageGas)->model()->rowCount(); }
 
 std::vector<PromptEvent> Without(const std::vector<PromptEvent>& events, PromptEvent::Kind kind) {
@@ -130,8 +137,7 @@ TEST(WindowFaults, LostDeviceIsShownAndRowsContinueWhenItReturns) {
     fixture.prompt.Clear();
 
     // Unplugged halfway through a reply.
-    const std::string third = vornik::test::GasReply().Set(1, "3").Bytes();
-    fixture.device->Receive(third.substr(0, third.size() / 2));
+    fixture.device->Receive(FieldsUpTo(vornik::test::GasReply().Set(1, "3").Bytes(), 10));
     fixture.device->lost = true;
     fixture.device->exists = false;
     form.port().TimerReadPortTimer();
@@ -144,6 +150,10 @@ TEST(WindowFaults, LostDeviceIsShownAndRowsContinueWhenItReturns) {
     fixture.device->exists = true;
     for (int tick = 0; tick < PortHandling::kReopenTicks; ++tick) form.port().TimerReadPortTimer();
     EXPECT_EQ(status->text(), QString::fromUtf8("Порт COM1: приём"));
+    // Plugged in halfway through another reply: its tail does not complete
+    // the reply cut off by the loss.
+    const std::string ninth = vornik::test::GasReply().Set(1, "9").Bytes();
+    fixture.device->Receive(ninth.substr(FieldsUpTo(ninth, 10).size()));
     Receive(fixture, 4, 2);
     EXPECT_EQ(GasRows(form), 4);
     EXPECT_EQ(form.model().Table(PageGas).Cell(0, 3), "3/4");

@@ -374,6 +374,27 @@ TEST(ReadOnlyFolder, NothingIsReplacedAndEveryFailureIsReported) {
     EXPECT_EQ(Entries(folder.path()), entries);
 }
 
+// Names as long as the system allows: the temporary file beside them must
+// not be refused for its length.
+TEST(LongNames, FilesNamedUpToTheLimitAreWritten) {
+    TempDir folder;
+    Program p;
+    p.Receive(2);
+    std::string cyrillic;
+    for (int i = 0; i < 125; ++i) cyrillic += "д";  // two bytes each
+    const std::vector<std::string> names = {std::string(250, 'a') + ".gas", cyrillic + ".gas",
+                                            cyrillic + ".ini"};
+    for (const std::string& name : {names[0], names[1]}) {
+        EXPECT_TRUE(SaveChartToFile(p.model, folder / name, true, false, false, p.prompt)) << name.size();
+        EXPECT_EQ(Lines(folder / name), "3 lines");
+    }
+    ConfigStore store(folder / names[2], p.prompt);
+    EXPECT_TRUE(store.SaveConfig(p.config));
+    EXPECT_EQ(ReadAll(folder / names[2]), RecordBytes(p.config));
+    EXPECT_TRUE(p.prompt.events().empty());
+    EXPECT_EQ(Entries(folder.path()), std::set<std::string>(names.begin(), names.end()));
+}
+
 // --- a serial device that fails ----------------------------------------------
 
 struct Pty {

@@ -1,5 +1,7 @@
 #include "datafiles/DataFile.h"
 
+#include "core/Errors.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -29,8 +31,6 @@ namespace {
 constexpr size_t kBlockSize = 4 << 20;  // read and write in blocks of 4 MiB
 
 // Columns that feed the chart: 3..15 of the gas table, 3..7 of the others.
-constexpr int kFirstChartColumn = 3;
-int LastChartColumn(int page) { return page == PageGas ? 15 : 7; }
 
 #ifdef VORNIK_SSE2
 // Index of the lowest set bit of a non-zero mask.
@@ -55,38 +55,12 @@ const char* KindExtension(int page) {
     return "";
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Whether the chart can take the cell: a text with any character besides
-// digits, ',', '-' and '.' counts as 0; otherwise it must be a number written
-// with a comma (optional leading '-', digits, at most one comma).
-bool ChartCellValid(std::string_view text) {
-    bool digit = false;
-    bool comma = false;
-    bool malformed = false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (IsDigit(c)) {
-            digit = true;
-        } else if (c == ',') {
-            malformed |= comma;
-            comma = true;
-        } else if (c == '-') {
-            malformed |= i != 0;
-        } else if (c == '.') {
-            malformed = true;
-        } else {
-            return true;  // not a number at all: charted as 0
-        }
-    }
-    return digit && !malformed;
-}
 
 // Fills one table from the lines of a file.
 class Loader {
 public:
     Loader(MainModel& model, int page)
-        : model_(model), page_(page), table_(model.Table(page)), lastChart_(LastChartColumn(page)) {
+        : model_(model), page_(page), table_(model.Table(page)) {
         fields_.reserve(static_cast<size_t>(table_.ColumnCount()));
     }
 
@@ -100,7 +74,6 @@ public:
             scratch_.erase(std::remove(scratch_.begin(), scratch_.end(), '\r'), scratch_.end());
             Split(scratch_.data(), scratch_.size());
         }
-        if (row_ > 0 && !ChartCellsValid()) return false;
         if (row_ == 0) {
             // The row count passes through 1: the header row is no longer fixed.
             table_.SetRowCount(1);
@@ -109,8 +82,13 @@ public:
             table_.AppendRowCells(fields_);
             try {
                 model_.RowToChart(page_, row_);
+            } catch (const VornikError&) {
+                // A chart cell that is not a number: the line is no data,
+                // and leaves no row and no point behind.
+                table_.SetRowCount(row_);
+                return false;
             } catch (...) {
-                table_.SetRowCount(row_);  // a row the chart refuses leaves no row behind
+                table_.SetRowCount(row_);
                 throw;
             }
             table_.SetCurrentRow(row_);
@@ -166,18 +144,10 @@ private:
         return true;
     }
 
-    bool ChartCellsValid() const {
-        for (int c = kFirstChartColumn; c <= lastChart_; ++c) {
-            const std::string_view cell = c < static_cast<int>(fields_.size()) ? fields_[c] : std::string_view();
-            if (!ChartCellValid(cell)) return false;
-        }
-        return true;
-    }
 
     MainModel& model_;
     int page_;
     MeasurementTable& table_;
-    int lastChart_;
     int row_ = 0;
     std::vector<std::string_view> fields_;
     std::string scratch_;

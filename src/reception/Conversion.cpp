@@ -210,7 +210,44 @@ std::string ScaleFieldSum(std::string_view textA, std::string_view textB, int di
     return FormatScaled(sum, divisor, precision, digits);
 }
 
+namespace {
+
+// The usual cell, "-12,34" with at most 15 digits, read in one pass: the
+// digits as an integer over a power of ten, both exact in a double, so the
+// one division rounds exactly as a full decimal conversion does. Anything
+// else (longer numbers, errors, texts) takes the general path.
+bool ReadShortCommaNumber(std::string_view text, double& value) {
+    constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                  1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    size_t i = 0;
+    const bool negative = !text.empty() && text[0] == '-';
+    if (negative) ++i;
+    uint64_t mantissa = 0;
+    int digits = 0;
+    int decimals = -1;  // -1 until the comma
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (IsDigit(c)) {
+            if (++digits > 15) return false;
+            mantissa = mantissa * 10 + static_cast<uint64_t>(c - '0');
+            if (decimals >= 0) ++decimals;
+        } else if (c == ',' && decimals < 0) {
+            decimals = 0;
+        } else {
+            return false;
+        }
+    }
+    if (digits == 0) return false;
+    const double magnitude = static_cast<double>(mantissa) / kPowers[decimals < 0 ? 0 : decimals];
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
+}  // namespace
+
 double CellValue(std::string_view text) {
+    double fast = 0;
+    if (ReadShortCommaNumber(text, fast)) return fast;
     const bool accepted = std::all_of(text.begin(), text.end(), [](char c) {
         return c == ',' || c == '-' || c == '.' || IsDigit(c);
     });

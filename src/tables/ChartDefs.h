@@ -21,6 +21,9 @@ struct SeriesDef {
     bool dotted;
 };
 
+// The most series a chart has (the gas chart).
+constexpr int kMaxChartSeries = 13;
+
 // The series of a page's chart, in chart (legend) order.
 const std::vector<SeriesDef>& ChartSeriesDefs(int page);
 // Series indices of a page's chart in increasing table-column order: the

@@ -85,9 +85,9 @@ void MainModel::RowToChart(int page, int row) {
     const auto& defs = ChartSeriesDefs(page);
     ChartModel& chart = charts_[page];
     // Every cell first, so that a bad cell leaves all series of equal length.
-    std::vector<double> values(defs.size());
-    for (int i : ChartFeedOrder(page)) values[i] = CellValue(tables_[page].Cell(defs[i].column, row));
-    chart.AppendPoints(values.data(), static_cast<int>(values.size()));
+    std::array<double, kMaxChartSeries> values{};
+    for (int i : ChartFeedOrder(page)) values.at(i) = CellValue(tables_[page].Cell(defs[i].column, row));
+    chart.AppendPoints(values.data(), static_cast<int>(defs.size()));
 }
 
 void MainModel::FollowLast50(int page) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "core/Errors.h"
@@ -193,4 +195,19 @@ TEST(FormatFixed, RoundsTheShortestDecimalOfADouble) {
     EXPECT_EQ(FormatFixed(0.0, 6, 1), "0,0");
     EXPECT_EQ(FormatFixed(1234567.0, 6, 1), "1,23457E+006");
     EXPECT_EQ(FormatFixed(1e250, 6, 1), "1,00000E+250");
+}
+
+TEST(CellValueFastPath, AgreesWithAFullDecimalConversion) {
+    // Short cells are read by integer arithmetic; they must give the very
+    // double that a correctly rounding conversion gives.
+    for (const char* text : {"0,1", "-0,5", "12,3", "20,95", "0,0450", "123456789012345", "1,00000000000001",
+                             "-0", "999999999999,999", "7,", ",5"}) {
+        std::string dotted(text);
+        std::replace(dotted.begin(), dotted.end(), ',', '.');
+        if (dotted.front() == '.') dotted.insert(0, "0");
+        if (dotted.back() == '.') dotted.pop_back();
+        EXPECT_EQ(vornik::CellValue(text), std::strtod(dotted.c_str(), nullptr)) << text;
+    }
+    EXPECT_EQ(vornik::CellValue("1234567890123456789"), 1234567890123456789.0);
+    EXPECT_THROW(vornik::CellValue("1,2,3"), vornik::VornikError);
 }

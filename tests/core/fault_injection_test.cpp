@@ -333,7 +333,6 @@ TEST(ReadOnlyFolder, NothingIsReplacedAndEveryFailureIsReported) {
     WriteAll(folder / "day.gas", oldData);
     WriteAll(folder / "vornik-pc.ini", RecordBytes(stored));
     fs::create_directory(folder / "taken.gas");
-    fs::create_directory(folder / "taken.ini");
     if (!disk.MakeReadOnly()) GTEST_SKIP() << "cannot remount the tmpfs read-only (" << disk.Error() << ")";
     const std::set<std::string> entries = Entries(folder.path());
 
@@ -362,14 +361,6 @@ TEST(ReadOnlyFolder, NothingIsReplacedAndEveryFailureIsReported) {
     EXPECT_EQ(Describe(p.prompt.events()), Describe(kSettingsWriteFailure));
     EXPECT_EQ(record.PortName(), "COM7");
     EXPECT_EQ(ReadAll(folder / "vornik-pc.ini"), RecordBytes(stored));
-
-    // A folder named as the settings file: both boxes, and the defaults.
-    p.prompt.Clear();
-    TConfig fresh;
-    ConfigStore(folder / "taken.ini", p.prompt).ReadAtStartup(fresh);
-    EXPECT_EQ(Describe(p.prompt.events()),
-              "beep\nerror: " + std::string(kConfigMissingText) + "\n" + Describe(kSettingsWriteFailure));
-    EXPECT_EQ(RecordBytes(fresh), RecordBytes(DefaultRecord()));
 
     EXPECT_EQ(Entries(folder.path()), entries);
 }

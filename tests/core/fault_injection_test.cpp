@@ -712,13 +712,13 @@ TEST(NoisyLine, EveryGoodReplyIsDecodedAndMemoryStaysFlat) {
 
     // The instrument side: good replies of the three kinds, numbered in
     // sequence, with noise around them, for about two seconds.
+    constexpr int kReplies = 1500;
     std::atomic<bool> done{false};
     std::array<int, kPageCount> sent{};
     int badReplies = 0;
     std::thread instrument([&] {
         std::mt19937 random(20261208);
-        const auto end = std::chrono::steady_clock::now() + 2s;
-        for (int i = 0; std::chrono::steady_clock::now() < end; ++i) {
+        for (int i = 0; i < kReplies; ++i) {
             const int page = i % kPageCount;
             test::TestReply reply = page == PageGas ? test::GasReply() : page == PageTemp ? test::TempReply()
                                                                                           : test::PrdReply();
@@ -739,7 +739,7 @@ TEST(NoisyLine, EveryGoodReplyIsDecodedAndMemoryStaysFlat) {
     };
     // Memory is measured once reception is under way.
     long residentAtStart = 0, modelAtStart = 0;
-    const auto deadline = std::chrono::steady_clock::now() + 15s;
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
     while (std::chrono::steady_clock::now() < deadline) {
         l.timer.Tick();
         if (residentAtStart == 0 && l.model.Table(PageGas).RowCount() > 100) {
@@ -749,6 +749,10 @@ TEST(NoisyLine, EveryGoodReplyIsDecodedAndMemoryStaysFlat) {
         if (done && rows() == sent[0] + sent[1] + sent[2]) break;
         std::this_thread::sleep_for(1ms);
     }
+    // Should reception have stalled, the sender is freed before the checks.
+    fcntl(pty.slave, F_SETFL, fcntl(pty.slave, F_GETFL) | O_NONBLOCK);
+    for (char drain[4096]; !done;)
+        if (read(pty.slave, drain, sizeof drain) <= 0) std::this_thread::sleep_for(1ms);
     instrument.join();
     l.timer.Tick(5);
     const long residentGrowth = ResidentBytes() - residentAtStart;
@@ -762,7 +766,6 @@ TEST(NoisyLine, EveryGoodReplyIsDecodedAndMemoryStaysFlat) {
             ASSERT_EQ(numbers[size_t(i)], std::to_string(i + 1) + "/" + std::to_string(i + 1)) << "page " << page;
         EXPECT_EQ(l.model.Chart(page).Series(0).Count(), numbers.size());
     }
-    EXPECT_EQ(l.Numbers(PageGas).size() > 300, true);
     EXPECT_EQ(l.receptionErrors, size_t(badReplies));
     EXPECT_EQ(l.decoderPrompt.boxes, 0u);
     EXPECT_TRUE(l.portPrompt.events().empty());

@@ -44,6 +44,12 @@ private:
     bool failed_ = false;
 };
 
+// The temporary file of `target`: in the same folder, the target's name with
+// ".~<process>-<counter>" appended. A long name is cut first (at a character
+// boundary), so that a target whose name is within the system's limit of 255
+// gets a temporary name within it too.
+std::string TemporaryFileName(const std::string& target, unsigned long process, unsigned counter);
+
 // Writes the whole content in one go. On failure returns false and, when
 // `error` is given, stores the reason there.
 bool WriteFileAtomically(const std::string& target, std::string_view bytes, std::string* error = nullptr);

@@ -52,7 +52,8 @@ int RunHeadless(const HeadlessOptions& options, StreamPrompt& prompt, const Cloc
     DrivenPollTimer timer;
     PortHandling port(prompt, timer, std::move(makeDriver),
                       [&decoder](uint8_t value, bool lineError) { decoder.Recieve(nullptr, value, lineError); });
-    port.OnStateChange = [&](PortState) {
+    port.OnStateChange = [&](PortState state) {
+        if (state == PortState::Lost) decoder.DropReply();
         if (!port.StatusText().empty()) prompt.Line(port.StatusText());
     };
     const std::string portName = PortNameOf(options);

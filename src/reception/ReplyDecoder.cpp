@@ -35,6 +35,10 @@ void ReplyDecoder::RecieveAll(const std::string& bytes) {
     for (char c : bytes) Recieve(nullptr, static_cast<uint8_t>(c), false);
 }
 
+// A full buffer stores nothing, end markers included, until a start marker
+// empties it.
+void ReplyDecoder::DropReply() { fill_ = kReplyFillLimit; }
+
 void ReplyDecoder::EndOfReply() {
     const int page = PageOfKind(buffer_[1]);
     if (page < 0) return;

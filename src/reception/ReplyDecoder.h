@@ -41,6 +41,12 @@ public:
     // Convenience for tests and tools: every byte of `bytes`, no line errors.
     void RecieveAll(const std::string& bytes);
 
+    // The byte stream broke (the device went away): the reply in progress
+    // has lost bytes for good and is dropped, so that the tail of another
+    // reply arriving later cannot complete it. Bytes are ignored up to the
+    // next start marker.
+    void DropReply();
+
     void AddRowListener(RowListener listener) { rowListeners_.push_back(std::move(listener)); }
     void SetErrorReport(ErrorReport report) { report_ = std::move(report); }
 

@@ -66,7 +66,10 @@ TForm1::TForm1(FormEnvironment environment, QWidget* parent)
     fileCommands_->SetBusyHandler([this](bool busy) { FileOperationBusy(busy); });
     fileCommands_->SetLoadedHandler([this](int page) { nav_.ShowTable(page); });
     fileCommands_->SetProgress([this](double fraction) { return FileOperationProgress(fraction); });
-    port_.OnStateChange = [this](PortState) { ShowPortState(); };
+    port_.OnStateChange = [this](PortState state) {
+        if (state == PortState::Lost) decoder_.DropReply();
+        ShowPortState();
+    };
     model_.SetStateListener([this] { MirrorState(); });
     nav_.SetStateListener([this] { MirrorState(); });
     CreatePrinting();

@@ -5,38 +5,31 @@
 
 namespace vornik {
 
+void MinMaxSummary::Fold(size_t k, size_t entry, double lo, double hi) {
+    if (k == levels_.size()) {
+        Level level;
+        level.block = size_t(1) << (kShift * (k + 1));
+        levels_.push_back(std::move(level));
+    }
+    Level& level = levels_[k];
+    if (entry == level.lo.size()) {
+        level.lo.push_back(lo);
+        level.hi.push_back(hi);
+    } else {
+        level.lo[entry] = std::min(level.lo[entry], lo);
+        level.hi[entry] = std::max(level.hi[entry], hi);
+    }
+}
+
 void MinMaxSummary::Append(double value, size_t count) {
     const size_t index = count - 1;
-    size_t below = 1;  // points per entry of the level below
-    for (size_t k = 0;; ++k) {
-        const size_t block = below * kFanout;
-        // A level above 0 starts once the level below has a second entry.
-        if (k > 0 && count <= below) break;
-        if (k == levels_.size()) {
-            Level level;
-            level.block = block;
-            if (k == 0) {
-                level.lo.push_back(value);
-                level.hi.push_back(value);
-            } else {
-                // Built from the level below, which already holds this value.
-                const Level& prev = levels_[k - 1];
-                level.lo.push_back(*std::min_element(prev.lo.begin(), prev.lo.end()));
-                level.hi.push_back(*std::max_element(prev.hi.begin(), prev.hi.end()));
-            }
-            levels_.push_back(std::move(level));
-        } else {
-            Level& level = levels_[k];
-            const size_t entry = index / block;
-            if (entry == level.lo.size()) {
-                level.lo.push_back(value);
-                level.hi.push_back(value);
-            } else {
-                level.lo[entry] = std::min(level.lo[entry], value);
-                level.hi[entry] = std::max(level.hi[entry], value);
-            }
-        }
-        below = block;
+    Fold(0, index >> kShift, value, value);
+    // An entry is folded into the level above once its block is complete:
+    // only complete entries are ever read, so the upper levels cost nothing
+    // for the points in between.
+    for (size_t k = 0; count % (size_t(1) << (kShift * (k + 1))) == 0; ++k) {
+        const size_t entry = index >> (kShift * (k + 1));
+        Fold(k + 1, entry >> kShift, levels_[k].lo[entry], levels_[k].hi[entry]);
     }
 }
 

@@ -12,10 +12,12 @@ namespace vornik {
 
 // Min/max of fixed blocks of points, in levels: level 0 summarises blocks of
 // kFanout points, level k blocks of kFanout^(k+1) points. Appending a point
-// touches one entry per level.
+// touches its level-0 entry; a block that is complete is folded into the
+// level above. Only complete entries of the upper levels are read.
 class MinMaxSummary {
 public:
-    static constexpr size_t kFanout = 32;
+    static constexpr unsigned kShift = 5;
+    static constexpr size_t kFanout = size_t(1) << kShift;  // 32
 
     void Append(double value, size_t count);  // `count` points after this one
     void Clear() { levels_.clear(); }
@@ -26,6 +28,8 @@ public:
     size_t MemoryBytes() const;
 
 private:
+    void Fold(size_t level, size_t entry, double lo, double hi);
+
     struct Level {
         std::vector<double> lo, hi;
         size_t block = 0;  // points per entry

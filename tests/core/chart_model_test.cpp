@@ -231,3 +231,28 @@ TEST(ChartDefsTest, ViewEntriesMapByQuantity) {
     // The temperature chart lists Tp before Tdif but feeds by column.
     EXPECT_EQ(ChartFeedOrder(1), (std::vector<int>{0, 1, 2, 4, 3}));
 }
+
+TEST(MinMaxSummary, RangesStayRightWhileBlocksFillUp) {
+    // Blocks complete at every multiple of 32 and 1024; the ranges ending in
+    // an unfinished block must still see its points.
+    ChartSeries s("S", 0);
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<double> value(-50, 50);
+    double lo = 0, hi = 0, wantLo = 1e9, wantHi = -1e9;
+    for (size_t n = 1; n <= 33000; ++n) {
+        const double y = value(rng);
+        s.Add(y);
+        wantLo = std::min(wantLo, y);
+        wantHi = std::max(wantHi, y);
+        if (n % 32 <= 1 || n % 1024 <= 1 || n % 997 == 0) {
+            ASSERT_TRUE(s.RawExtremes(lo, hi));
+            ASSERT_EQ(lo, wantLo) << n;
+            ASSERT_EQ(hi, wantHi) << n;
+            s.RawRange(n / 2, n - 1, lo, hi);
+            double tailLo = s.Y(n / 2), tailHi = s.Y(n / 2);
+            for (size_t i = n / 2; i < n; ++i) tailLo = std::min(tailLo, s.Y(i)), tailHi = std::max(tailHi, s.Y(i));
+            ASSERT_EQ(lo, tailLo) << n;
+            ASSERT_EQ(hi, tailHi) << n;
+        }
+    }
+}

@@ -70,7 +70,7 @@ bool AtomicFileWriter::Open() {
 
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name = target_ + ".~" + std::to_string(getpid()) + "-" + std::to_string(++counter);
+        std::string name = TemporaryFileName(target_, static_cast<unsigned long>(getpid()), ++counter);
         const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0) {
             handle_ = fd;

@@ -56,7 +56,7 @@ bool AtomicFileWriter::Open() {
 
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name = target_ + ".~" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+        std::string name = TemporaryFileName(target_, GetCurrentProcessId(), ++counter);
         HANDLE h = CreateFileW(Wide(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE) {

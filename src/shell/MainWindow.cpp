@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "core/Paths.h"
+#include "datafiles/RecoveryJournal.h"
 #include "printing/qt/PrintCommands.h"
 #include "shell/About.h"
 #include "shell/ChartWidget.h"
@@ -126,6 +127,9 @@ void TForm1::FormCreate() {
         ShowPortState();
         ChartsInit();
         if (!env_.fileArgument.empty()) fileCommands_->Open(env_.fileArgument);
+        // After the command-line file: loading a page would discard what
+        // the journal puts back into it.
+        OpenJournal();
     } catch (const std::exception& e) {
         prompt_->ShowGeneralError(e.what());
     }
@@ -142,7 +146,17 @@ void TForm1::ApplyStoredGeometry() {
     move(config_.WindowLeft(), config_.WindowTop());
 }
 
-void TForm1::FormDestroy() { port_.DestoryPort(); }
+void TForm1::OpenJournal() {
+    journal_ = std::make_unique<RecoveryJournal>(JournalPathFor(configStore_->FileName()));
+    journal_->OpenAndOfferRestore(model_, *prompt_);
+    journal_->Attach(decoder_, model_);
+}
+
+void TForm1::FormDestroy() {
+    port_.DestoryPort();
+    // A normal end: nothing is left to recover.
+    if (journal_) journal_->CloseCleanly();
+}
 
 void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
@@ -286,6 +300,7 @@ void TForm1::ApplyColumnWidths(int page) {
 }
 
 void TForm1::MirrorState() {
+    if (journal_) journal_->RetireSaved(model_);
     if (!toolbar_ || !pageControl_) return;
     if (saveAction_) saveAction_->setEnabled(model_.SaveCommandEnabled());
     if (pageControl_->currentIndex() != model_.ActivePage()) pageControl_->setCurrentIndex(model_.ActivePage());

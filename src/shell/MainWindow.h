@@ -38,6 +38,7 @@ class TFormSetGView;
 class TFormSetTView;
 class TFormSetPView;
 class PrintCommands;
+class RecoveryJournal;
 class PrintDialogs;
 class Toolbar;
 
@@ -66,6 +67,7 @@ public:
     ReplyDecoder& decoder() { return decoder_; }
     const RecentErrors& receptionErrors() const { return receptionErrors_; }
     Prompt& prompt() { return *prompt_; }
+    RecoveryJournal* journal() { return journal_.get(); }
 
     // The port's byte handler: every received byte goes to the decoder.
     void Recieve(void* Sender, uint8_t Value, bool LineError);
@@ -119,6 +121,9 @@ private:
     // the data file of the command line.
     void FormCreate();
     void ApplyStoredGeometry();
+    // The recovery journal: rows an abnormal end left behind are offered
+    // back, then every received row is recorded.
+    void OpenJournal();
     // The first activation: the About box as a start-up splash.
     void FormActivate();
     // Releases the port.
@@ -174,6 +179,8 @@ private:
     QtPollTimer pollTimer_;
     PortHandling port_;
     std::unique_ptr<DataFileCommands> fileCommands_;
+    // Every received row, until it is saved, cleared or the program ends.
+    std::unique_ptr<RecoveryJournal> journal_;
 
     QTabWidget* pageControl_ = nullptr;
     std::array<QTableView*, kPageCount> grids_{};

@@ -1,0 +1,72 @@
+// The window and the recovery journal: rows received and not saved survive
+// an abnormal end and are offered back at the next start.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include <QAction>
+
+#include "ReplyBuilder.h"
+#include "TestForm.h"
+#include "datafiles/RecoveryJournal.h"
+
+using namespace vornik;
+using namespace vornik::test;
+
+namespace {
+
+void ReceiveGasReplies(TestForm& fixture, int count) {
+    for (int i = 0; i < count; ++i) fixture.device->Receive(GasReply().Set(5, std::to_string(100 + i)).Bytes());
+    for (int tick = 0; tick < 3; ++tick) fixture.form->port().TimerReadPortTimer();
+}
+
+}  // namespace
+
+TEST(JournalWindow, UnsavedRowsComeBackAfterAnAbnormalEnd) {
+    TestForm fixture;
+    fixture.WriteDefaultSettings();
+    fixture.Create();
+    ReceiveGasReplies(fixture, 3);
+    ASSERT_EQ(fixture.form->model().Table(PageGas).RowCount(), 4);
+    const std::string journal = fixture.form->journal()->Path();
+    ASSERT_EQ(RecoveryJournal::ReadPending(journal).size(), 3u);
+    std::vector<std::string> lastRow;
+    for (int c = 0; c < kGasColumns; ++c) lastRow.emplace_back(fixture.form->model().Table(PageGas).Cell(c, 3));
+
+    // The process dies: the journal stays as it was written.
+    const std::string kept = fixture.dir / "kept.journal";
+    std::filesystem::copy_file(journal, kept);
+    fixture.form.reset();
+    EXPECT_FALSE(std::filesystem::exists(journal));  // a normal end removes it
+    std::filesystem::copy_file(kept, journal);
+
+    fixture.prompt.Clear();
+    fixture.prompt.Answer(true);  // restore
+    TForm1& form = fixture.Create();
+    ASSERT_EQ(fixture.prompt.boxes().size(), 1u);
+    EXPECT_EQ(fixture.prompt.boxes()[0].kind, PromptEvent::Question);
+    const MeasurementTable& gas = form.model().Table(PageGas);
+    ASSERT_EQ(gas.RowCount(), 4);
+    for (int c = 0; c < kGasColumns; ++c) EXPECT_EQ(gas.Cell(c, 3), lastRow[c]) << c;
+    EXPECT_TRUE(form.model().NewData(PageGas));
+    EXPECT_TRUE(form.findChild<QAction*>("N8")->isEnabled());
+    EXPECT_EQ(form.model().Chart(PageGas).Series(0).Count(), 3u);
+    // Restored rows are recorded again until they are saved.
+    EXPECT_EQ(RecoveryJournal::ReadPending(journal).size(), 3u);
+}
+
+TEST(JournalWindow, SavedOrClearedRowsAreNotOfferedAgain) {
+    TestForm fixture;
+    fixture.WriteDefaultSettings();
+    fixture.Create();
+    ReceiveGasReplies(fixture, 2);
+    fixture.dialogs.Answer(fixture.dir / "saved.gas");
+    fixture.form->SaveCharDialog();
+    EXPECT_FALSE(fixture.form->model().NewData(PageGas));
+    EXPECT_TRUE(RecoveryJournal::ReadPending(fixture.form->journal()->Path()).empty());
+
+    ReceiveGasReplies(fixture, 1);
+    EXPECT_EQ(RecoveryJournal::ReadPending(fixture.form->journal()->Path()).size(), 1u);
+    fixture.form->navigation().BitBtn5Click();  // delete all data of the page
+    EXPECT_TRUE(RecoveryJournal::ReadPending(fixture.form->journal()->Path()).empty());
+}

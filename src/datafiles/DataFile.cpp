@@ -159,9 +159,12 @@ enum class ReadResult { Done, FormatError, ReadError, Cancelled };
 // previous block followed by the bytes just read.
 class BlockReader {
 public:
-    explicit BlockReader(std::FILE* file) : file_(file), buffer_(kBlockSize) {
+    explicit BlockReader(std::FILE* file) : file_(file) {
         if (std::fseek(file, 0, SEEK_END) == 0) total_ = std::ftell(file);
         std::rewind(file);
+        // A small file needs no 4 MiB block (the size may be unknown: 0).
+        const size_t expected = total_ > 0 ? static_cast<size_t>(total_) + 1 : kBlockSize;
+        buffer_.resize(std::min(kBlockSize, std::max<size_t>(expected, 4096)));
     }
 
     // Reads the next block; false at the end of the file or on a read error.

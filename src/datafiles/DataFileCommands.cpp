@@ -1,6 +1,22 @@
 #include "datafiles/DataFileCommands.h"
 
+#include <filesystem>
+
 namespace vornik {
+namespace {
+
+// Files above this many rows get a progress dialog; a gas line is about 140
+// bytes, a temperature or pressure line about 55.
+constexpr long long kLargeRows = 100000;
+long long TypicalLineBytes(int page) { return page == PageGas ? 140 : 55; }
+
+long long FileSize(const std::string& fileName) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(std::filesystem::u8path(fileName), error);
+    return error ? 0 : static_cast<long long>(size);
+}
+
+}  // namespace
 
 const char* const kOpenFilter =
     "Файлы данных газоанализатора (*.gas)|*.gas|Файлы данныхизм. температуры (*.tmpr)|*.tmpr|"
@@ -34,7 +50,7 @@ void DataFileCommands::SaveCharDialog() {
         // Rows that arrived while the dialog was open are written too.
         bool saved = true;
         if (chosen) {
-            BusyScope busy(busy_);
+            BusyScope busy(busy_, model_.Table(page).RowCount() > kLargeRows);
             saved = SaveChartToFile(model_, *chosen, page == PageGas, page == PageTemp, page == PagePrd, prompt_,
                                     progress_);
         }
@@ -50,7 +66,7 @@ void DataFileCommands::N9Click() {
 
 void DataFileCommands::Open(const std::string& fileName) {
     {
-        BusyScope busy(busy_);
+        BusyScope busy(busy_, FileSize(fileName) > kLargeRows * TypicalLineBytes(DataFileKind(fileName)));
         LoadInFile(model_, fileName, prompt_, progress_);
     }
     const int page = DataFileKind(fileName);

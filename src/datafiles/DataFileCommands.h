@@ -34,8 +34,10 @@ public:
     // Progress of long loads and saves (none by default).
     void SetProgress(ProgressFn progress) { progress_ = std::move(progress); }
     // Told true before and false after each file is read or written, so the
-    // window can show progress and hold reception meanwhile.
-    void SetBusyHandler(std::function<void(bool busy)> handler) { busy_ = std::move(handler); }
+    // window can hold reception meanwhile; `large` says the file has more than
+    // about 100,000 rows, worth a progress dialog.
+    using BusyHandler = std::function<void(bool busy, bool large)>;
+    void SetBusyHandler(BusyHandler handler) { busy_ = std::move(handler); }
     // Told the page after a file of a known kind was loaded (or failed to
     // load): its table is to be shown whatever the display mode.
     void SetLoadedHandler(std::function<void(int page)> handler) { loaded_ = std::move(handler); }
@@ -65,17 +67,17 @@ private:
     std::string programPath_;
     std::string fallbackFolder_;
     ProgressFn progress_;
-    std::function<void(bool)> busy_;
+    BusyHandler busy_;
     std::function<void(int)> loaded_;
 
     struct BusyScope {
-        explicit BusyScope(const std::function<void(bool)>& handler) : handler_(handler) {
-            if (handler_) handler_(true);
+        BusyScope(const BusyHandler& handler, bool large) : handler_(handler) {
+            if (handler_) handler_(true, large);
         }
         ~BusyScope() {
-            if (handler_) handler_(false);
+            if (handler_) handler_(false, false);
         }
-        const std::function<void(bool)>& handler_;
+        const BusyHandler& handler_;
     };
 };
 

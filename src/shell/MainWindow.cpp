@@ -64,7 +64,7 @@ TForm1::TForm1(FormEnvironment environment, QWidget* parent)
     BuildStatusBar();
     fileCommands_ = std::make_unique<DataFileCommands>(model_, *prompt_, *fileDialogs_, *clock_, env_.programPath,
                                                        HomeFolder());
-    fileCommands_->SetBusyHandler([this](bool busy) { FileOperationBusy(busy); });
+    fileCommands_->SetBusyHandler([this](bool busy, bool large) { FileOperationBusy(busy, large); });
     fileCommands_->SetLoadedHandler([this](int page) { nav_.ShowTable(page); });
     fileCommands_->SetProgress([this](double fraction) { return FileOperationProgress(fraction); });
     port_.OnStateChange = [this](PortState state) {
@@ -188,15 +188,16 @@ void TForm1::SaveCharDialog() { fileCommands_->SaveCharDialog(); }
 
 void TForm1::N9Click() { fileCommands_->N9Click(); }
 
-void TForm1::FileOperationBusy(bool busy) {
+void TForm1::FileOperationBusy(bool busy, bool large) {
     if (busy) {
         pollingBeforeBusy_ = pollTimer_.Active();
         pollTimer_.Stop();
+        if (!large) return;
         progress_ = new QProgressDialog(QString::fromUtf8("Обработка файла данных..."), QString::fromUtf8("Отмена"),
                                         0, 1000, this);
         progress_->setObjectName(QStringLiteral("FileProgress"));
         progress_->setWindowModality(Qt::WindowModal);
-        progress_->setMinimumDuration(400);
+        progress_->setMinimumDuration(0);
         progress_->setAutoClose(false);
         progress_->setAutoReset(false);
         return;

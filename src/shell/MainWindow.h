@@ -158,7 +158,7 @@ private:
     void ShowPortState();
     // Progress of long file operations; reception waits meanwhile (the bytes
     // wait in the device's queue).
-    void FileOperationBusy(bool busy);
+    void FileOperationBusy(bool busy, bool large);
     bool FileOperationProgress(double fraction);
 
     FormEnvironment env_;

@@ -165,3 +165,48 @@ TEST(MainWindow, LoadingAFileShowsItsTableEvenInChartOnlyMode) {
     EXPECT_FALSE(grid->isHidden());
     EXPECT_EQ(form.model().Chart(PagePrd).Series(0).Count(), 1u);
 }
+
+namespace {
+
+// Notes every widget of the given name that is shown.
+struct ShowWatcher : QObject {
+    QString name;
+    int shown = 0;
+    bool eventFilter(QObject* object, QEvent* event) override {
+        if (event->type() == QEvent::Show && object->objectName() == name) ++shown;
+        return false;
+    }
+};
+
+}  // namespace
+
+TEST(MainWindow, LargeFilesShowProgressAndSmallOnesDoNot) {
+    TestForm fixture;
+    fixture.WriteDefaultSettings();
+    TForm1& form = fixture.Create();
+    ShowWatcher watcher;
+    watcher.name = "FileProgress";
+    qApp->installEventFilter(&watcher);
+
+    auto& table = form.model().Table(PagePrd);
+    const std::vector<std::string_view> row = {"1/1", "01.01.26", "10:00", "0,0450", "101,30",
+                                               "5,20", "5,10", "0,120", "3", "obj"};
+    for (int i = 0; i < 10; ++i) table.SetRowCells(table.AppendRow(), row);
+    form.model().SetNewData(PagePrd, true);
+    fixture.dialogs.Answer(fixture.dir / "small.prd");
+    form.SaveCharDialog();
+    EXPECT_EQ(watcher.shown, 0);
+
+    table.BeginUpdate();
+    for (int i = 0; i < 100001; ++i) table.SetRowCells(table.AppendRow(), row);
+    table.EndUpdate();
+    form.model().SetNewData(PagePrd, true);
+    fixture.dialogs.Answer(fixture.dir / "large.prd");
+    form.SaveCharDialog();
+    EXPECT_GE(watcher.shown, 1);
+    EXPECT_TRUE(form.pollTimer().Active());  // reception goes on afterwards
+    form.fileCommands().Open(fixture.dir / "large.prd");
+    EXPECT_GE(watcher.shown, 2);
+    EXPECT_EQ(form.model().Table(PagePrd).RowCount(), 100012);
+    qApp->removeEventFilter(&watcher);
+}

@@ -159,11 +159,13 @@ bool MeasurementTable::IsEmpty() const {
 int MeasurementTable::AppendRow() {
     // A table loaded from a file of only its header line has no row 1: the
     // measurement must not land on the header row.
+    BeginUpdate();  // listeners hear of the new row once it is current
     if (RowCount() < 2)
         SetRowCount(2);
     else if (!IsEmpty())
         SetRowCount(RowCount() + 1);
     currentRow_ = RowCount() - 1;
+    EndUpdate();
     return currentRow_;
 }
 

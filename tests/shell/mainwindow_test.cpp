@@ -50,6 +50,8 @@ TEST(MainWindow, TableShowsCyrillicHeadersAndAppendedRows) {
     EXPECT_EQ(model->rowCount(), 3);
     EXPECT_EQ(model->index(2, 0).data().toString(), "3/6");
     EXPECT_EQ(model->index(0, 18).data().toString(), QString::fromUtf8("Кот"));
+    // The row last appended is the current row of the view.
+    EXPECT_EQ(grid->currentIndex().row(), 2);
 
     // A table that lost its fixed row shows row 0 as an ordinary row.
     table.SetRowCount(1);

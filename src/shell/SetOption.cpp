@@ -9,6 +9,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "shell/DialogButtons.h"
 #include "shell/Text.h"
 #include "shell/ViewDialog.h"
 
@@ -48,13 +49,9 @@ TFormOption::TFormOption(QWidget* parent) : QDialog(parent), deviceLister_([] { 
     main->addWidget(period_);
     main->addStretch(1);
 
-    apply_ = new QPushButton(FromUtf8("Применить"), this);
-    apply_->setObjectName("BitBtn1");
-    apply_->setDefault(true);
-    cancel_ = new QPushButton(FromUtf8("Отмена"), this);
-    cancel_->setObjectName("BitBtn2");
-    connect(apply_, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    const DialogButtons pair = MakeApplyCancel(this);
+    apply_ = pair.apply;
+    cancel_ = pair.cancel;
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(apply_);
     buttons->addWidget(cancel_);

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "shell/ColorBox.h"
+#include "shell/DialogButtons.h"
 #include "shell/Text.h"
 
 namespace vornik {
@@ -70,13 +71,9 @@ TViewDialog::TViewDialog(const ViewDialogLayout& layout, QWidget* parent) : QDia
     checks->addWidget(log_);
     checks->addWidget(view3D_);
 
-    apply_ = new QPushButton(FromUtf8("Применить"), this);
-    apply_->setObjectName("BitBtn1");
-    apply_->setDefault(true);
-    cancel_ = new QPushButton(FromUtf8("Отмена"), this);
-    cancel_->setObjectName("BitBtn2");
-    connect(apply_, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    const DialogButtons pair = MakeApplyCancel(this);
+    apply_ = pair.apply;
+    cancel_ = pair.cancel;
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(4);
     buttons->addStretch(1);

@@ -38,22 +38,14 @@ void Navigation::BitBtnTabClick() {
     Changed();
 }
 
-void Navigation::BitBtnGraphClick() {
-    SetPages(false, true);
-    graphTabEnabled_ = true;
-    graphEnabled_ = false;
-    tabEnabled_ = true;
-    zoomEnabled_ = true;
-    BitBtn3Click();
-    model_.SetLast50ButtonEnabled(true);
-    shiftEnabled_ = true;
-    Changed();
-}
+void Navigation::BitBtnGraphClick() { ShowCharts(false); }
 
-void Navigation::BitBtnGraphTabClick() {
-    SetPages(true, true);
-    graphTabEnabled_ = false;
-    graphEnabled_ = true;
+void Navigation::BitBtnGraphTabClick() { ShowCharts(true); }
+
+void Navigation::ShowCharts(bool withTables) {
+    SetPages(withTables, true);
+    graphTabEnabled_ = !withTables;
+    graphEnabled_ = withTables;
     tabEnabled_ = true;
     zoomEnabled_ = true;
     BitBtn3Click();

@@ -68,6 +68,8 @@ public:
     void SetStateListener(std::function<void()> listener) { listener_ = std::move(listener); }
 
 private:
+    // Chart-only or table-and-chart mode: the charts show all data.
+    void ShowCharts(bool withTables);
     void SetPages(bool table, bool chart);
     void Changed();
 

@@ -85,20 +85,12 @@ void ConfigSeeds(const fs::path& folder) {
     Write(folder, "edited", RecordBytes(config));
 }
 
-class NoPrompt : public Prompt {
-public:
-    void Beep() override {}
-    void ShowError(const std::string&) override {}
-    bool AskYesNo(const std::string&) override { return false; }
-    void ShowDeviceMessage(const std::string&, const std::string&) override {}
-    void ShowGeneralError(const std::string&) override {}
-};
 
 // Files written by the program from decoded replies, and the test data files.
 void DataFileSeeds(const fs::path& root, const fs::path& testData) {
     static const char* const harness[] = {"gas_file", "tmpr_file", "prd_file"};
     static const char* const ext[] = {".gas", ".tmpr", ".prd"};
-    NoPrompt prompt;
+    SilentPrompt prompt;
     MainModel model;
     model.GridsLayout(800);
     ReplyDecoder decoder(model, prompt, [](const std::string&) {});
@@ -124,7 +116,7 @@ void DataFileSeeds(const fs::path& root, const fs::path& testData) {
 void JournalSeeds(const fs::path& folder) {
     fs::create_directories(folder);
     const fs::path path = folder / "rows";
-    NoPrompt prompt;
+    SilentPrompt prompt;
     MainModel model;
     ReplyDecoder decoder(model, prompt, [](const std::string&) {});
     RecoveryJournal journal(path.string());

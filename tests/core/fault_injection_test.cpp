@@ -35,6 +35,7 @@
 #include "ReplyBuilder.h"
 #include "ScriptedFileDialogs.h"
 #include "ScriptedPrompt.h"
+#include "TestPty.h"
 #include "TestFiles.h"
 #include "config/ConfigFile.h"
 #include "core/StreamPrompt.h"
@@ -388,51 +389,7 @@ TEST(LongNames, FilesNamedUpToTheLimitAreWritten) {
 
 // --- a serial device that fails ----------------------------------------------
 
-struct Pty {
-    Pty() {
-        char name[128] = {};
-        if (openpty(&master, &slave, name, nullptr, nullptr) != 0) ADD_FAILURE() << "openpty";
-        path = name;
-        termios t{};
-        tcgetattr(slave, &t);
-        cfmakeraw(&t);
-        tcsetattr(slave, TCSANOW, &t);
-    }
-    ~Pty() {
-        CloseMaster();
-        if (slave >= 0) close(slave);
-    }
-    Pty(const Pty&) = delete;
-    Pty& operator=(const Pty&) = delete;
-
-    void Send(const std::string& bytes) const {
-        size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = write(master, bytes.data() + done, bytes.size() - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return;
-            done += size_t(n);
-        }
-    }
-    // Sends and waits until the terminal holds the bytes for reading.
-    bool Deliver(const std::string& bytes) const {
-        Send(bytes);
-        for (auto end = std::chrono::steady_clock::now() + 10s; std::chrono::steady_clock::now() < end;) {
-            int queued = 0;
-            if (ioctl(slave, FIONREAD, &queued) == 0 && queued >= int(bytes.size())) return true;
-            std::this_thread::sleep_for(1ms);
-        }
-        return false;
-    }
-    void CloseMaster() {
-        if (master >= 0) close(master);
-        master = -1;
-    }
-
-    int master = -1;
-    int slave = -1;
-    std::string path;
-};
+using Pty = test::TestPty;
 
 // The platform driver with every operation counted.
 class CountingDriver : public CommDriver {

@@ -19,6 +19,7 @@
 
 #include "ManualPollTimer.h"
 #include "ScriptedPrompt.h"
+#include "TestPty.h"
 #include "device/IOPort.h"
 #include "device/PortHandling.h"
 #include "device/posix/PosixCommDriver.h"
@@ -30,47 +31,7 @@ using namespace std::chrono_literals;
 using test::PromptEvent;
 using test::ScriptedPrompt;
 
-struct Pty {
-    Pty() {
-        char name[128] = {};
-        if (openpty(&master, &slave, name, nullptr, nullptr) != 0) ADD_FAILURE() << "openpty";
-        path = name;
-        // Raw from the start, so that the input queue counts every byte.
-        termios t{};
-        tcgetattr(slave, &t);
-        cfmakeraw(&t);
-        tcsetattr(slave, TCSANOW, &t);
-    }
-    ~Pty() {
-        CloseMaster();
-        if (slave >= 0) close(slave);
-    }
-    void Send(const std::string& bytes) const {
-        size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = write(master, bytes.data() + done, bytes.size() - done);
-            if (n <= 0) return;
-            done += static_cast<size_t>(n);
-        }
-    }
-    void CloseMaster() {
-        if (master >= 0) close(master);
-        master = -1;
-    }
-    // Waits until the slave's input queue holds n bytes.
-    bool WaitQueued(int n) const {
-        for (auto end = std::chrono::steady_clock::now() + 10s; std::chrono::steady_clock::now() < end;) {
-            int queued = 0;
-            if (ioctl(slave, FIONREAD, &queued) == 0 && queued >= n) return true;
-            std::this_thread::sleep_for(1ms);
-        }
-        return false;
-    }
-
-    int master = -1;
-    int slave = -1;
-    std::string path;
-};
+using Pty = test::TestPty;
 
 std::string Pattern(size_t n) {
     std::string s(n, '\0');

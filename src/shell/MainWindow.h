@@ -68,6 +68,7 @@ public:
     const RecentErrors& receptionErrors() const { return receptionErrors_; }
     Prompt& prompt() { return *prompt_; }
     RecoveryJournal* journal() { return journal_.get(); }
+    PrintCommands& printCommands() { return *print_; }
 
     // The port's byte handler: every received byte goes to the decoder.
     void Recieve(void* Sender, uint8_t Value, bool LineError);

@@ -45,16 +45,6 @@ inline int LowestBit(unsigned mask) {
 }
 #endif
 
-// Extension of the page's file kind.
-const char* KindExtension(int page) {
-    switch (page) {
-        case PageGas: return ".gas";
-        case PageTemp: return ".tmpr";
-        case PagePrd: return ".prd";
-    }
-    return "";
-}
-
 
 // Fills one table from the lines of a file.
 class Loader {
@@ -225,7 +215,7 @@ int DataFileKind(const std::string& fileName) {
     if (dot == std::string::npos) return -1;
     const std::string_view extension = std::string_view(name).substr(dot);
     for (int page = 0; page < kPageCount; ++page)
-        if (extension == KindExtension(page)) return page;
+        if (extension == DataFileExtension(page)) return page;
     return -1;
 }
 
@@ -344,11 +334,24 @@ void LoadInFile(MainModel& model, const std::string& fileName, Prompt& prompt, c
     model.SetActivePage(page);
 }
 
+const char* DataFileExtension(int page) {
+    switch (page) {
+        case PageGas: return ".gas";
+        case PageTemp: return ".tmpr";
+        case PagePrd: return ".prd";
+    }
+    return "";
+}
+
+std::string DatedDataFileName(const std::string& base, const DateTime& day, int page) {
+    char date[16];
+    std::snprintf(date, sizeof date, "-%02d-%02d-%02d", day.year % 100, day.month, day.day);
+    return base + date + DataFileExtension(page);
+}
+
 std::string DefaultDataFileName(const std::string& programPath, const DateTime& today, int page,
                                 const std::string& fallbackFolder) {
-    char date[16];
-    std::snprintf(date, sizeof date, "-%02d-%02d-%02d", today.year % 100, today.month, today.day);
-    const std::string name = WithoutExtension(programPath) + date + KindExtension(page);
+    const std::string name = DatedDataFileName(WithoutExtension(programPath), today, page);
     if (fallbackFolder.empty() || FolderWritable(FolderOf(programPath))) return name;
     return JoinPath(fallbackFolder, FileNameOf(name));
 }

@@ -35,6 +35,12 @@ bool SaveChartToFile(const MainModel& model, const std::string& fileName, bool g
 // Both failures show the read-error box (no beep). A cancel keeps the rows read.
 void LoadInFile(MainModel& model, const std::string& fileName, Prompt& prompt, const ProgressFn& progress = {});
 
+// The extension of the page's data files: ".gas", ".tmpr", ".prd".
+const char* DataFileExtension(int page);
+
+// "<base>-yy-mm-dd<ext>": the name of the page's data file of that day.
+std::string DatedDataFileName(const std::string& base, const DateTime& day, int page);
+
 // The proposed name of a data file: the program's path without its extension,
 // "-yy-mm-dd" of today and the kind's extension. When the program's folder
 // cannot be written, the same name in `fallbackFolder` (the user's home).

@@ -7,6 +7,7 @@
 
 #include "core/Clock.h"
 #include "core/Errors.h"
+#include "datafiles/DataFile.h"
 #include "reception/ReplyDecoder.h"
 #include "tables/Headers.h"
 #include "tables/MainModel.h"
@@ -15,11 +16,6 @@ namespace vornik {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Two(int v) {
-    const std::string s = std::to_string(v % 100);
-    return s.size() < 2 ? "0" + s : s;
-}
 
 template <typename Cells>
 std::string Line(const Cells& cells) {
@@ -35,12 +31,6 @@ fs::path PathOf(const std::string& utf8) { return fs::u8path(utf8); }
 
 }  // namespace
 
-const char* DataFileExtension(int page) {
-    static const char* const extensions[] = {".gas", ".tmpr", ".prd"};
-    if (page < 0 || page > 2) throw std::out_of_range("no such page");
-    return extensions[page];
-}
-
 HeadlessLogger::HeadlessLogger(const MainModel& model, const Clock& clock, std::string folder,
                                std::string prefix)
     : model_(model), clock_(clock), folder_(std::move(folder)), prefix_(std::move(prefix)) {}
@@ -50,9 +40,7 @@ void HeadlessLogger::Attach(ReplyDecoder& decoder) {
 }
 
 std::string HeadlessLogger::FilePath(int page) const {
-    const DateTime now = clock_.Now();
-    const std::string name =
-        prefix_ + "-" + Two(now.year) + "-" + Two(now.month) + "-" + Two(now.day) + DataFileExtension(page);
+    const std::string name = DatedDataFileName(prefix_, clock_.Now(), page);
     return (PathOf(folder_) / PathOf(name)).u8string();
 }
 

@@ -43,7 +43,4 @@ private:
     long long rowsWritten_ = 0;
 };
 
-// The extension of the page's data files: ".gas", ".tmpr", ".prd".
-const char* DataFileExtension(int page);
-
 }  // namespace vornik

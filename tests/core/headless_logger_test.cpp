@@ -13,18 +13,13 @@
 #include "reception/ReplyDecoder.h"
 #include "tables/MainModel.h"
 
+#include "TestFiles.h"
+
 using namespace vornik;
 using namespace vornik::test;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // Cells (UTF-8) as a data file line: each followed by TAB, then CR LF.
 std::string Line(const std::vector<std::string>& cells) {
@@ -73,11 +68,11 @@ TEST_F(HeadlessLoggerTest, EveryDecodedRowGoesToTheDaysFileOfItsKind) {
     run.decoder.RecieveAll(GasReply().Bytes());
 
     EXPECT_EQ(run.logger.FilePath(PageTemp), (folder / "vornik-24-03-05.tmpr").u8string());
-    EXPECT_EQ(ReadFile(folder / "vornik-24-03-05.tmpr"),
+    EXPECT_EQ(ReadAll(folder / "vornik-24-03-05.tmpr"),
               kTempHeader +
                   Line({"1/3", "05.03.24", "09:31:00", "450,2", "453,0", "448,0", "5,0", "25,1", "12", "Печь"}) +
                   Line({"2/4", "05.03.24", "09:31:00", "-0,7", "453,0", "448,0", "5,0", "25,1", "12", "Печь"}));
-    const std::string gas = ReadFile(folder / "vornik-24-03-05.gas");
+    const std::string gas = ReadAll(folder / "vornik-24-03-05.gas");
     EXPECT_EQ(gas.substr(0, gas.find("\r\n")), Utf8ToCp1251("Номер\tДата\tВремя\tTg,*С\tO2,%\tCO\tNO\tNO2\tSO2\t"
                                                            "H2S\tCO2,%\tСH\tQa,%\tAlf\tNOx\tTa,*С\tTi,*С\t"
                                                            "Ед.изм.\tОбъект\tТопливо\t"));
@@ -94,14 +89,14 @@ TEST_F(HeadlessLoggerTest, ARestartContinuesTheDaysFileAndANewDayStartsANewOne) 
     }
     Run second(*this, folder);
     second.decoder.RecieveAll(TempReply().Set(1, "9").Bytes());
-    const std::string day = ReadFile(folder / "vornik-24-03-05.tmpr");
+    const std::string day = ReadAll(folder / "vornik-24-03-05.tmpr");
     EXPECT_EQ(day.find(kTempHeader), 0u);
     EXPECT_EQ(day.find(kTempHeader, 1), std::string::npos);
     EXPECT_NE(day.find("\r\n1/9\t"), std::string::npos);  // numbered by the new run's table
 
     clock.Set(DateTime{2024, 3, 6, 0, 0, 1, 0});
     second.decoder.RecieveAll(TempReply().Set(1, "10").Bytes());
-    EXPECT_EQ(ReadFile(folder / "vornik-24-03-06.tmpr"),
+    EXPECT_EQ(ReadAll(folder / "vornik-24-03-06.tmpr"),
               kTempHeader +
                   Line({"2/10", "05.03.24", "09:31:00", "450,2", "453,0", "448,0", "5,0", "25,1", "12", "Печь"}));
 }
@@ -110,7 +105,7 @@ TEST_F(HeadlessLoggerTest, AnEmptyFileGetsTheHeader) {
     std::ofstream(folder / "vornik-24-03-05.tmpr").close();
     Run run(*this, folder);
     run.decoder.RecieveAll(TempReply().Bytes());
-    EXPECT_EQ(ReadFile(folder / "vornik-24-03-05.tmpr").find(kTempHeader), 0u);
+    EXPECT_EQ(ReadAll(folder / "vornik-24-03-05.tmpr").find(kTempHeader), 0u);
 }
 
 TEST_F(HeadlessLoggerTest, AFileThatCannotBeWrittenIsReportedAndReceptionGoesOn) {

@@ -17,18 +17,13 @@
 #include "reception/ReplyGenerator.h"
 #include "tables/MainModel.h"
 
+#include "TestFiles.h"
+
 using namespace vornik;
 using namespace vornik::test;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
@@ -162,7 +157,7 @@ TEST_F(JournalTest, TornOrDamagedTailIsIgnored) {
         journal.Append(PageTemp, Views(rows.back()));
         ends.push_back(fs::file_size(path));
     }
-    const std::string whole = ReadFile(path);
+    const std::string whole = ReadAll(path);
 
     // Every cut of the file gives exactly the rows whose records are whole.
     for (size_t cut = 0; cut <= whole.size(); ++cut) {

@@ -77,23 +77,19 @@ std::string ReadWholeFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Column 0 as the decoder writes it into row `row`: the row index, "/", the
-// instrument's number.
-std::string Renumbered(const std::string& cell, int row) {
+// The instrument's number in column 0 as the decoder wrote it: the text
+// after the row index and "/".
+std::string InstrumentNumber(const std::string& cell) {
     const size_t slash = cell.find('/');
-    if (slash == std::string::npos) return cell;
-    return std::to_string(row) + cell.substr(slash);
+    return slash == std::string::npos ? cell : cell.substr(slash + 1);
 }
 
-bool FitsTable(const MainModel& model, const JournalRow& row) {
-    if (row.page < 0 || row.page >= kPageCount) return false;
-    if (int(row.cells.size()) != model.Table(row.page).ColumnCount()) return false;
-    try {
-        for (int c = ChartFirstColumn(row.page); c <= ChartLastColumn(row.page); ++c) CellValue(row.cells[size_t(c)]);
-    } catch (const std::exception&) {
-        return false;
-    }
-    return true;
+// Every cell of a table row, as the journal records it.
+std::vector<std::string_view> CellsOf(const MeasurementTable& table, int row) {
+    std::vector<std::string_view> cells;
+    cells.reserve(size_t(table.ColumnCount()));
+    for (int c = 0; c < table.ColumnCount(); ++c) cells.push_back(table.Cell(c, row));
+    return cells;
 }
 
 }  // namespace
@@ -177,11 +173,7 @@ void RecoveryJournal::CloseCleanly() {
 
 void RecoveryJournal::Attach(ReplyDecoder& decoder, const MainModel& model) {
     decoder.AddRowListener([this, &model](int page, int row) {
-        const MeasurementTable& table = model.Table(page);
-        std::vector<std::string_view> cells;
-        cells.reserve(size_t(table.ColumnCount()));
-        for (int c = 0; c < table.ColumnCount(); ++c) cells.push_back(table.Cell(c, row));
-        Append(page, cells);
+        Append(page, CellsOf(model.Table(page), row));
     });
 }
 
@@ -223,21 +215,20 @@ int RecoveryJournal::Restore(MainModel& model, const std::vector<JournalRow>& ro
     int restored = 0;
     std::string writeError;
     for (const JournalRow& source : rows) {
-        if (!FitsTable(model, source)) continue;
+        if (source.page < 0 || source.page >= kPageCount || source.cells.empty()) continue;
         const int page = source.page;
-        const int row = model.AppendRow(page);
         std::vector<std::string> cells = source.cells;
-        cells[0] = Renumbered(cells[0], row);
-        const std::vector<std::string_view> views(cells.begin(), cells.end());
-        model.Table(page).SetRowCells(row, views);
-        model.RowToChart(page, row);
-        model.FollowLast50(page);
-        model.SetNewData(page, true);
-        model.SetSaveCommandEnabled(true);
+        cells[0] = InstrumentNumber(cells[0]);
+        int row = 0;
+        try {
+            row = model.CommitRow(page, std::move(cells));
+        } catch (const VornikError&) {
+            continue;  // does not fit its table
+        }
         ++restored;
         // A journal that stops recording must not stop the restore.
         try {
-            Append(page, views);
+            Append(page, CellsOf(model.Table(page), row));
         } catch (const VornikError& e) {
             writeError = e.what();
         }

@@ -80,11 +80,11 @@ public:
     // A missing or foreign file holds none.
     static std::vector<JournalRow> ReadPending(const std::string& path);
 
-    // Appends the rows to their tables as the decoder would have (column 0
-    // renumbered to the row they land in), charts them and marks their pages
-    // unsaved; the rows are recorded again in this journal when it is open.
-    // Rows that do not fit their table (wrong cell count, chart cells that are
-    // not numbers) are skipped. Returns the number of rows restored. A journal
+    // Lands the rows in their tables through the same commit as reception
+    // (column 0 renumbered to the row they land in, charted, pages unsaved);
+    // the rows are recorded again in this journal when it is open. Rows that
+    // do not fit their table (wrong cell count, chart cells that are not
+    // numbers) are skipped. Returns the number of rows restored. A journal
     // write that fails is thrown once all rows are in their tables.
     int Restore(MainModel& model, const std::vector<JournalRow>& rows);
 

@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "tables/ChartDefs.h"
 #include "tables/ChartModel.h"
@@ -32,6 +34,15 @@ public:
     // Empties the chosen pages: row count 2, row 1 empty, NewData false.
     void ChartClear(bool gaz, bool temp, bool prd);
 
+    // Lands one received row whole: the row in the page's table, one point in
+    // every series of its chart, the follow step of last-50 mode, NewData and
+    // the save command. `cells` holds every column of the page; column 0 is the
+    // instrument's number, which gets the row index and "/" put before it.
+    // Everything that can fail is checked before the first change: a row of
+    // the wrong width or with a chart cell that is not a number raises
+    // VornikError and leaves the model as it was. Returns the row's index.
+    int CommitRow(int page, std::vector<std::string> cells);
+
     // The chart of a page (ChartGaz, ChartTemp, ChartPrd).
     ChartModel& Chart(int page) { return charts_.at(page); }
     const ChartModel& Chart(int page) const { return charts_.at(page); }
@@ -45,7 +56,7 @@ public:
     void TempRowToChart(int row) { RowToChart(PageTemp, row); }
     void PrdRowToChart(int row) { RowToChart(PagePrd, row); }
     // In last-50 mode (Last50Mode[page] == 1) puts the bottom axis' limits
-    // on the last 50 points; an automatic axis shows no change.
+    // on the last 50 points; an automatic axis shows no change. Never fails.
     void FollowLast50(int page);
 
     // Applies the view blocks of the configuration record to the three

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "reception/Conversion.h"
+#include "core/Conversion.h"
 
 namespace vornik {
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "reception/Conversion.h"
+#include "core/Conversion.h"
 #include "tables/Headers.h"
 
 namespace vornik {

@@ -9,7 +9,7 @@
 
 #include "core/Errors.h"
 #include "core/Prompt.h"
-#include "reception/Conversion.h"
+#include "core/Conversion.h"
 #include "reception/ReplyDecoder.h"
 #include "reception/ReplyFormat.h"
 #include "tables/MainModel.h"

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "reception/Conversion.h"
+#include "core/Conversion.h"
 
 namespace vornik {
 

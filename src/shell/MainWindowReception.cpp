@@ -6,7 +6,7 @@
 
 #include "shell/MainWindow.h"
 #include "shell/ReceptionErrorsDialog.h"
-#include "shell/Text.h"
+#include "core/qt/Text.h"
 
 namespace vornik {
 

@@ -11,7 +11,7 @@
 #include <functional>
 #include <vector>
 
-#include "config/Config.h"
+#include "core/Color.h"
 #include "tables/ChartSeries.h"
 
 namespace vornik {

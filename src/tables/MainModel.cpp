@@ -3,8 +3,8 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "core/Conversion.h"
 #include "core/Errors.h"
-#include "reception/Conversion.h"
 #include "tables/Headers.h"
 
 namespace vornik {

@@ -3,7 +3,7 @@
 #include "ReplyBuilder.h"
 #include "ScriptedPrompt.h"
 #include "core/Cp1251.h"
-#include "reception/Conversion.h"
+#include "core/Conversion.h"
 #include "reception/ReplyDecoder.h"
 #include "reception/ReplyFormat.h"
 #include "reception/ReplyGenerator.h"

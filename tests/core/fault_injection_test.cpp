@@ -44,7 +44,7 @@
 #include "device/DrivenPollTimer.h"
 #include "device/PortHandling.h"
 #include "device/posix/PosixCommDriver.h"
-#include "reception/HeadlessSession.h"
+#include "headless/HeadlessSession.h"
 #include "reception/ReplyDecoder.h"
 
 namespace vornik {

@@ -79,15 +79,8 @@ struct ProgramRun {
 
 class JournalTest : public ::testing::Test {
 protected:
-    JournalTest() {
-        const fs::path folder = fs::path(VORNIK_BINARY_DIR) / "journal_test" /
-                                ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        path = (folder / "vornik-pc.journal").string();
-    }
-
-    std::string path;
+    TempDir tempDir;
+    std::string path = tempDir / "vornik-pc.journal";
 };
 
 TEST_F(JournalTest, PathLiesBesideTheSettingsFile) {

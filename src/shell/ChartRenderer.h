@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tables/ChartModel.h"
+#include "tables/ChartTrace.h"
 
 class QPainter;
 class QPaintDevice;
@@ -51,9 +52,8 @@ public:
     // Draw every point instead of the decimated column extremes (for checks).
     void SetDrawEveryPoint(bool on) { everyPoint_ = on; }
 
-    // The polyline drawn for series i in `plot` (pixel points, consecutive
-    // duplicates removed): decimated or every point.
-    std::vector<QPoint> SeriesPoints(int i, const QRect& plot, const ChartViewport& view, bool everyPoint) const;
+    // The line drawn for series i in `plot`: decimated or every point.
+    std::vector<TraceVertex> SeriesPoints(int i, const QRect& plot, const ChartViewport& view, bool everyPoint) const;
 
 private:
     void PaintSeries(QPainter& p, const ChartGeometry& g, const ChartViewport& view) const;
@@ -64,24 +64,7 @@ private:
     bool everyPoint_ = false;
 };
 
-// The pixels of a line's centre through points whose x never decreases, per
-// pixel column: the rows from Top to Bottom. Columns and rows outside the
-// given bounds are cut off. A column's pixels are the same whatever points
-// inside it the line passes through, as long as it reaches the same extremes
-// and enters and leaves the same way.
-class ColumnSpans {
-public:
-    ColumnSpans(const std::vector<QPoint>& points, int left, int right, int top, int bottom);
-    int Count() const { return static_cast<int>(top_.size()); }
-    int X(int i) const { return left_ + i; }
-    bool Covered(int i) const { return top_[i] <= bottom_[i]; }
-    int Top(int i) const { return top_[i]; }
-    int Bottom(int i) const { return bottom_[i]; }
-
-private:
-    int left_;
-    std::vector<int> top_, bottom_;
-};
+PlotBounds BoundsOf(const QRect& plot);
 
 // Axis labels: a number with a comma and `decimals` digits after it.
 QString AxisLabel(double value, int decimals);

@@ -1,10 +1,8 @@
 #include "shell/ChartRenderer.h"
 
 #include <QFontMetrics>
-#include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
-#include <QPainterPath>
 #include <algorithm>
 #include <cmath>
 
@@ -21,13 +19,16 @@ constexpr int kLegendPadding = 4;
 
 QColor ToQColor(Color c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
 
-QFont BottomFont() { return QFont(QStringLiteral("Courier New"), 8); }
-QFont LeftFont() { return QFont(QStringLiteral("Arial"), 8); }
-QFont LegendFont() {
-    QFont f(QStringLiteral("Arial Narrow"));
-    f.setPixelSize(13);
+// Sizes in pixels (8 points on a 96-dpi screen), so that a chart laid out
+// for a screen keeps its proportions when a printer's painter scales it.
+QFont PixelFont(const char* family, int pixels) {
+    QFont f(QString::fromLatin1(family));
+    f.setPixelSize(pixels);
     return f;
 }
+QFont BottomFont() { return PixelFont("Courier New", 11); }
+QFont LeftFont() { return PixelFont("Arial", 11); }
+QFont LegendFont() { return PixelFont("Arial Narrow", 13); }
 
 const QColor kAxisBlue(0, 0, 255);
 const QColor kBoxEdge(128, 128, 128);
@@ -95,20 +96,17 @@ ChartGeometry ChartRenderer::Layout(const QRect& rect, QPaintDevice* device, con
 
 void ChartRenderer::Paint(QPainter& painter, const QRect& rect) const { Paint(painter, rect, Viewport()); }
 
-void ChartRenderer::PaintScaled(QPainter& painter, const QRect& target, const QSize& logical, double maxScale) const {
+void ChartRenderer::PaintScaled(QPainter& painter, const QRect& target, const QSize& logical) const {
     if (target.isEmpty() || logical.isEmpty()) return;
-    const double scale =
-        std::clamp(std::min(double(target.width()) / logical.width(), double(target.height()) / logical.height()), 1.0,
-                   maxScale);
-    QImage image((QSizeF(logical) * scale).toSize(), QImage::Format_RGB32);
-    {
-        QPainter p(&image);
-        p.scale(scale, scale);
-        Paint(p, QRect(QPoint(0, 0), logical));
-    }
+    // Laid out on a screen as wide as `logical` and of the target's shape,
+    // then drawn on the device at its own resolution, scaled as a whole:
+    // text and marks keep their shape, the lines their sharpness.
+    const double scale = double(target.width()) / logical.width();
+    const int height = std::max(1, static_cast<int>(std::lround(target.height() / scale)));
     painter.save();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    painter.drawImage(target, image);
+    painter.translate(target.topLeft());
+    painter.scale(scale, scale);
+    Paint(painter, QRect(0, 0, logical.width(), height));
     painter.restore();
 }
 
@@ -210,31 +208,44 @@ void ChartRenderer::PaintSeries(QPainter& p, const ChartGeometry& g, const Chart
         if (chart_.Series(i).Shown()) shown.push_back(i);
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(Qt::NoPen);
+    // The lines are traced on the device's own pixels: a printer's painter
+    // scales the layout, and its lines get its resolution.
+    const QTransform base = p.worldTransform();
+    const double unit = std::max(1.0, std::sqrt(std::abs(base.determinant())));
+    const int lineWidth = std::max(2, static_cast<int>(std::lround(2 * unit)));
+    const int dotLength = std::max(1, static_cast<int>(std::lround(unit)));
     // In 3D every series has its own depth slot, the first at the front; the
     // back ones are drawn first.
     for (int k = static_cast<int>(shown.size()) - 1; k >= 0; --k) {
         const ChartSeries& s = chart_.Series(shown[k]);
         const int z = g.depth > 0 ? static_cast<int>(std::lround(g.depth * (k + 0.5) / shown.size())) : 0;
-        const std::vector<TraceVertex> points = SeriesPoints(shown[k], g.plot, view, everyPoint_);
+        QTransform at = base;
+        at.translate(z, -z);
+        const QRectF mapped = at.mapRect(QRectF(g.plot));
+        const QRect plot(QPoint(static_cast<int>(std::lround(mapped.left())), static_cast<int>(std::lround(mapped.top()))),
+                         QSize(static_cast<int>(std::lround(mapped.width())), static_cast<int>(std::lround(mapped.height()))));
+        const std::vector<TraceVertex> points = SeriesPoints(shown[k], plot, view, everyPoint_);
         if (points.empty()) continue;
         p.save();
-        p.translate(z, -z);
+        p.setWorldTransform(QTransform());
         // The line is cut at the frame of the plot, never pushed onto it.
-        p.setClipRect(g.plot);
+        p.setClipRect(plot);
         p.setBrush(ToQColor(s.LineColor()));
-        // The line is 2 pixels wide: every pixel of its centre line becomes
-        // a 2 x 2 block, drawn as one rectangle per run of equal columns.
-        const ColumnSpans spans(points, BoundsOf(g.plot));
+        // Every pixel of the line's centre becomes a square of the line's
+        // width, drawn as one rectangle per run of equal columns.
+        const ColumnSpans spans(points, BoundsOf(plot));
+        const int before = lineWidth / 2;
         int runStart = -1;
         auto flush = [&](int end) {
             if (runStart < 0) return;
             const int top = spans.Top(runStart), bottom = spans.Bottom(runStart);
-            p.drawRect(QRect(spans.X(runStart) - 1, top - 1, end - runStart + 1, bottom - top + 2));
+            p.drawRect(QRect(spans.X(runStart) - before, top - before, end - runStart + lineWidth - 1,
+                             bottom - top + lineWidth));
             runStart = -1;
         };
         for (int i = 0; i < spans.Count(); ++i) {
-            // Dotted: two columns drawn, three left out.
-            const bool on = spans.Covered(i) && (!s.Dotted() || (spans.X(i) - g.plot.left()) % 5 < 2);
+            // Dotted: two line widths drawn, three left out.
+            const bool on = spans.Covered(i) && (!s.Dotted() || ((spans.X(i) - plot.left()) / dotLength) % 5 < 2);
             if (runStart >= 0 && (!on || spans.Top(i) != spans.Top(runStart) || spans.Bottom(i) != spans.Bottom(runStart)))
                 flush(i - 1);
             if (on && runStart < 0) runStart = i;

@@ -39,11 +39,11 @@ public:
     void Paint(QPainter& painter, const QRect& rect) const;
     void Paint(QPainter& painter, const QRect& rect, const ChartViewport& view) const;
 
-    // Paints the chart laid out as on a screen of `logical` pixels, scaled to
-    // fill `target` (a printer page): fonts, lines and ticks keep their
-    // proportions whatever the device's resolution. Rendered through an
-    // image of at most `maxScale` times the logical size.
-    void PaintScaled(QPainter& painter, const QRect& target, const QSize& logical, double maxScale = 4) const;
+    // Paints the chart laid out as on a screen `logical.width()` pixels wide
+    // and of the target's shape, scaled as a whole to fill `target` (a
+    // printer page) and drawn at the device's resolution: fonts, lines and
+    // ticks keep their proportions.
+    void PaintScaled(QPainter& painter, const QRect& target, const QSize& logical) const;
 
     ChartViewport Viewport() const;
     // Layout for a rectangle on a device (fonts are measured on it).

@@ -72,7 +72,8 @@ AxisTicks LinearTicks(double s0, double s1, double pixels, double spacing, doubl
             const double m = v + step * j / (kMinorTicks + 1);
             if (m >= s0 && m <= s1) t.minor.push_back(m);
         }
-        if (v < s0 - step * 1e-9 || v > s1 + step * 1e-9) continue;
+        // A tick a rounding error outside the range still counts as inside.
+        if (v < s0 - halfSpan * 1e-9 || v > s1 + halfSpan * 1e-9) continue;
         const double value = std::abs(v) < step * 1e-9 ? 0 : v;
         t.major.push_back(value);
         t.labels.push_back(AxisLabelText(value, decimals));

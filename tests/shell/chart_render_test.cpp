@@ -217,4 +217,25 @@ TEST(ChartRender, ScaledPaintFillsTheTargetAsTheScreenWouldShowIt) {
     for (int y = 0; y < 700; y += 7)
         for (int x = 0; x < 1000; x += 7) differing += qAbs(qGray(screen.pixel(x, y)) - qGray(scaled.pixel(x, y))) > 60;
     EXPECT_LT(differing, 100 * 143 / 50);  // under 2 % of the samples
+
+    // A page of another shape than the screen: the chart fills it, and its
+    // text and legend keep their shape (scaled alike in both directions).
+    const auto whiteBox = [](const QImage& image) {
+        QRect box;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (QColor(image.pixel(x, y)) == Qt::white) box |= QRect(x, y, 1, 1);
+        return box;
+    };
+    QImage wide(2400, 1000, QImage::Format_RGB32);
+    {
+        QPainter p(&wide);
+        ChartRenderer(chart).PaintScaled(p, wide.rect(), QSize(1000, 700));
+    }
+    EXPECT_GT(qBlue(wide.pixel(2, 2)), 240);
+    EXPECT_GT(qRed(wide.pixel(2397, 997)), 240);
+    const QRect legend = whiteBox(screen), printed = whiteBox(wide);
+    ASSERT_FALSE(legend.isEmpty());
+    EXPECT_NEAR(printed.width(), 2.4 * legend.width(), 3);
+    EXPECT_NEAR(printed.height(), 2.4 * legend.height(), 3);
 }

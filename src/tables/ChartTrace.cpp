@@ -37,6 +37,40 @@ struct Mapper {
     }
 };
 
+// A column with points that have no place on the axis, walked point by
+// point: every run of placed points as its first, lowest, highest and last
+// point, a gap between runs. Runs cut apart by a gap stay apart, as they
+// are in a line through every point.
+template <typename Push>
+void PushRuns(const ChartSeries& s, const Mapper& m, size_t first, size_t last, double column, Push& push) {
+    bool inRun = false;
+    double top = 0, bottom = 0, lastRow = 0;
+    auto endRun = [&] {
+        if (!inRun) return;
+        push(column, top);
+        push(column, bottom);
+        push(column, lastRow);
+        inRun = false;
+    };
+    for (size_t k = first; k <= last; ++k) {
+        const double r = m.Row(s.Y(k));
+        if (std::isnan(r)) {
+            endRun();
+            push(column, kNaN);
+            continue;
+        }
+        if (!inRun) {
+            push(column, r);
+            top = bottom = r;
+            inRun = true;
+        }
+        top = std::min(top, r);
+        bottom = std::max(bottom, r);
+        lastRow = r;
+    }
+    endRun();
+}
+
 }  // namespace
 
 std::vector<TraceVertex> SeriesTrace(const ChartSeries& s, const PlotBounds& plot, const AxisRange& x,
@@ -78,8 +112,7 @@ std::vector<TraceVertex> SeriesTrace(const ChartSeries& s, const PlotBounds& plo
     // M4: per pixel column its first, lowest, highest and last point. Within
     // one column every point has the same x, so this covers exactly the
     // pixels that a line through every point covers. A column with points
-    // that have no place on the axis is walked to find the lowest and
-    // highest of those that have one.
+    // that have no place on the axis is walked (PushRuns).
     out.reserve(4 * static_cast<size_t>(plot.Width()) + 8);
     size_t i = first;
     while (i <= last) {
@@ -93,24 +126,16 @@ std::vector<TraceVertex> SeriesTrace(const ChartSeries& s, const PlotBounds& plo
         while (b > i && m.Col(b) != c) --b;
         double lo, hi;
         s.RawRange(i, b, lo, hi);
-        push(c, m.Row(s.Y(i)));
         if (m.AllPlaced(lo, hi)) {
+            push(c, m.Row(s.Y(i)));
             push(c, m.Row(lo));
             push(c, m.Row(hi));
-        } else if (!m.NonePlaced(lo, hi)) {
-            double top = std::numeric_limits<double>::infinity(), bottom = -top;
-            for (size_t k = i; k <= b; ++k) {
-                const double r = m.Row(s.Y(k));
-                if (std::isnan(r)) continue;
-                top = std::min(top, r);
-                bottom = std::max(bottom, r);
-            }
-            if (top <= bottom) {
-                push(c, top);
-                push(c, bottom);
-            }
+            push(c, m.Row(s.Y(b)));
+        } else if (m.NonePlaced(lo, hi)) {
+            push(c, kNaN);
+        } else {
+            PushRuns(s, m, i, b, c, push);
         }
-        push(c, m.Row(s.Y(b)));
         i = b + 1;
     }
     return out;

@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include "shell/MainWindow.h"
+#include "shell/SetOption.h"
+#include "TestForm.h"
+
+using namespace vornik;
+using vornik::test::TestForm;
+
+// The menu commands have the platform's keys, shown in the menus, and the
+// keys work while the menus are closed.
+TEST(MainMenu, CommandsHaveThePlatformsShortcuts) {
+    TestForm fixture;
+    fixture.WriteDefaultSettings();
+    TForm1& form = fixture.Create();
+    form.show();
+    const auto key = [&](const char* name) {
+        QAction* action = form.findChild<QAction*>(QString::fromLatin1(name));
+        return action ? action->shortcut() : QKeySequence();
+    };
+    EXPECT_EQ(key("N8"), QKeySequence(QKeySequence::Save));
+    EXPECT_EQ(key("N9"), QKeySequence(QKeySequence::Open));
+    EXPECT_EQ(key("N13"), QKeySequence(QKeySequence::Print));
+    EXPECT_FALSE(key("N4").isEmpty());
+    for (const char* name : {"N14", "N6", "N7", "N18", "N19"}) EXPECT_FALSE(key(name).isEmpty()) << name;
+    // Every key is given once.
+    QList<QKeySequence> all;
+    for (QAction* a : form.findChildren<QAction*>())
+        if (!a->shortcut().isEmpty()) all << a->shortcut();
+    for (const QKeySequence& k : all) EXPECT_EQ(all.count(k), 1) << k.toString().toStdString();
+
+    // The temperature view command opens its dialog.
+    bool opened = false;
+    QTimer::singleShot(0, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            opened = true;
+            modal->close();
+        }
+    });
+    QAction* n18 = form.findChild<QAction*>(QStringLiteral("N18"));
+    ASSERT_NE(n18, nullptr);
+    n18->trigger();
+    EXPECT_TRUE(opened);
+}
+
+// In the demo the options dialog shows the simulator's port; confirming it
+// keeps listening there and leaves the configured name in the settings.
+TEST(DemoOptions, OptionsShowTheSimulatorsPort) {
+    TestForm fixture;
+    fixture.WriteDefaultSettings();
+    FormEnvironment env = fixture.Environment();
+    env.portOverride = "/dev/pts/77";
+    fixture.form = std::make_unique<TForm1>(env);
+    TForm1& form = *fixture.form;
+    const std::string configured = form.config().PortName();
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<TFormOption*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        shown = dialog->ComboBoxPort()->currentText();
+        dialog->BitBtn1()->click();
+    });
+    form.N6Click();
+    EXPECT_EQ(shown, QStringLiteral("/dev/pts/77"));
+    EXPECT_EQ(form.config().PortName(), configured);
+    EXPECT_NE(configured, "/dev/pts/77");
+}

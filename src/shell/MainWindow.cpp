@@ -71,6 +71,7 @@ TForm1::TForm1(FormEnvironment environment, QWidget* parent)
     fileCommands_->SetProgress([this](double fraction) { return FileOperationProgress(fraction); });
     port_.OnStateChange = [this](PortState state) {
         if (state == PortState::Lost) decoder_.DropReply();
+        if (state == PortState::Failed && !port_.FailureReason().empty()) ReportReceptionError(port_.StatusText());
         ShowPortState();
     };
     model_.SetStateListener([this] { MirrorState(); });

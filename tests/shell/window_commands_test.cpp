@@ -6,6 +6,10 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <QLabel>
+#include <QStatusBar>
+
+#include "device/posix/PosixCommDriver.h"
 #include "shell/MainWindow.h"
 #include "shell/SetOption.h"
 #include "TestForm.h"
@@ -70,4 +74,25 @@ TEST(DemoOptions, OptionsShowTheSimulatorsPort) {
     EXPECT_EQ(shown, QStringLiteral("/dev/pts/77"));
     EXPECT_EQ(form.config().PortName(), configured);
     EXPECT_NE(configured, "/dev/pts/77");
+}
+
+// A port that cannot be opened says why in the status bar and the list of
+// reception errors; the box keeps its caption and the device name.
+TEST(PortFailure, StatusBarAndErrorListSayWhy) {
+    TestForm fixture;
+    fixture.WriteDefaultSettings();
+    FormEnvironment env = fixture.Environment();
+    env.makeDriver = [] { return std::make_unique<PosixCommDriver>(); };
+    env.portOverride = fixture.dir / "no-such-device";
+    fixture.form = std::make_unique<TForm1>(env);
+    TForm1& form = *fixture.form;
+    const auto boxes = fixture.prompt.boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].kind, test::PromptEvent::Device);
+    EXPECT_EQ(boxes[0].text, fixture.dir / "no-such-device");
+    bool said = false;
+    for (QLabel* label : form.statusBar()->findChildren<QLabel*>())
+        said |= label->text().contains(QString::fromUtf8("не открыт: нет такого устройства"));
+    EXPECT_TRUE(said);
+    ASSERT_EQ(form.receptionErrors().Total(), 1);
 }

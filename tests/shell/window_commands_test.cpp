@@ -8,9 +8,11 @@
 
 #include <QLabel>
 #include <QStatusBar>
+#include <QTranslator>
 
 #include "device/posix/PosixCommDriver.h"
 #include "shell/MainWindow.h"
+#include "shell/Translations.h"
 #include "shell/SetOption.h"
 #include "TestForm.h"
 
@@ -95,4 +97,21 @@ TEST(PortFailure, StatusBarAndErrorListSayWhy) {
         said |= label->text().contains(QString::fromUtf8("не открыт: нет такого устройства"));
     EXPECT_TRUE(said);
     ASSERT_EQ(form.receptionErrors().Total(), 1);
+}
+
+// Qt's dialogs speak the system's language, Russian where Qt has none for
+// it; the program's own texts stay as they are.
+TEST(Translations, QtDialogsInTheSystemsLanguageOrRussian) {
+    for (const QLocale& system : {QLocale::c(), QLocale(QLocale::Russian), QLocale(QLocale::Tamil)}) {
+        QTranslator* t = InstallQtTranslations(*QCoreApplication::instance(), system);
+        ASSERT_NE(t, nullptr) << "no Qt translations installed";
+        EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString::fromUtf8("Отмена"));
+        QCoreApplication::removeTranslator(t);
+        delete t;
+    }
+    QTranslator* german = InstallQtTranslations(*QCoreApplication::instance(), QLocale(QLocale::German));
+    ASSERT_NE(german, nullptr);
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Abbrechen"));
+    QCoreApplication::removeTranslator(german);
+    delete german;
 }

@@ -188,6 +188,22 @@ TEST(ChartRender, GradientPanelAndLegend) {
     EXPECT_TRUE(r.Layout(QRect(0, 0, 400, 300), const_cast<QImage*>(&image), r.Viewport()).legend.isEmpty());
 }
 
+// Values one rounding step apart (a data file can hold them) used to hang the
+// window in the tick loop; extreme ranges paint too.
+TEST(ChartRender, ExtremeRangesPaint) {
+    for (const auto& values : std::vector<std::vector<double>>{
+             {390614.14, 390614.1400000001}, {5e-324, 1e-323}, {-1.7e308, 1.7e308}, {1e300, 1e300}}) {
+        ChartModel chart;
+        chart.AddSeries(ChartSeries("S", RgbColor(255, 0, 0)));
+        for (double v : values) chart.Series(0).Add(v);
+        for (bool log : {false, true}) {
+            chart.SetLogarithmic(log);
+            const QImage image = Render(chart, false);
+            EXPECT_EQ(DifferentPixels(image, Render(chart, true)), 0);
+        }
+    }
+}
+
 TEST(ChartRender, AxisLabelsUseAComma) {
     EXPECT_EQ(AxisLabel(12.5, 1), "12,5");
     EXPECT_EQ(AxisLabel(-0.25, 2), "-0,25");

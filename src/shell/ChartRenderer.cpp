@@ -35,6 +35,11 @@ const QColor kBoxEdge(128, 128, 128);
 
 QString Label(const std::string& text) { return QString::fromStdString(text); }
 
+// The device pixels that a rectangle of pixels covers under a transform.
+QRect DevicePixels(const QTransform& transform, const QRect& pixels) {
+    return transform.mapRect(QRectF(pixels)).toRect();
+}
+
 }  // namespace
 
 PlotBounds BoundsOf(const QRect& plot) { return {plot.left(), plot.top(), plot.right(), plot.bottom()}; }
@@ -221,9 +226,7 @@ void ChartRenderer::PaintSeries(QPainter& p, const ChartGeometry& g, const Chart
         const int z = g.depth > 0 ? static_cast<int>(std::lround(g.depth * (k + 0.5) / shown.size())) : 0;
         QTransform at = base;
         at.translate(z, -z);
-        const QRectF mapped = at.mapRect(QRectF(g.plot));
-        const QRect plot(QPoint(static_cast<int>(std::lround(mapped.left())), static_cast<int>(std::lround(mapped.top()))),
-                         QSize(static_cast<int>(std::lround(mapped.width())), static_cast<int>(std::lround(mapped.height()))));
+        const QRect plot = DevicePixels(at, g.plot);
         const std::vector<TraceVertex> points = SeriesPoints(shown[k], plot, view, everyPoint_);
         if (points.empty()) continue;
         p.save();

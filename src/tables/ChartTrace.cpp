@@ -28,9 +28,7 @@ struct Mapper {
         const double r = bottom - ((log ? std::log10(v) : v) - y0) * ky;
         return std::isnan(r) ? kNaN : std::clamp(r, -kFarRow, kFarRow);
     }
-    // Whether every value between two raw extremes has a row, read from the
-    // extremes alone: rows are monotonic in the value.
-    bool AllPlaced(double lo, double hi) const { return !std::isnan(Row(lo)) && !std::isnan(Row(hi)); }
+    // Whether no value between two raw extremes has a row on a logarithmic axis.
     bool NonePlaced(double lo, double hi) const {
         if (!log || std::isnan(lo) || std::isnan(hi)) return false;
         return !(std::max(lo * multiplier, hi * multiplier) > 0);
@@ -126,10 +124,13 @@ std::vector<TraceVertex> SeriesTrace(const ChartSeries& s, const PlotBounds& plo
         while (b > i && m.Col(b) != c) --b;
         double lo, hi;
         s.RawRange(i, b, lo, hi);
-        if (m.AllPlaced(lo, hi)) {
+        // Rows are monotonic in the value: when both extremes have a row,
+        // every point between them has one.
+        const double rowLo = m.Row(lo), rowHi = m.Row(hi);
+        if (!std::isnan(rowLo) && !std::isnan(rowHi)) {
             push(c, m.Row(s.Y(i)));
-            push(c, m.Row(lo));
-            push(c, m.Row(hi));
+            push(c, rowLo);
+            push(c, rowHi);
             push(c, m.Row(s.Y(b)));
         } else if (m.NonePlaced(lo, hi)) {
             push(c, kNaN);

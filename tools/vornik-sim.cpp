@@ -50,7 +50,8 @@ Traffic:
                    as fast as the output takes them). A 9600-baud line carries
                    about 960 bytes/s, some 7 gas replies per second.
   --mix G:T:P      relative shares of gas, temperature and pressure replies
-                   (default 3:1:1; 1:0:0 sends gas only).
+                   (default 3:1:1; 1:0:0 sends gas only). Like the
+                   instrument, it sends runs of 10 to 40 replies of one kind.
   --count N        stop after N replies (default 0: never stop).
   --lf             end fields with LF alone instead of CR LF.
   --seed S         seed of the values and of the damage (default 1); the same
@@ -228,7 +229,7 @@ int main(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
     long long sent = 0, damaged = 0;
     for (; o.count == 0 || sent < o.count; ++sent) {
-        const int page = generator.PickPage(o.mix);
+        const int page = generator.NextPage(o.mix);
         std::string reply = generator.Reply(page, o.crlf);
         if (!o.faults.empty() && o.noise > 0 && generator.Random().Chance(o.noise)) {
             reply = generator.Damage(reply, o.faults[size_t(generator.Random().Below(int(o.faults.size())))]);

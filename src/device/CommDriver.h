@@ -5,6 +5,7 @@
 // of their OVERLAPPED record, which the owner tests with EventSignalled.
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "device/CommTypes.h"
 
@@ -20,6 +21,9 @@ public:
     virtual uintptr_t OpenDevice(const char* name) = 0;
     // CloseHandle on the device handle; pending operations end with it.
     virtual void CloseDevice() = 0;
+    // Why the last OpenDevice failed, in words for the user (UTF-8); empty
+    // when it did not fail or the platform gives no reason.
+    virtual std::string OpenFailure() const { return {}; }
 
     // GetCommState.
     virtual bool ReadLineSettings(DCB& dcb) = 0;

@@ -74,6 +74,7 @@ bool TIOPort::Open() {
     std::memcpy(name.data(), DeviceName.data(), length);
 
     Handle = driver_->OpenDevice(name.data());
+    openFailure_ = Handle == 0 ? driver_->OpenFailure() : std::string();
     if (Handle == 0) {
         ShowMessage(kCannotOpen);
         return false;

@@ -57,6 +57,8 @@ public:
 
     // True while the one-byte read is armed: the port receives.
     bool Receiving() const { return Handle != 0 && readArmed_; }
+    // Why the device could not be opened (UTF-8), when the platform says.
+    const std::string& OpenFailure() const { return openFailure_; }
     // True once the open device has gone away (unplugged, other end closed).
     bool DeviceLost() const { return Handle != 0 && driver_->DeviceLost(); }
 
@@ -103,6 +105,7 @@ public:
     COMMCONFIG Config;
 
 private:
+    std::string openFailure_;
     void ResetConfig();
     void DecodeEvents(uint32_t word);
     void ShowMessage(const char* caption);

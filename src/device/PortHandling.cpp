@@ -142,7 +142,8 @@ std::string PortHandling::StatusText() const {
     const std::string name = Cp1251ToUtf8(name_);
     switch (state_) {
         case PortState::None: return "";
-        case PortState::Failed: return "Порт " + name + " не открыт";
+        case PortState::Failed:
+            return "Порт " + name + " не открыт" + (FailureReason().empty() ? "" : ": " + FailureReason());
         case PortState::NoReception: return "Порт " + name + " открыт без приёма";
         case PortState::Listening: return "Порт " + name + ": приём";
         case PortState::Lost: return "Порт " + name + " недоступен, повторное открытие";

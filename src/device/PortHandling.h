@@ -60,6 +60,8 @@ public:
     const std::string& PortName() const { return name_; }
     // A one-line description of the state for the status bar (UTF-8).
     std::string StatusText() const;
+    // Why the port could not be opened (UTF-8), when the platform says.
+    std::string FailureReason() const { return port_ && state_ == PortState::Failed ? port_->OpenFailure() : ""; }
     // Bytes handed to the byte handler since construction.
     uint64_t ReceivedBytes() const { return received_; }
     // Reopening of a lost device, on by default.

@@ -78,7 +78,8 @@ std::string ProtocolLine(const MeasurementTable& table, int row, const ProtocolK
 }
 
 void PrintProtocol(const MeasurementTable& table, int page, ProtocolPrinter& printer,
-                   const std::string& fontFace, int fontSize, const Clock& clock) {
+                   const std::string& fontFace, int fontSize, const Clock& clock,
+                   const ProtocolProgress& progress) {
     const ProtocolKind& kind = ProtocolKindOf(page);
     printer.SetOrientation(kind.orientation);
     printer.SetFont(fontFace, fontSize);
@@ -89,8 +90,10 @@ void PrintProtocol(const MeasurementTable& table, int page, ProtocolPrinter& pri
         const int rows = table.RowCount();
         // Events are processed at page breaks; a table cleared meanwhile
         // ends the protocol where its rows end.
-        for (int row = 0; row < rows && row < table.RowCount(); ++row)
+        for (int row = 0; row < rows && row < table.RowCount(); ++row) {
+            if (progress) progress(row, rows);
             channel.WriteLine(ProtocolLine(table, row, kind));
+        }
     } catch (...) {
         // The lines printed so far still make a document; the first error
         // is the one the user sees.

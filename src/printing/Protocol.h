@@ -2,6 +2,8 @@
 // The measurement protocol: the printed form of one measurement table. A
 // title line with the date and time, then every row of the table, header row
 // included, as fixed-width right-aligned fields.
+#include <exception>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,10 +40,21 @@ std::string ProtocolTitleLine(int page, const DateTime& time);
 // right-aligned in its width, a longer cell whole.
 std::string ProtocolLine(const MeasurementTable& table, int row, const ProtocolKind& kind);
 
+// Told before each row is printed (row index, rows to print); it may throw
+// PrintCancelled to give the job up.
+using ProtocolProgress = std::function<void(int row, int rows)>;
+
+// The user gave up a print job; not an error.
+class PrintCancelled : public std::exception {
+public:
+    const char* what() const noexcept override { return "print cancelled"; }
+};
+
 // Prints the page's protocol as one job: orientation by page (left so
 // afterwards), the given font, title, then the rows the table holds when the
 // rows start. Errors are passed on; a job already started is ended first.
 void PrintProtocol(const MeasurementTable& table, int page, ProtocolPrinter& printer,
-                   const std::string& fontFace, int fontSize, const Clock& clock);
+                   const std::string& fontFace, int fontSize, const Clock& clock,
+                   const ProtocolProgress& progress = {});
 
 }  // namespace vornik

@@ -135,6 +135,18 @@ int ReplyGenerator::PickPage(const std::array<int, 3>& mix) {
     return PageGas;
 }
 
+int ReplyGenerator::NextPage(const std::array<int, 3>& mix) {
+    if (runLeft_ <= 0) {
+        std::array<int, 3> others = mix;
+        if (runPage_ >= 0) others[size_t(runPage_)] = 0;
+        const bool another = others[0] > 0 || others[1] > 0 || others[2] > 0;
+        runPage_ = PickPage(another ? others : mix);
+        runLeft_ = kMinRun + random_.Below(kMaxRun - kMinRun + 1);
+    }
+    --runLeft_;
+    return runPage_;
+}
+
 double ReplyGenerator::Drift(double& value, double target, double pull, double sigma) {
     value += pull * (target - value) + sigma * random_.Gauss();
     return value;

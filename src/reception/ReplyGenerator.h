@@ -53,6 +53,12 @@ public:
 
     // A page drawn with the weights of mix (gas, temperature, pressure).
     int PickPage(const std::array<int, 3>& mix);
+    // The page of the next reply as an instrument sends them: runs of one
+    // kind (kMinRun to kMaxRun replies), each run of another kind than the
+    // one before where the mix has another, drawn with the mix's weights.
+    int NextPage(const std::array<int, 3>& mix);
+    static constexpr int kMinRun = 10;
+    static constexpr int kMaxRun = 40;
 
     // A damaged copy of a framed reply.
     std::string Damage(const std::string& reply, ReplyFault fault);
@@ -69,6 +75,8 @@ private:
     double Drift(double& value, double target, double pull, double sigma);
 
     SimRandom random_;
+    int runPage_ = -1;
+    int runLeft_ = 0;
     int64_t clockMs_;
     int stepMs_;
     std::array<int, 3> counters_{};

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tables/ChartModel.h"
+#include "tables/ChartTrace.h"
 
 class QPainter;
 class QPaintDevice;
@@ -38,11 +39,11 @@ public:
     void Paint(QPainter& painter, const QRect& rect) const;
     void Paint(QPainter& painter, const QRect& rect, const ChartViewport& view) const;
 
-    // Paints the chart laid out as on a screen of `logical` pixels, scaled to
-    // fill `target` (a printer page): fonts, lines and ticks keep their
-    // proportions whatever the device's resolution. Rendered through an
-    // image of at most `maxScale` times the logical size.
-    void PaintScaled(QPainter& painter, const QRect& target, const QSize& logical, double maxScale = 4) const;
+    // Paints the chart laid out as on a screen `logical.width()` pixels wide
+    // and of the target's shape, scaled as a whole to fill `target` (a
+    // printer page) and drawn at the device's resolution: fonts, lines and
+    // ticks keep their proportions.
+    void PaintScaled(QPainter& painter, const QRect& target, const QSize& logical) const;
 
     ChartViewport Viewport() const;
     // Layout for a rectangle on a device (fonts are measured on it).
@@ -51,9 +52,8 @@ public:
     // Draw every point instead of the decimated column extremes (for checks).
     void SetDrawEveryPoint(bool on) { everyPoint_ = on; }
 
-    // The polyline drawn for series i in `plot` (pixel points, consecutive
-    // duplicates removed): decimated or every point.
-    std::vector<QPoint> SeriesPoints(int i, const QRect& plot, const ChartViewport& view, bool everyPoint) const;
+    // The line drawn for series i in `plot`: decimated or every point.
+    std::vector<TraceVertex> SeriesPoints(int i, const QRect& plot, const ChartViewport& view, bool everyPoint) const;
 
 private:
     void PaintSeries(QPainter& p, const ChartGeometry& g, const ChartViewport& view) const;
@@ -64,24 +64,7 @@ private:
     bool everyPoint_ = false;
 };
 
-// The pixels of a line's centre through points whose x never decreases, per
-// pixel column: the rows from Top to Bottom. Columns and rows outside the
-// given bounds are cut off. A column's pixels are the same whatever points
-// inside it the line passes through, as long as it reaches the same extremes
-// and enters and leaves the same way.
-class ColumnSpans {
-public:
-    ColumnSpans(const std::vector<QPoint>& points, int left, int right, int top, int bottom);
-    int Count() const { return static_cast<int>(top_.size()); }
-    int X(int i) const { return left_ + i; }
-    bool Covered(int i) const { return top_[i] <= bottom_[i]; }
-    int Top(int i) const { return top_[i]; }
-    int Bottom(int i) const { return bottom_[i]; }
-
-private:
-    int left_;
-    std::vector<int> top_, bottom_;
-};
+PlotBounds BoundsOf(const QRect& plot);
 
 // Axis labels: a number with a comma and `decimals` digits after it.
 QString AxisLabel(double value, int decimals);

@@ -2,6 +2,8 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
+#include <cmath>
 
 namespace vornik {
 namespace {
@@ -16,7 +18,7 @@ AxisRange Between(const AxisRange& a, const AxisRange& b, double t) {
 }  // namespace
 
 ChartWidget::ChartWidget(ChartModel& chart, QWidget* parent) : QWidget(parent), chart_(chart), renderer_(chart) {
-    setMouseTracking(false);
+    setMouseTracking(true);  // the value readout follows the mouse
     setFocusPolicy(Qt::ClickFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(50, 50);
@@ -61,6 +63,16 @@ void ChartWidget::paintEvent(QPaintEvent*) {
     renderer_.Paint(p, rect(), view);
     lastPainted_ = view;
     painted_ = true;
+    if (hovered_ >= 0) {
+        // A marker through the point that the readout describes.
+        const QRect plot = renderer_.Layout(rect(), this, view).plot;
+        const double span = view.x.max - view.x.min;
+        const double x = plot.left() + (double(hovered_) - view.x.min) / span * (plot.width() - 1);
+        if (x >= plot.left() && x <= plot.right()) {
+            p.setPen(QPen(QColor(64, 64, 64), 1, Qt::DotLine));
+            p.drawLine(QPointF(std::round(x), plot.top()), QPointF(std::round(x), plot.bottom()));
+        }
+    }
     if (drag_ == Drag::Zoom) {
         p.setRenderHint(QPainter::Antialiasing, false);
         p.setBrush(Qt::NoBrush);
@@ -69,7 +81,42 @@ void ChartWidget::paintEvent(QPaintEvent*) {
     }
 }
 
+long long ChartWidget::PointAt(const QPoint& pos) const {
+    const ChartViewport view = CurrentViewport();
+    const QRect plot = renderer_.Layout(rect(), const_cast<ChartWidget*>(this), view).plot;
+    if (!plot.adjusted(-2, 0, 2, 0).contains(pos) || plot.width() < 2) return -1;
+    const double index = view.x.min + double(pos.x() - plot.left()) / (plot.width() - 1) * (view.x.max - view.x.min);
+    size_t count = 0;
+    for (int i = 0; i < chart_.SeriesCount(); ++i) count = std::max(count, chart_.Series(i).Count());
+    if (!(index > -0.5) || !(index < double(count) - 0.5)) return -1;
+    return std::llround(index);
+}
+
+void ChartWidget::ShowReadout(const QPoint& pos, const QPoint& globalPos) {
+    const long long point = readout_ ? PointAt(pos) : -1;
+    const QString text = point >= 0 ? readout_(size_t(point)) : QString();
+    if (text.isEmpty()) {
+        HideReadout();
+        return;
+    }
+    if (point != hovered_) update();
+    hovered_ = point;
+    QToolTip::showText(globalPos, text, this);
+}
+
+void ChartWidget::HideReadout() {
+    if (hovered_ >= 0) update();
+    hovered_ = -1;
+    QToolTip::hideText();
+}
+
+void ChartWidget::leaveEvent(QEvent* event) {
+    HideReadout();
+    QWidget::leaveEvent(event);
+}
+
 void ChartWidget::mousePressEvent(QMouseEvent* event) {
+    HideReadout();
     pressAt_ = dragAt_ = event->position().toPoint();
     if (event->button() == Qt::LeftButton)
         drag_ = Drag::Zoom;
@@ -89,6 +136,8 @@ void ChartWidget::mouseMoveEvent(QMouseEvent* event) {
     } else if (drag_ == Drag::Zoom) {
         dragAt_ = at;
         update();
+    } else {
+        ShowReadout(at, event->globalPosition().toPoint());
     }
 }
 

@@ -6,6 +6,7 @@
 #include <QPoint>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 
 #include "shell/ChartRenderer.h"
 
@@ -22,6 +23,11 @@ public:
     // The plot's front face in widget coordinates.
     QRect PlotRect() const;
     bool Animating() const { return step_ < kSteps; }
+    // The text shown while the mouse rests on a point (by index); empty for none.
+    void SetReadout(std::function<QString(size_t)> readout) { readout_ = std::move(readout); }
+    // The point whose column is under `pos` inside the plot, or -1.
+    long long PointAt(const QPoint& pos) const;
+    long long HoveredPoint() const { return hovered_; }
 
     static constexpr int kSteps = 5;
 
@@ -34,11 +40,14 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     void ChartChanged(ChartModel::Change change);
     ChartViewport CurrentViewport() const;
     QRect RubberBand() const { return QRect(pressAt_, dragAt_).normalized(); }
+    void ShowReadout(const QPoint& pos, const QPoint& globalPos);
+    void HideReadout();
 
     ChartModel& chart_;
     ChartRenderer renderer_;
@@ -49,6 +58,8 @@ private:
     bool painted_ = false;
     enum class Drag { None, Zoom, Pan } drag_ = Drag::None;
     QPoint pressAt_, dragAt_;
+    std::function<QString(size_t)> readout_;
+    long long hovered_ = -1;
 };
 
 }  // namespace vornik

@@ -16,9 +16,11 @@
 #include "datafiles/RecoveryJournal.h"
 #include "printing/qt/PrintCommands.h"
 #include "shell/About.h"
+#include "shell/ChartReadout.h"
 #include "shell/ChartWidget.h"
 #include "shell/QtFileDialogs.h"
 #include "shell/QtPrompt.h"
+#include "shell/TableCells.h"
 #include "shell/TableModel.h"
 #include "core/qt/Text.h"
 #include "shell/Toolbar.h"
@@ -69,6 +71,7 @@ TForm1::TForm1(FormEnvironment environment, QWidget* parent)
     fileCommands_->SetProgress([this](double fraction) { return FileOperationProgress(fraction); });
     port_.OnStateChange = [this](PortState state) {
         if (state == PortState::Lost) decoder_.DropReply();
+        if (state == PortState::Failed && !port_.FailureReason().empty()) ReportReceptionError(port_.StatusText());
         ShowPortState();
     };
     model_.SetStateListener([this] { MirrorState(); });
@@ -227,6 +230,7 @@ void TForm1::BuildPages() {
         charts_[page] = new ChartWidget(model_.Chart(page), sheet);
         charts_[page]->setObjectName(QString::fromLatin1(ChartName(page)));
         connect(charts_[page], &ChartWidget::doubleClicked, this, &TForm1::BitBtn3Click);
+        charts_[page]->SetReadout([this, page](size_t point) { return ChartReadoutText(model_, page, point); });
         layout->addWidget(charts_[page], 1);
         grids_[page] = MakeGrid(page);
         layout->addWidget(grids_[page]);
@@ -258,10 +262,10 @@ QTableView* TForm1::MakeGrid(int page) {
     view->setToolTip(QString::fromUtf8("Таблица полученных данных от KARVEL"));
     view->setBackgroundRole(QPalette::Button);
     view->viewport()->setBackgroundRole(QPalette::Button);
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(11);
+    const QFont font = TableFont();
     view->setFont(font);
     view->horizontalHeader()->setFont(font);
+    view->setItemDelegate(new TableCellDelegate(view));
     view->verticalHeader()->hide();
     view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view->verticalHeader()->setDefaultSectionSize(kRowHeight);

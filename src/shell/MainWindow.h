@@ -1,6 +1,7 @@
 #pragma once
 // The main window: three pages, each with its table and chart, the menu, the
 // serial port and its polling timer, and every command of the program.
+#include <QKeySequence>
 #include <QMainWindow>
 #include <array>
 #include <memory>
@@ -146,7 +147,7 @@ private:
     void BuildToolbar();
     QTableView* MakeGrid(int page);
     void BuildMenu();
-    QAction* AddMenuItem(QMenu* menu, const char* name, const char* text);
+    QAction* AddMenuItem(QMenu* menu, const char* name, const char* text, const QKeySequence& shortcut = {});
     // Width rule of the tables for the current client width.
     void FormResize();
     void ApplyColumnWidths(int page);

@@ -1,6 +1,7 @@
 // The main window's dialogs: About box, options and view parameters.
 #include "shell/About.h"
 #include "shell/MainWindow.h"
+#include "shell/Text.h"
 #include "shell/SetGView.h"
 #include "shell/SetOption.h"
 #include "shell/SetPView.h"
@@ -30,7 +31,27 @@ void TForm1::N6Click() {
     steps.EnsureTimerRunning = [this] {
         if (!pollTimer_.Active()) pollTimer_.Start();
     };
-    vornik::N6Click(*option_, config_, steps);
+    if (env_.portOverride.empty()) {
+        vornik::N6Click(*option_, config_, steps);
+        return;
+    }
+    // Listening to the demo's simulator: the dialog shows its port. Confirmed
+    // unchanged, it goes on listening there and the configured name stays in
+    // the settings; another name is stored and ends the demo's listening.
+    const std::string configured = config_.PortName();
+    const std::string demoPort = ToCp1251(FromUtf8(env_.portOverride));
+    config_.SetPortName(demoPort);
+    steps.OpenPort = [this, configured, demoPort] {
+        if (config_.PortName() == demoPort) {
+            config_.SetPortName(configured);
+            port_.OpenPort(demoPort);
+        } else {
+            env_.portOverride.clear();
+            port_.OpenPort(config_.PortName());
+        }
+        ShowPortState();
+    };
+    if (!vornik::N6Click(*option_, config_, steps)) config_.SetPortName(configured);
 }
 
 ViewCommand TForm1::ViewSteps() {

@@ -17,6 +17,7 @@ void TForm1::CreatePrinting() {
     print_ = std::make_unique<PrintCommands>(
         model_, config_, [this] { configStore_->SaveConfig(config_); }, *clock_, *dialogs,
         [this](QPainter& painter, const QRectF& rect, int page) { PaintChart(painter, rect, page); });
+    print_->SetWindow(this);
 }
 
 void TForm1::RunCommand(const std::function<void()>& command) {

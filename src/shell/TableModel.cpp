@@ -21,10 +21,13 @@ int TableModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant TableModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid()) return {};
+    if ((role != Qt::DisplayRole && role != Qt::ToolTipRole) || !index.isValid()) return {};
     const int row = TableRow(index.row());
     if (row >= table_.RowCount()) return {};
-    return FromCp1251(table_.Cell(index.column(), row));
+    const std::string_view cell = table_.Cell(index.column(), row);
+    // An empty cell has no tooltip of its own: the table's shows instead.
+    if (role == Qt::ToolTipRole && cell.empty()) return {};
+    return FromCp1251(cell);
 }
 
 QVariant TableModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -6,6 +6,7 @@
 #include "headless/HeadlessSession.h"
 #include "shell/Application.h"
 #include "shell/DemoSimulator.h"
+#include "shell/Translations.h"
 #include "shell/MainWindow.h"
 
 namespace {
@@ -57,6 +58,7 @@ int main(int argc, char* argv[]) {
     }
 
     vornik::Application app(argc, argv);
+    vornik::InstallQtTranslations(app, QLocale::system());
     vornik::FormEnvironment environment;
     environment.programPath = QCoreApplication::applicationFilePath().toStdString();
     bool demo = false;

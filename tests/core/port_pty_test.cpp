@@ -251,3 +251,21 @@ TEST_F(PtyPort, PortHandlingReopensTheSameNameWhenTheOtherEndReturns) {
 
 }  // namespace
 }  // namespace vornik
+
+namespace vornik {
+// The reason a device could not be opened, for the user.
+TEST(PosixOpenFailure, SaysWhyTheDeviceDidNotOpen) {
+    PosixCommDriver driver;
+    EXPECT_EQ(driver.OpenDevice("/nonexistent/ttyUSB9"), 0u);
+    EXPECT_EQ(driver.OpenFailure(), "нет такого устройства");
+    EXPECT_EQ(driver.OpenDevice("/dev/null"), 0u);
+    EXPECT_EQ(driver.OpenFailure(), "это не последовательный порт");
+    test::TestPty pty;
+    PosixCommDriver first, second;
+    ASSERT_NE(first.OpenDevice(pty.path.c_str()), 0u);
+    EXPECT_TRUE(first.OpenFailure().empty());
+    EXPECT_EQ(second.OpenDevice(pty.path.c_str()), 0u);
+    EXPECT_EQ(second.OpenFailure(), "устройство занято другой программой");
+    EXPECT_EQ(OpenFailureText(EACCES), "нет доступа (добавьте пользователя в группу dialout и войдите снова)");
+}
+}  // namespace vornik

@@ -75,6 +75,30 @@ TEST(ReplyGenerator, RepliesDecodeIntoPlausibleRows) {
               b.Damage(b.Reply(PageTemp), ReplyFault::LineNoise));
 }
 
+// An instrument sends one kind for a while: runs of 10 to 40 replies, each
+// of another kind than the run before; a mix of one kind sends only that.
+TEST(ReplyGeneratorRuns, NextPageSendsRunsOfOneKind) {
+    ReplyGenerator generator(5);
+    std::vector<std::pair<int, int>> runs;  // page, length
+    for (int i = 0; i < 2000; ++i) {
+        const int page = generator.NextPage({3, 1, 1});
+        if (runs.empty() || runs.back().first != page) runs.push_back({page, 0});
+        ++runs.back().second;
+    }
+    ASSERT_GT(runs.size(), 40u);
+    int seen[3] = {};
+    for (size_t i = 0; i + 1 < runs.size(); ++i) {
+        ++seen[runs[i].first];
+        EXPECT_GE(runs[i].second, ReplyGenerator::kMinRun);
+        EXPECT_LE(runs[i].second, ReplyGenerator::kMaxRun);
+    }
+    EXPECT_GT(seen[0], seen[1]);
+    EXPECT_GT(seen[1], 0);
+    EXPECT_GT(seen[2], 0);
+    ReplyGenerator temperatureOnly(6);
+    for (int i = 0; i < 200; ++i) ASSERT_EQ(temperatureOnly.NextPage({0, 1, 0}), PageTemp);
+}
+
 #ifndef _WIN32
 TEST(VornikSim, StdoutRepliesDecode) {
     if (!std::filesystem::exists(kSim)) GTEST_SKIP() << "vornik-sim not built";

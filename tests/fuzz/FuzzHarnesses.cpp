@@ -276,6 +276,7 @@ const std::vector<Harness>& Harnesses() {
     static const std::vector<Harness> all = {
         {"decoder", DecoderHarness},     {"config", ConfigHarness},       {"gas_file", GasFileHarness},
         {"tmpr_file", TmprFileHarness},  {"prd_file", PrdFileHarness},   {"journal", JournalHarness},
+        {"chart", ChartHarness},
     };
     return all;
 }

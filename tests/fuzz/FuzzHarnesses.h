@@ -39,6 +39,11 @@ std::string PrdFileHarness(const uint8_t* data, size_t size);
 // written to a new journal, read back the same.
 std::string JournalHarness(const uint8_t* data, size_t size);
 
+// The chart's axes, ticks and lines fed arbitrary ranges, multipliers and
+// values: ticks are few, increasing and in range, and the decimated line
+// covers exactly the pixels of a line through every point, inside the plot.
+std::string ChartHarness(const uint8_t* data, size_t size);
+
 const std::vector<Harness>& Harnesses();
 
 }  // namespace vornik::fuzz

@@ -8,10 +8,15 @@
 #include <QTabWidget>
 #include "shell/Toolbar.h"
 #include <QThread>
+#include <QPrinter>
+#include <QToolTip>
+#include <QMouseEvent>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <random>
 
+#include "printing/qt/PrintCommands.h"
 #include "shell/ChartRenderer.h"
 #include "shell/ChartWidget.h"
 #include "shell/MainWindow.h"
@@ -40,6 +45,12 @@ void Feed(MainModel& model, int rows) {
             auto& table = model.Table(PageGas);
             const int row = model.AppendRow(PageGas);
             table.SetCell(0, row, std::to_string(row) + "/" + std::to_string(100 + row));
+            table.SetCell(1, row, "08.12.26");
+            char time[16];
+            std::snprintf(time, sizeof time, "%02d:%02d:%02d", 7 + i / 3600, i / 60 % 60, i % 60);
+            table.SetCell(2, row, time);
+            table.SetCell(17, row, "mg>O2");
+            table.SetCell(18, row, "\xCA\xEE\xF2\xE5\xEB \xB9 2");
             const double values[] = {160 + 15 * std::sin(t) + noise(rng), 5.5 + 0.8 * std::sin(t / 2),
                                      90 + 40 * std::sin(t * 1.7) + 4 * noise(rng), 60 + 5 * noise(rng),
                                      3 + 0.3 * noise(rng), 12 + noise(rng), 2 + 0.2 * noise(rng),
@@ -140,4 +151,60 @@ TEST(ChartSnapshot, MainWindowPictures) {
     // The toolbar, three times enlarged.
     const QPixmap bar = form.toolbar()->grab();
     ASSERT_TRUE(bar.scaled(bar.size() * 3).save(SnapshotDir() + "/toolbar-x3.png"));
+}
+
+// The pictures of the README, at 800 x 600: a zoomed gas chart whose lines
+// leave and re-enter the plot, the value readout, the table, and a chart
+// printed to PDF (rendered to PNG outside the test).
+TEST(ChartSnapshot, ReadmePictures) {
+    if (SnapshotDir().isEmpty()) GTEST_SKIP() << "VORNIK_SNAPSHOT_DIR not set";
+    test::TestForm fixture;
+    fixture.WriteDefaultSettings();
+    TForm1& form = fixture.Create();
+    form.resize(800, 600);
+    form.show();
+    MainModel& model = form.model();
+    std::array<ChartView, kPageCount> views = {DefaultChartView(0), DefaultChartView(1), DefaultChartView(2)};
+    views[0].view3D = false;
+    model.ChartsInit(views);
+    Feed(model, 400);
+    QApplication::processEvents();
+    form.navigation().BitBtn1Click();
+    form.navigation().BitBtn1Click();
+    form.navigation().SpeedButton2Click();
+    QApplication::processEvents();
+    Save(form, "zoomed-gas-chart");
+
+    // The readout: the tooltip is a window of its own, painted onto the grab.
+    ChartWidget* chart = form.chart(PageGas);
+    const QRect plot = chart->PlotRect();
+    const QPoint at(plot.left() + plot.width() * 2 / 3, plot.top() + plot.height() / 2);
+    QMouseEvent move(QEvent::MouseMove, QPointF(at), QPointF(chart->mapToGlobal(at)), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(chart, &move);
+    for (int i = 0; i < 50; ++i) {
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(10);
+    }
+    QPixmap window = form.grab();
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (!w->isVisible() || !w->inherits("QTipLabel")) continue;
+        QPainter p(&window);
+        p.drawPixmap(form.mapFromGlobal(w->pos()), w->grab());
+    }
+    ASSERT_TRUE(window.save(SnapshotDir() + "/chart-value-readout.png"));
+    QToolTip::hideText();
+
+    form.navigation().BitBtnTabClick();
+    QApplication::processEvents();
+    Save(form, "gas-table");
+    form.navigation().BitBtnGraphTabClick();
+    QApplication::processEvents();
+
+    // The zoomed chart printed to a PDF file.
+    QPrinter& printer = form.printCommands().Printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(SnapshotDir() + "/printed-chart.pdf");
+    form.navigation().BitBtn1Click();
+    form.printCommands().N13Click();
 }

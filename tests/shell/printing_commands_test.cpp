@@ -2,7 +2,11 @@
 // and the printer and font dialogs answered from a script.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFileInfo>
+#include <QFontInfo>
+#include <QProgressDialog>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <deque>
 #include <stdexcept>
@@ -172,6 +176,42 @@ TEST_F(PrintCommandsTest, FontDialogPresetFromTheRecordStoresFaceAndSizeOnly) {
     EXPECT_EQ(saves, 1);
     EXPECT_EQ(Cp1251ToUtf8(config.PrintFontName()), "Моноширинный шрифт с очень дли");
     EXPECT_EQ(config.PrintFontSize(), 12);
+}
+
+// A face missing here prints in its installed monospaced substitute; the
+// dialog starts on that face, and choosing it keeps the stored name.
+TEST_F(PrintCommandsTest, FontDialogStartsOnTheFaceThatPrints) {
+    commands->N17Click();  // the default "Courier New", cancelled
+    ASSERT_EQ(dialogs.presets.size(), 1u);
+    const QFontInfo preset(dialogs.presets[0]);
+    EXPECT_EQ(preset.family(), dialogs.presets[0].family()) << "preselected face is not installed";
+    EXPECT_TRUE(preset.fixedPitch()) << preset.family().toStdString();
+    QtProtocolPrinter protocolPrinter(printer());
+    protocolPrinter.SetFont("Courier New", 8);
+    EXPECT_EQ(QFontInfo(protocolPrinter.Font()).family(), preset.family());
+
+    dialogs.fonts.push_back(dialogs.presets[0]);
+    commands->N17Click();
+    EXPECT_EQ(config.PrintFontName(), "Courier New");
+    EXPECT_EQ(saves, 1);
+}
+
+// A long protocol shows its progress and lets events run; cancelling drops
+// the job without a word and without a document.
+TEST_F(PrintCommandsTest, LongProtocolCanBeCancelled) {
+    test::FillGasRows(model.Table(PageGas), 20000);
+    int ticks = 0;
+    QTimer repaint;
+    QObject::connect(&repaint, &QTimer::timeout, [&] { ++ticks; });
+    repaint.start(1);
+    QTimer::singleShot(200, [] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* progress = qobject_cast<QProgressDialog*>(w)) progress->cancel();
+    });
+    commands->N14Click();
+    EXPECT_GT(ticks, 0);
+    EXPECT_FALSE(QFileInfo(Output()).exists() && QFileInfo(Output()).size() > 0);
+    EXPECT_NE(printer().printerState(), QPrinter::Active);
 }
 
 TEST(QtProtocolPrinterTest, ProtocolFontIsPlainWhateverWasChosenBefore) {

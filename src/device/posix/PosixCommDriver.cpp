@@ -106,6 +106,20 @@ bool IsComName(const std::string& name, int& number) {
 
 }  // namespace
 
+std::string OpenFailureText(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENODEV:
+        case ENXIO: return "нет такого устройства";
+        case EBUSY:
+        case EWOULDBLOCK: return "устройство занято другой программой";
+        case EACCES:
+        case EPERM: return "нет доступа (добавьте пользователя в группу dialout и войдите снова)";
+        case ENOTTY: return "это не последовательный порт";
+        default: return std::strerror(error);
+    }
+}
+
 std::string DevicePath(const std::string& name) {
     std::string path = Cp1251ToUtf8(name);
     if (path.rfind("\\\\.\\", 0) == 0) path.erase(0, 4);  // a Windows device prefix
@@ -120,23 +134,31 @@ PosixCommDriver::~PosixCommDriver() { CloseDevice(); }
 
 uintptr_t PosixCommDriver::OpenDevice(const char* name) {
     CloseDevice();
+    openFailure_.clear();
     const std::string path = DevicePath(name ? name : "");
-    if (path.empty()) return 0;
+    if (path.empty()) {
+        openFailure_ = OpenFailureText(ENOENT);
+        return 0;
+    }
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return 0;
+    if (fd < 0) {
+        openFailure_ = OpenFailureText(errno);
+        return 0;
+    }
+    auto fail = [&](int error) {
+        openFailure_ = OpenFailureText(error);
+        ::close(fd);
+        return uintptr_t(0);
+    };
     // Exclusive use: the advisory lock keeps out every cooperating program
     // (TIOCEXCL alone does not stop a privileged one).
     termios t{};
-    if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0 || tcgetattr(fd, &t) != 0) {
-        ::close(fd);
-        return 0;
-    }
+    if (!isatty(fd)) return fail(ENOTTY);
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) return fail(EBUSY);
+    if (tcgetattr(fd, &t) != 0) return fail(errno);
     ioctl(fd, TIOCEXCL);
     MakeRaw(t);
-    if (tcsetattr(fd, TCSANOW, &t) != 0) {
-        ::close(fd);
-        return 0;
-    }
+    if (tcsetattr(fd, TCSANOW, &t) != 0) return fail(errno);
     fd_ = fd;
     lost_ = false;
     modemLines_ = Support::Unknown;

@@ -17,12 +17,16 @@ namespace vornik {
 // up under /dev. The name is Windows-1251 bytes; the path is UTF-8.
 std::string DevicePath(const std::string& name);
 
+// The reason of a failed open, in words for the user (UTF-8).
+std::string OpenFailureText(int error);
+
 class PosixCommDriver : public CommDriver {
 public:
     static constexpr size_t kQueueSize = 4096;
 
     PosixCommDriver() = default;
     ~PosixCommDriver() override;
+    std::string OpenFailure() const override { return openFailure_; }
     PosixCommDriver(const PosixCommDriver&) = delete;
     PosixCommDriver& operator=(const PosixCommDriver&) = delete;
 
@@ -55,6 +59,7 @@ public:
 
 private:
     enum class Support { Unknown, Yes, No };
+    std::string openFailure_;
 
     struct PendingRead {
         OVERLAPPED* overlapped = nullptr;

@@ -1,8 +1,10 @@
 #include "printing/qt/PrintCommands.h"
 
+#include <QFontInfo>
 #include <cmath>
 
 #include "printing/Protocol.h"
+#include "printing/qt/PrintProgress.h"
 #include "printing/qt/QtProtocolPrinter.h"
 #include "core/qt/Text.h"
 
@@ -63,7 +65,17 @@ void PrintCommands::N13Click() { PrintChart(*printer_, model_.ActivePage(), pain
 void PrintCommands::N14Click() {
     const int page = model_.ActivePage();
     QtProtocolPrinter printer(*printer_);
-    PrintProtocol(model_.Table(page), page, printer, config_.PrintFontName(), config_.PrintFontSize(), clock_);
+    PrintProgress progress(window_, QString::fromUtf8(kProtocolProgressText), model_.Table(page).RowCount());
+    try {
+        PrintProtocol(model_.Table(page), page, printer, config_.PrintFontName(), config_.PrintFontSize(), clock_,
+                      [&](int row, int) {
+                          if (progress.Step(row)) return;
+                          printer.Abandon();
+                          throw PrintCancelled();
+                      });
+    } catch (const PrintCancelled&) {
+        // Given up by the user: the job is dropped, nothing to report.
+    }
 }
 
 void PrintCommands::BitBtn8Click() {
@@ -74,11 +86,18 @@ void PrintCommands::BitBtn8Click() {
 void PrintCommands::N16Click() { dialogs_.PrinterSetup(*printer_); }
 
 void PrintCommands::N17Click() {
-    QFont initial(FromCp1251(config_.PrintFontName()));
+    // The dialog starts on the face that really prints: a face missing here
+    // ("Courier New") is printed in its installed substitute.
+    QFont stored(FromCp1251(config_.PrintFontName()));
+    stored.setStyleHint(QFont::TypeWriter);
+    const QString printedFace = QFontInfo(stored).family();
+    QFont initial(printedFace);
     if (config_.PrintFontSize() > 0) initial.setPointSize(config_.PrintFontSize());
     const std::optional<QFont> chosen = dialogs_.ChooseFont(initial);
     if (!chosen) return;
-    std::string face = ToCp1251(chosen->family());
+    // The substitute chosen back keeps the stored name, which other
+    // computers have.
+    std::string face = chosen->family() == printedFace ? config_.PrintFontName() : ToCp1251(chosen->family());
     if (face.size() > static_cast<size_t>(TConfig::kMaxText)) face.resize(TConfig::kMaxText);
     // Only face and size are kept; a size given in pixels is converted.
     int size = chosen->pointSize();

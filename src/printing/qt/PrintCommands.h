@@ -12,6 +12,8 @@
 #include <functional>
 #include <memory>
 
+class QWidget;
+
 #include "config/Config.h"
 #include "core/Clock.h"
 #include "printing/qt/PrintDialogs.h"
@@ -49,6 +51,8 @@ public:
     void N17Click();
 
     QPrinter& Printer() { return *printer_; }
+    // The window that a long job's progress belongs to.
+    void SetWindow(QWidget* window) { window_ = window; }
 
 private:
     MainModel& model_;
@@ -58,6 +62,7 @@ private:
     PrintDialogs& dialogs_;
     ChartPainter paintChart_;
     std::unique_ptr<QPrinter> printer_;
+    QWidget* window_ = nullptr;
 };
 
 }  // namespace vornik

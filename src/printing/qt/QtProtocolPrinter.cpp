@@ -1,6 +1,7 @@
 #include "printing/qt/QtProtocolPrinter.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QPrinterInfo>
 
 #include "core/Errors.h"
@@ -102,6 +103,13 @@ void QtProtocolPrinter::NewPage() {
 
 void QtProtocolPrinter::EndDoc() {
     auto painter = std::move(painter_);
+    if (abandoned_) {
+        printer_.abort();
+        painter->end();
+        // A job printed to a file leaves no half-written file behind.
+        if (!printer_.outputFileName().isEmpty()) QFile::remove(printer_.outputFileName());
+        return;
+    }
     EndPrinterJob(*painter, printer_);
     LetEventsRun();
 }

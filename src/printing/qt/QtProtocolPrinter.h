@@ -47,6 +47,8 @@ public:
     void DrawText(int x, int y, std::string_view text) override;
 
     const QFont& Font() const { return font_; }
+    // The job started is dropped at its end instead of printed.
+    void Abandon() { abandoned_ = true; }
 
 private:
     const QFontMetrics& Metrics();
@@ -55,6 +57,7 @@ private:
     QFont font_;
     std::optional<QFontMetrics> metrics_;
     std::unique_ptr<QPainter> painter_;
+    bool abandoned_ = false;
 };
 
 // Lets timers (port polling) run while a job is handed over; user input

@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "shell/Text.h"
+#include "core/qt/Text.h"
 #include "tables/ChartDefs.h"
 #include "tables/MainModel.h"
 

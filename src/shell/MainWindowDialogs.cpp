@@ -1,7 +1,7 @@
 // The main window's dialogs: About box, options and view parameters.
 #include "shell/About.h"
 #include "shell/MainWindow.h"
-#include "shell/Text.h"
+#include "core/qt/Text.h"
 #include "shell/SetGView.h"
 #include "shell/SetOption.h"
 #include "shell/SetPView.h"

@@ -79,15 +79,7 @@ bool DataFileCommands::FormCloseQuery(const WindowPlacement& placement, TConfig&
     for (int page = 0; page < kPageCount; ++page) unsaved = unsaved || model_.NewData(page);
     if (unsaved && prompt_.AskYesNo(kUnsavedQuestion)) SaveCharDialog();
 
-    if (placement.normal) {
-        config.SetWindowMaximized(false);
-        config.SetWindowWidth(placement.width);
-        config.SetWindowHeight(placement.height);
-        config.SetWindowTop(placement.top);
-        config.SetWindowLeft(placement.left);
-    } else {
-        config.SetWindowMaximized(true);
-    }
+    StoreWindowPlacement(placement, config);
     store.SaveConfig(config);
     return close;
 }

@@ -13,17 +13,17 @@ SilentPrompt silentPrompt;
 
 }  // namespace
 
-PortHandling::PortHandling(Prompt& prompt, PollTimer& timer, DriverFactory makeDriver,
+PortHandling::PortHandling(Prompt& prompt, IntervalTimer& timer, DriverFactory makeDriver,
                            ByteHandler onByte)
     : prompt_(prompt), timer_(timer), makeDriver_(std::move(makeDriver)),
       onByte_(std::move(onByte)) {
     timer_.SetInterval(kPollInterval);
-    timer_.SetHandler([this] { TimerReadPortTimer(); });
+    timer_.SetOnTimer([this] { TimerReadPortTimer(); });
 }
 
 PortHandling::~PortHandling() {
-    timer_.Stop();
-    timer_.SetHandler(nullptr);
+    timer_.SetEnabled(false);
+    timer_.SetOnTimer(nullptr);
     DestoryPort();
 }
 
@@ -35,7 +35,7 @@ void PortHandling::CreatePort(const std::string& portName) {
         Configure(*port_);
         SetState(StateOf(port_.get()));
     }
-    timer_.Start();
+    timer_.SetEnabled(true);
 }
 
 // The fixed line settings; on a closed port they touch no device.

@@ -11,8 +11,6 @@
 
 namespace vornik {
 
-enum class DisplayMode { Table, Chart, TableAndChart };
-
 class Navigation {
 public:
     explicit Navigation(MainModel& model);

@@ -42,7 +42,7 @@ void PortHandling::CreatePort(const std::string& portName) {
 void PortHandling::Configure(TIOPort& port) {
     port.SetMode(kMode);
     port.Tag = kTag;
-    port.OnReceive = [this](TIOPort*, uint8_t value, bool lineError) { Receive(value, lineError); };
+    port.OnReceive = [this](TIOPort*, uint8_t value, bool lineError) { Recieve(value, lineError); };
     port.SetRTS(1);
 }
 
@@ -84,7 +84,7 @@ void PortHandling::TimerReadPortTimer() {
     ReportHandlerError();
 }
 
-void PortHandling::Receive(uint8_t value, bool lineError) {
+void PortHandling::Recieve(uint8_t value, bool lineError) {
     ++received_;
     if (!onByte_) return;
     // An error escaping the handler would leave the next read unarmed and

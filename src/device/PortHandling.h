@@ -73,7 +73,7 @@ private:
     void ReleasePort();
     void SetState(PortState state);
     PortState StateOf(const TIOPort* port) const;
-    void Receive(uint8_t value, bool lineError);
+    void Recieve(uint8_t value, bool lineError);
     void DeviceWentAway();
     void TryReopen();
     void ReportHandlerError();

@@ -4,8 +4,8 @@ namespace vornik {
 
 Navigation::Navigation(MainModel& model) : model_(model) {
     for (int page = 0; page < kPageCount; ++page) {
-        model_.Chart(page).SetZoomListener([this] { ChartGazZoom(); });
-        model_.Chart(page).SetScrollListener([this] { ChartGazScroll(); });
+        model_.Chart(page).SetZoomListener([this] { ChartZoom(); });
+        model_.Chart(page).SetScrollListener([this] { ChartScroll(); });
     }
 }
 
@@ -100,9 +100,9 @@ void Navigation::BitBtn5Click() {
     model_.ChartClear(page == PageGas, page == PageTemp, page == PagePrd);
 }
 
-void Navigation::ChartGazScroll() { model_.SetAllDataButtonEnabled(true); }
+void Navigation::ChartScroll() { model_.SetAllDataButtonEnabled(true); }
 
-void Navigation::ChartGazZoom() { model_.SetAllDataButtonEnabled(true); }
+void Navigation::ChartZoom() { model_.SetAllDataButtonEnabled(true); }
 
 void Navigation::PageControl1Changing() {
     const int old = model_.ActivePage();

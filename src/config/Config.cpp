@@ -80,21 +80,6 @@ struct SeriesDefault {
     double multiplier;
 };
 
-constexpr Color kRed = RgbColor(0xFF, 0x00, 0x00);
-constexpr Color kAqua = RgbColor(0x00, 0xFF, 0xFF);
-constexpr Color kYellow = RgbColor(0xFF, 0xFF, 0x00);
-constexpr Color kFuchsia = RgbColor(0xFF, 0x00, 0xFF);
-constexpr Color kBlack = RgbColor(0x00, 0x00, 0x00);
-constexpr Color kMaroon = RgbColor(0x80, 0x00, 0x00);
-constexpr Color kOlive = RgbColor(0x80, 0x80, 0x00);
-constexpr Color kLime = RgbColor(0x00, 0xFF, 0x00);
-constexpr Color kSilver = RgbColor(0xC0, 0xC0, 0xC0);
-constexpr Color kTeal = RgbColor(0x00, 0x80, 0x80);
-constexpr Color kBlue = RgbColor(0x00, 0x00, 0xFF);
-constexpr Color kPurple = RgbColor(0x80, 0x00, 0x80);
-constexpr Color kWhite = RgbColor(0xFF, 0xFF, 0xFF);
-constexpr Color kSkyBlue = RgbColor(0xA6, 0xCA, 0xF0);
-
 // Defaults in record order.
 constexpr SeriesDefault kGasDefaults[kGasSeriesCount] = {
     {kRed, true, 1},       // Tg
@@ -129,8 +114,8 @@ constexpr SeriesDefault kPressDefaults[kPressSeriesCount] = {
 void ViewDefaults(TViewParams view, const SeriesDefault* defaults) {
     view.SetLogarithmic(false);
     view.SetView3D(true);
-    view.SetPanelStartColor(kWhite);
-    view.SetPanelEndColor(kSkyBlue);
+    view.SetPanelStartColor(kChartPanelStart);
+    view.SetPanelEndColor(kChartPanelEnd);
     for (int i = 0; i < view.SeriesCount(); ++i) {
         view.SetSeriesColor(i, defaults[i].color);
         view.SetSeries(i, TSeriesParams{defaults[i].show, defaults[i].multiplier});

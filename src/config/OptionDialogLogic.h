@@ -21,14 +21,6 @@ int LimitRefreshPeriod(int32_t value);
 // "COM1" .. "COM16", in this order.
 std::vector<std::string> StandardPortNames();
 
-// Serial devices present on this computer, as full paths in natural order:
-// USB adapters (ttyUSB*), modems and USB CDC devices (ttyACM*), on-board
-// UARTs (ttyAMA*), Bluetooth serial links (rfcomm*), and the ttyS* ports
-// that the kernel found hardware for (their sysfs "type" is not 0). Empty
-// where `devDir` does not exist (Windows).
-std::vector<std::string> SerialDevicePaths(const std::string& devDir = "/dev",
-                                           const std::string& sysTtyDir = "/sys/class/tty");
-
 // The port box's list: the standard names followed by the devices found.
 std::vector<std::string> PortChoices(const std::vector<std::string>& devices);
 

@@ -1,8 +1,9 @@
 #pragma once
 // A periodic timer with the switch-on/interval/tick model of the window
 // system's timers: switching it on starts a full interval, every elapsed
-// interval calls the tick callback until it is switched off. The shell runs
-// it on a QTimer; tests drive a ManualTimer by hand, without real waiting.
+// interval calls the tick callback until it is switched off. The window runs
+// it on a QTimer (QtIntervalTimer); the program without a window and the
+// tests let time pass through a ManualTimer.
 #include <functional>
 #include <utility>
 

@@ -30,8 +30,6 @@ namespace {
 
 constexpr size_t kBlockSize = 4 << 20;  // read and write in blocks of 4 MiB
 
-// Columns that feed the chart: 3..15 of the gas table, 3..7 of the others.
-
 #ifdef VORNIK_SSE2
 // Index of the lowest set bit of a non-zero mask.
 inline int LowestBit(unsigned mask) {

@@ -88,15 +88,7 @@ bool DataFileCommands::FormCloseQuery(const WindowPlacement& placement, TConfig&
     bool saved = true;
     if (unsaved && prompt_.AskYesNo(kUnsavedQuestion)) saved = OfferUnsaved(true);
 
-    if (placement.normal) {
-        config.SetWindowMaximized(false);
-        config.SetWindowWidth(placement.width);
-        config.SetWindowHeight(placement.height);
-        config.SetWindowTop(placement.top);
-        config.SetWindowLeft(placement.left);
-    } else {
-        config.SetWindowMaximized(true);
-    }
+    StoreWindowPlacement(placement, config);
     store.SaveConfig(config);
     return close && saved;
 }

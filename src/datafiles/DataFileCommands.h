@@ -7,6 +7,7 @@
 
 #include "config/Config.h"
 #include "config/ConfigFile.h"
+#include "config/WindowPlacement.h"
 #include "core/Clock.h"
 #include "core/FileDialogs.h"
 #include "core/Prompt.h"
@@ -14,15 +15,6 @@
 #include "tables/MainModel.h"
 
 namespace vornik {
-
-// The main window's placement as the close guard stores it.
-struct WindowPlacement {
-    bool normal = true;  // false when maximized or minimized
-    int width = 0;
-    int height = 0;
-    int top = 0;
-    int left = 0;
-};
 
 class DataFileCommands {
 public:

@@ -13,17 +13,17 @@ SilentPrompt silentPrompt;
 
 }  // namespace
 
-PortHandling::PortHandling(Prompt& prompt, PollTimer& timer, DriverFactory makeDriver,
+PortHandling::PortHandling(Prompt& prompt, IntervalTimer& timer, DriverFactory makeDriver,
                            ByteHandler onByte)
     : prompt_(prompt), timer_(timer), makeDriver_(std::move(makeDriver)),
       onByte_(std::move(onByte)) {
     timer_.SetInterval(kPollInterval);
-    timer_.SetHandler([this] { TimerReadPortTimer(); });
+    timer_.SetOnTimer([this] { TimerReadPortTimer(); });
 }
 
 PortHandling::~PortHandling() {
-    timer_.Stop();
-    timer_.SetHandler(nullptr);
+    timer_.SetEnabled(false);
+    timer_.SetOnTimer(nullptr);
     DestoryPort();
 }
 
@@ -35,14 +35,14 @@ void PortHandling::CreatePort(const std::string& portName) {
         Configure(*port_);
         SetState(StateOf(port_.get()));
     }
-    timer_.Start();
+    timer_.SetEnabled(true);
 }
 
 // The fixed line settings; on a closed port they touch no device.
 void PortHandling::Configure(TIOPort& port) {
     port.SetMode(kMode);
     port.Tag = kTag;
-    port.OnReceive = [this](TIOPort*, uint8_t value, bool lineError) { Receive(value, lineError); };
+    port.OnReceive = [this](TIOPort*, uint8_t value, bool lineError) { Recieve(value, lineError); };
     port.SetRTS(1);
 }
 
@@ -84,7 +84,7 @@ void PortHandling::TimerReadPortTimer() {
     ReportHandlerError();
 }
 
-void PortHandling::Receive(uint8_t value, bool lineError) {
+void PortHandling::Recieve(uint8_t value, bool lineError) {
     ++received_;
     if (!onByte_) return;
     // An error escaping the handler would leave the next read unarmed and

@@ -14,10 +14,10 @@
 #include <memory>
 #include <string>
 
+#include "core/IntervalTimer.h"
 #include "core/Prompt.h"
 #include "device/CommDriver.h"
 #include "device/IOPort.h"
-#include "device/PollTimer.h"
 
 namespace vornik {
 
@@ -39,7 +39,7 @@ public:
     static constexpr const char* kMode = "9600,N,8,1";
     static constexpr const char* kTag = "QWELT";
 
-    PortHandling(Prompt& prompt, PollTimer& timer, DriverFactory makeDriver, ByteHandler onByte);
+    PortHandling(Prompt& prompt, IntervalTimer& timer, DriverFactory makeDriver, ByteHandler onByte);
     ~PortHandling();
     PortHandling(const PortHandling&) = delete;
     PortHandling& operator=(const PortHandling&) = delete;
@@ -75,13 +75,13 @@ private:
     void ReleasePort();
     void SetState(PortState state);
     PortState StateOf(const TIOPort* port) const;
-    void Receive(uint8_t value, bool lineError);
+    void Recieve(uint8_t value, bool lineError);
     void DeviceWentAway();
     void TryReopen();
     void ReportHandlerError();
 
     Prompt& prompt_;
-    PollTimer& timer_;
+    IntervalTimer& timer_;
     DriverFactory makeDriver_;
     ByteHandler onByte_;
     std::unique_ptr<TIOPort> port_;

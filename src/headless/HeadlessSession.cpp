@@ -5,11 +5,11 @@
 
 #include "config/Config.h"
 #include "config/ConfigFile.h"
+#include "core/IntervalTimer.h"
 #include "core/Cp1251.h"
 #include "core/Paths.h"
 #include "core/StreamPrompt.h"
 #include "device/PortHandling.h"
-#include "device/DrivenPollTimer.h"
 #include "headless/HeadlessLogger.h"
 #include "reception/ReplyDecoder.h"
 #include "tables/MainModel.h"
@@ -49,7 +49,7 @@ int RunHeadless(const HeadlessOptions& options, StreamPrompt& prompt, const Cloc
     HeadlessLogger logger(model, clock, folder, FileNameOf(WithoutExtension(options.programPath)));
     logger.Attach(decoder);
 
-    DrivenPollTimer timer;
+    ManualTimer timer;
     PortHandling port(prompt, timer, std::move(makeDriver),
                       [&decoder](uint8_t value, bool lineError) { decoder.Recieve(nullptr, value, lineError); });
     port.OnStateChange = [&](PortState state) {
@@ -63,7 +63,7 @@ int RunHeadless(const HeadlessOptions& options, StreamPrompt& prompt, const Cloc
 
     DateTime day = clock.Now();
     while (!stop.load()) {
-        timer.Tick();
+        timer.Advance(PortHandling::kPollInterval);
         std::this_thread::sleep_for(std::chrono::milliseconds(PortHandling::kPollInterval));
         // Each day's rows are in that day's files: the tables start afresh,
         // so memory does not grow over weeks and row numbers follow the file.

@@ -49,8 +49,4 @@ constexpr int kGasNoxColumn = 14;
 // NO counts 1.53 times when the instrument reports NOx as NO2.
 constexpr double kNoAsNo2Factor = 1.53;
 
-// The chart columns of a page: gas 3 to 15, the others 3 to 7.
-constexpr int ChartFirstColumn(int) { return 3; }
-constexpr int ChartLastColumn(int page) { return page == 0 ? 15 : 7; }
-
 }  // namespace vornik

@@ -9,7 +9,7 @@
 #include <QPainterPath>
 #include <QPushButton>
 
-#include "shell/QtIntervalTimer.h"
+#include "core/qt/QtIntervalTimer.h"
 #include "shell/QtShellOpen.h"
 #include "core/qt/Text.h"
 

@@ -193,8 +193,8 @@ void TForm1::N9Click() { fileCommands_->N9Click(); }
 
 void TForm1::FileOperationBusy(bool busy, bool large) {
     if (busy) {
-        pollingBeforeBusy_ = pollTimer_.Active();
-        pollTimer_.Stop();
+        pollingBeforeBusy_ = pollTimer_.Enabled();
+        pollTimer_.SetEnabled(false);
         if (!large) return;
         progress_ = new QProgressDialog(QString::fromUtf8("Обработка файла данных..."), QString::fromUtf8("Отмена"),
                                         0, 1000, this);
@@ -207,7 +207,7 @@ void TForm1::FileOperationBusy(bool busy, bool large) {
     }
     delete progress_;
     progress_ = nullptr;
-    if (pollingBeforeBusy_) pollTimer_.Start();
+    if (pollingBeforeBusy_) pollTimer_.SetEnabled(true);
 }
 
 bool TForm1::FileOperationProgress(double fraction) {

@@ -11,9 +11,9 @@
 #include "config/ViewDialogLogic.h"
 #include "core/Clock.h"
 #include "core/RecentErrors.h"
+#include "core/qt/QtIntervalTimer.h"
 #include "datafiles/DataFileCommands.h"
 #include "device/PortHandling.h"
-#include "device/qt/QtPollTimer.h"
 #include "reception/ReplyDecoder.h"
 #include "shell/FormEnvironment.h"
 #include "tables/MainModel.h"
@@ -56,7 +56,7 @@ public:
     TConfig& config() { return config_; }
     ConfigStore& configStore() { return *configStore_; }
     PortHandling& port() { return port_; }
-    QtPollTimer& pollTimer() { return pollTimer_; }
+    QtIntervalTimer& pollTimer() { return pollTimer_; }
     DataFileCommands& fileCommands() { return *fileCommands_; }
     QTableView* grid(int page) const { return grids_.at(page); }
     TableModel* tableModel(int page) const { return tableModels_.at(page).get(); }
@@ -178,7 +178,7 @@ private:
     std::unique_ptr<ConfigStore> configStore_;
     RecentErrors receptionErrors_;
     ReplyDecoder decoder_;
-    QtPollTimer pollTimer_;
+    QtIntervalTimer pollTimer_;
     PortHandling port_;
     std::unique_ptr<DataFileCommands> fileCommands_;
     // Every received row, until it is saved, cleared or the program ends.

@@ -21,7 +21,7 @@ void TForm1::N2Click() { about_->ShowModal(); }
 
 void TForm1::N6Click() {
     OptionCommand steps;
-    steps.StopTimer = [this] { pollTimer_.Stop(); };
+    steps.StopTimer = [this] { pollTimer_.SetEnabled(false); };
     steps.OpenPort = [this] {
         port_.OpenPort(config_.PortName());
         ShowPortState();
@@ -29,7 +29,7 @@ void TForm1::N6Click() {
     steps.SaveConfig = [this] { configStore_->SaveConfig(config_); };
     steps.PortExists = [this] { return port_.Port() != nullptr; };
     steps.EnsureTimerRunning = [this] {
-        if (!pollTimer_.Active()) pollTimer_.Start();
+        if (!pollTimer_.Enabled()) pollTimer_.SetEnabled(true);
     };
     if (env_.portOverride.empty()) {
         vornik::N6Click(*option_, config_, steps);

@@ -9,6 +9,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "device/SerialDevices.h"
 #include "shell/DialogButtons.h"
 #include "core/qt/Text.h"
 #include "shell/ViewDialog.h"

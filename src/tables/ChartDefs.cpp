@@ -1,6 +1,7 @@
 #include "tables/ChartDefs.h"
 
 #include <algorithm>
+#include <array>
 #include <stdexcept>
 
 #include "config/Config.h"
@@ -9,50 +10,39 @@
 namespace vornik {
 namespace {
 
-constexpr Color kRed = RgbColor(0xFF, 0, 0);
-constexpr Color kAqua = RgbColor(0, 0xFF, 0xFF);
-constexpr Color kYellow = RgbColor(0xFF, 0xFF, 0);
-constexpr Color kFuchsia = RgbColor(0xFF, 0, 0xFF);
-constexpr Color kBlack = RgbColor(0, 0, 0);
-constexpr Color kMaroon = RgbColor(0x80, 0, 0);
-constexpr Color kOlive = RgbColor(0x80, 0x80, 0);
-constexpr Color kLime = RgbColor(0, 0xFF, 0);
-constexpr Color kSilver = RgbColor(0xC0, 0xC0, 0xC0);
-constexpr Color kTeal = RgbColor(0, 0x80, 0x80);
-constexpr Color kBlue = RgbColor(0, 0, 0xFF);
-constexpr Color kPurple = RgbColor(0x80, 0, 0x80);
-
 const std::vector<SeriesDef> kGas = {
-    {"GSeriesTg", "Tg", 3, GasTg, kRed, true, 1, false},
-    {"GSeriesO2", "O2", 4, GasO2, kAqua, true, 10, false},
-    {"GSeriesCO", "CO", 5, GasCO, kYellow, true, 1, false},
-    {"GSeriesNO", "NO", 6, GasNO, kFuchsia, false, 1, false},
-    {"GSeriesNO2", "NO2", 7, GasNO2, kBlack, false, 10, false},
-    {"GSeriesSO2", "SO2", 8, GasSO2, kMaroon, false, 1, false},
-    {"GSeriesH2S", "H2S", 9, GasH2S, kOlive, false, 1, false},
-    {"GSeriesCO2", "CO2", 10, GasCO2, kLime, false, 1, true},
-    {"GSeriesCH", "CH", 11, GasCH, kSilver, false, 1, false},
-    {"GSeriesQa", "Qa", 12, GasQa, kTeal, false, 1, false},
-    {"GSeriesAlf", "Alf", 13, GasAlf, kBlue, true, 100, false},
-    {"GSeriesTa", "Ta", 15, GasTa, kPurple, false, 1, false},
-    {"GSeriesNOx", "NOx", 14, GasNOx, kFuchsia, true, 1, false},
+    {"GSeriesTg", "Tg", 3, GasTg, false},
+    {"GSeriesO2", "O2", 4, GasO2, false},
+    {"GSeriesCO", "CO", 5, GasCO, false},
+    {"GSeriesNO", "NO", 6, GasNO, false},
+    {"GSeriesNO2", "NO2", 7, GasNO2, false},
+    {"GSeriesSO2", "SO2", 8, GasSO2, false},
+    {"GSeriesH2S", "H2S", 9, GasH2S, false},
+    {"GSeriesCO2", "CO2", 10, GasCO2, true},
+    {"GSeriesCH", "CH", 11, GasCH, false},
+    {"GSeriesQa", "Qa", 12, GasQa, false},
+    {"GSeriesAlf", "Alf", 13, GasAlf, false},
+    {"GSeriesTa", "Ta", 15, GasTa, false},
+    {"GSeriesNOx", "NOx", 14, GasNOx, false},
 };
 
 const std::vector<SeriesDef> kTemp = {
-    {"TSeriesTg", "Tg", 3, TempTg, kRed, true, 1, false},
-    {"TSeriesTmax", "Tmax", 4, TempTmax, kPurple, true, 1, false},
-    {"TSeriesTmin", "Tmin", 5, TempTmin, kAqua, true, 1, false},
-    {"TSeriesTp", "Tp", 7, TempTp, kFuchsia, false, 1, false},
-    {"TSeriesTdif", "Tdif", 6, TempTdif, kYellow, true, 1, false},
+    {"TSeriesTg", "Tg", 3, TempTg, false},
+    {"TSeriesTmax", "Tmax", 4, TempTmax, false},
+    {"TSeriesTmin", "Tmin", 5, TempTmin, false},
+    {"TSeriesTp", "Tp", 7, TempTp, false},
+    {"TSeriesTdif", "Tdif", 6, TempTdif, false},
 };
 
 const std::vector<SeriesDef> kPrd = {
-    {"PSeriesPd", "Pd", 3, PressPd, kRed, true, 1, false},
-    {"PSeriesPa", "Pa", 4, PressPa, kAqua, true, 1, false},
-    {"PSeriesV", "v", 5, PressV, kPurple, true, 1, false},
-    {"PSeriesVp", "vp", 6, PressVp, kYellow, false, 1, false},
-    {"PSeriesQv", "Qv", 7, PressQv, kFuchsia, false, 1, false},
+    {"PSeriesPd", "Pd", 3, PressPd, false},
+    {"PSeriesPa", "Pa", 4, PressPa, false},
+    {"PSeriesV", "v", 5, PressV, false},
+    {"PSeriesVp", "vp", 6, PressVp, false},
+    {"PSeriesQv", "Qv", 7, PressQv, false},
 };
+
+bool ByColumn(const SeriesDef& a, const SeriesDef& b) { return a.column < b.column; }
 
 std::vector<int> FeedOrder(const std::vector<SeriesDef>& defs) {
     std::vector<int> order(defs.size());
@@ -84,25 +74,41 @@ const char* ChartName(int page) {
     return names[page];
 }
 
+int ChartFirstColumn(int page) {
+    const auto& defs = ChartSeriesDefs(page);
+    return std::min_element(defs.begin(), defs.end(), ByColumn)->column;
+}
+
+int ChartLastColumn(int page) {
+    const auto& defs = ChartSeriesDefs(page);
+    return std::max_element(defs.begin(), defs.end(), ByColumn)->column;
+}
+
 ChartModel MakePageChart(int page) {
     ChartModel chart;
     const auto& defs = ChartSeriesDefs(page);
+    const ChartView& defaults = DefaultChartView(page);
     for (size_t i = 0; i < defs.size(); ++i) {
-        ChartSeries s(defs[i].title, defs[i].color, defs[i].dotted);
-        s.SetShown(defs[i].shown);
-        s.SetMultiplier(defs[i].multiplier);
+        const SeriesView& look = defaults.series[defs[i].entry];
+        ChartSeries s(defs[i].title, look.color, defs[i].dotted);
+        s.SetShown(look.show);
+        s.SetMultiplier(look.multiplier);
         s.SetAllAxes(i == 1);
         chart.AddSeries(std::move(s));
     }
     return chart;
 }
 
-ChartView DefaultChartView(int page) {
-    ChartView view;
-    const auto& defs = ChartSeriesDefs(page);
-    view.series.resize(defs.size());
-    for (const auto& d : defs) view.series[d.entry] = {d.shown, d.multiplier, d.color};
-    return view;
+const ChartView& DefaultChartView(int page) {
+    static const std::array<ChartView, kPageCount> views = [] {
+        TConfig defaults;
+        defaults.LoadDefaults();
+        std::array<ChartView, kPageCount> read;
+        for (int p = 0; p < kPageCount; ++p) read[p] = ReadChartView(defaults.View(p));
+        return read;
+    }();
+    ChartSeriesDefs(page);  // checks the page
+    return views[page];
 }
 
 void ApplyChartView(ChartModel& chart, int page, const ChartView& view) {

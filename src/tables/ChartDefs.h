@@ -16,10 +16,7 @@ struct SeriesDef {
     const char* name;   // GSeriesTg ...
     const char* title;  // legend text
     int column;         // table column charted
-    int entry;          // index in the page's view block
-    Color color;        // default colour
-    bool shown;         // shown by default
-    double multiplier;  // default multiplier
+    int entry;          // index in the page's view block, which holds its look
     bool dotted;
 };
 
@@ -31,6 +28,11 @@ const std::vector<SeriesDef>& ChartSeriesDefs(int page);
 // Series indices of a page's chart in increasing table-column order: the
 // order in which a row's cells are read.
 const std::vector<int>& ChartFeedOrder(int page);
+// The lowest and highest table column charted on a page; every column
+// between is charted too. A reply stores its row only when all of them hold
+// numbers.
+int ChartFirstColumn(int page);
+int ChartLastColumn(int page);
 // Qt objectName of a page's chart: ChartGaz, ChartTemp, ChartPrd.
 const char* ChartName(int page);
 
@@ -47,13 +49,13 @@ struct SeriesView {
 struct ChartView {
     bool logarithmic = false;
     bool view3D = true;
-    Color panelStart = RgbColor(0xFF, 0xFF, 0xFF);
-    Color panelEnd = RgbColor(0xA6, 0xCA, 0xF0);
+    Color panelStart = kChartPanelStart;
+    Color panelEnd = kChartPanelEnd;
     std::vector<SeriesView> series;  // by entry
 };
 
-// The defaults of a page's view block.
-ChartView DefaultChartView(int page);
+// The defaults of a page's view block, as the default settings record holds them.
+const ChartView& DefaultChartView(int page);
 // Reads a view block of the configuration record (in MainModelConfig.cpp).
 ChartView ReadChartView(const TViewParams& view);
 // Applies a view to the page's chart: visibility, multiplier and colour of

@@ -54,8 +54,6 @@ public:
     void ClearPoints();
     // One row's values, one per series in series order; one redraw.
     void AppendPoints(const double* values, int count);
-    // Tells the listener that points were added outside AppendPoints.
-    void PointsAdded() { Notify(Change::Data); }
 
     // Look
     bool Logarithmic() const { return logarithmic_; }
@@ -136,8 +134,8 @@ private:
     bool zoomed_ = false;
     bool logarithmic_ = false;
     bool view3D_ = false;
-    Color startColor_ = RgbColor(0xFF, 0xFF, 0xFF);
-    Color endColor_ = RgbColor(0xA6, 0xCA, 0xF0);
+    Color startColor_ = kChartPanelStart;
+    Color endColor_ = kChartPanelEnd;
     std::function<void(Change)> changeListener_;
     std::function<void()> zoomListener_;
     std::function<void()> scrollListener_;

@@ -121,7 +121,7 @@ void MainModel::RowToChart(int page, int row) {
 
 void MainModel::FollowLast50(int page) {
     CheckPage(page);
-    if (last50Mode_[page] != 1) return;
+    if (last50Mode_[page] != ModeOn) return;
     ChartModel& chart = charts_[page];
     const double n = static_cast<double>(chart.Series(0).Count());
     chart.FollowWindow(AxisBottom, n - 50, n);
@@ -130,19 +130,19 @@ void MainModel::FollowLast50(int page) {
 void MainModel::ChartsInit(const std::array<ChartView, kPageCount>& views) {
     for (int page = 0; page < kPageCount; ++page) {
         ApplyChartView(charts_[page], page, views[page]);
-        SetPageModes(page, 1, 2);
+        SetPageModes(page, ModeOn, ModeOff);
     }
 }
 
 void MainModel::SetPageModes(int page, int allData, int last50) {
     CheckPage(page);
-    if (allData == 1 || allData == 2) {
+    if (allData == ModeOn || allData == ModeOff) {
         allDataMode_[page] = static_cast<uint8_t>(allData);
-        allDataEnabled_ = allData == 2;
+        allDataEnabled_ = allData == ModeOff;
     }
-    if (last50 == 1 || last50 == 2) {
+    if (last50 == ModeOn || last50 == ModeOff) {
         last50Mode_[page] = static_cast<uint8_t>(last50);
-        last50Enabled_ = last50 == 2;
+        last50Enabled_ = last50 == ModeOff;
     }
     StateChanged();
 }

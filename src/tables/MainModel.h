@@ -65,8 +65,10 @@ public:
     // The same from views already read (by page).
     void ChartsInit(const std::array<ChartView, kPageCount>& views);
 
-    // allData / last50: 1 or 2 set the byte and the button (1 disables it),
-    // 0 leaves both as they are.
+    // The values of a page's mode bytes (AllDataMode, Last50Mode): the mode
+    // is on and its button disabled, or off and its button enabled.
+    // SetPageModes takes ModeKeep to leave a byte and its button as they are.
+    enum ModeByte : uint8_t { ModeKeep = 0, ModeOn = 1, ModeOff = 2 };
     void SetPageModes(int page, int allData, int last50);
 
     bool NewData(int page) const { return newData_.at(page); }

@@ -4,8 +4,8 @@ namespace vornik {
 
 Navigation::Navigation(MainModel& model) : model_(model) {
     for (int page = 0; page < kPageCount; ++page) {
-        model_.Chart(page).SetZoomListener([this] { ChartGazZoom(); });
-        model_.Chart(page).SetScrollListener([this] { ChartGazScroll(); });
+        model_.Chart(page).SetZoomListener([this] { ChartZoom(); });
+        model_.Chart(page).SetScrollListener([this] { ChartScroll(); });
     }
 }
 
@@ -59,7 +59,7 @@ void Navigation::BitBtn3Click() {
     ChartModel& chart = model_.Chart(page);
     chart.UndoZoom();
     chart.SetAutomatic(AxisBottom, true);
-    model_.SetPageModes(page, 1, 2);
+    model_.SetPageModes(page, MainModel::ModeOn, MainModel::ModeOff);
 }
 
 void Navigation::BitBtn4Click() {
@@ -68,31 +68,31 @@ void Navigation::BitBtn4Click() {
     const double n = static_cast<double>(chart.Series(0).Count());
     chart.SetAutomatic(AxisBottom, false);
     chart.SetWindow(AxisBottom, n - 50, n);
-    model_.SetPageModes(page, 2, 1);
+    model_.SetPageModes(page, MainModel::ModeOff, MainModel::ModeOn);
 }
 
 void Navigation::BitBtn1Click() {
     model_.Chart(model_.ActivePage()).ZoomPercent(120);
-    model_.SetPageModes(model_.ActivePage(), 2, 0);
+    model_.SetPageModes(model_.ActivePage(), MainModel::ModeOff, MainModel::ModeKeep);
 }
 
 void Navigation::BitBtn2Click() {
     model_.Chart(model_.ActivePage()).ZoomPercent(80);
-    model_.SetPageModes(model_.ActivePage(), 2, 0);
+    model_.SetPageModes(model_.ActivePage(), MainModel::ModeOff, MainModel::ModeKeep);
 }
 
 void Navigation::ShiftHorizAxes(double percent) {
     ChartModel& chart = model_.Chart(model_.ActivePage());
     chart.ShiftAxis(AxisTop, percent);
     chart.ShiftAxis(AxisBottom, percent);
-    model_.SetPageModes(model_.ActivePage(), 2, 0);
+    model_.SetPageModes(model_.ActivePage(), MainModel::ModeOff, MainModel::ModeKeep);
 }
 
 void Navigation::ShiftVertAxes(double percent) {
     ChartModel& chart = model_.Chart(model_.ActivePage());
     chart.ShiftAxis(AxisLeft, percent);
     chart.ShiftAxis(AxisRight, percent);
-    model_.SetPageModes(model_.ActivePage(), 2, 0);
+    model_.SetPageModes(model_.ActivePage(), MainModel::ModeOff, MainModel::ModeKeep);
 }
 
 void Navigation::BitBtn5Click() {
@@ -100,19 +100,20 @@ void Navigation::BitBtn5Click() {
     model_.ChartClear(page == PageGas, page == PageTemp, page == PagePrd);
 }
 
-void Navigation::ChartGazScroll() { model_.SetAllDataButtonEnabled(true); }
+void Navigation::ChartScroll() { model_.SetAllDataButtonEnabled(true); }
 
-void Navigation::ChartGazZoom() { model_.SetAllDataButtonEnabled(true); }
+void Navigation::ChartZoom() { model_.SetAllDataButtonEnabled(true); }
 
 void Navigation::PageControl1Changing() {
     const int old = model_.ActivePage();
-    model_.SetPageModes(old, model_.AllDataButtonEnabled() ? 2 : 1, model_.Last50ButtonEnabled() ? 2 : 1);
+    model_.SetPageModes(old, model_.AllDataButtonEnabled() ? MainModel::ModeOff : MainModel::ModeOn,
+                        model_.Last50ButtonEnabled() ? MainModel::ModeOff : MainModel::ModeOn);
 }
 
 void Navigation::PageControl1Change(int page) {
     model_.SetActivePage(page);
-    model_.SetAllDataButtonEnabled(model_.AllDataMode(page) == 2);
-    model_.SetLast50ButtonEnabled(model_.Last50Mode(page) == 2);
+    model_.SetAllDataButtonEnabled(model_.AllDataMode(page) == MainModel::ModeOff);
+    model_.SetLast50ButtonEnabled(model_.Last50Mode(page) == MainModel::ModeOff);
 }
 
 void Navigation::Changed() {

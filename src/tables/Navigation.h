@@ -11,8 +11,6 @@
 
 namespace vornik {
 
-enum class DisplayMode { Table, Chart, TableAndChart };
-
 class Navigation {
 public:
     explicit Navigation(MainModel& model);
@@ -54,8 +52,8 @@ public:
     void BitBtn5Click();
 
     // The charts' panning and zoom notifications.
-    void ChartGazScroll();
-    void ChartGazZoom();
+    void ChartScroll();
+    void ChartZoom();
 
     // The user leaves the active page / has selected `page`.
     void PageControl1Changing();

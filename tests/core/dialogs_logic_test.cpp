@@ -8,6 +8,7 @@
 #include "ScriptedPrompt.h"
 #include "config/Config.h"
 #include "config/OptionDialogLogic.h"
+#include "device/SerialDevices.h"
 #include "config/ViewDialogLogic.h"
 
 using namespace vornik;

@@ -33,6 +33,7 @@
 #include <thread>
 #include <vector>
 
+#include "ManualPollTimer.h"
 #include "ReplyBuilder.h"
 #include "ScriptedFileDialogs.h"
 #include "ScriptedPrompt.h"
@@ -41,7 +42,6 @@
 #include "config/ConfigFile.h"
 #include "core/StreamPrompt.h"
 #include "datafiles/DataFileCommands.h"
-#include "device/DrivenPollTimer.h"
 #include "device/PortHandling.h"
 #include "device/posix/PosixCommDriver.h"
 #include "headless/HeadlessSession.h"
@@ -456,7 +456,7 @@ struct Listener {
     ScriptedPrompt portPrompt;
     size_t receptionErrors = 0;
     ReplyDecoder decoder{model, decoderPrompt, [this](const std::string&) { ++receptionErrors; }};
-    DrivenPollTimer timer;
+    test::ManualPollTimer timer;
     std::atomic<int> driverCalls{0};
     std::atomic<int> opens{0};
     PortHandling port{portPrompt, timer,

@@ -67,7 +67,7 @@ TEST(WindowFaults, FailedSavesKeepTheRowsUnsavedUntilASaveWorks) {
     EXPECT_EQ(fixture.prompt.events(), (std::vector<PromptEvent>{kBeep, kWriteBox}));
     EXPECT_TRUE(form.model().NewData(PageGas));
     EXPECT_TRUE(form.findChild<QAction*>("N8")->isEnabled());
-    EXPECT_TRUE(form.pollTimer().Active());
+    EXPECT_TRUE(form.pollTimer().Enabled());
 
     // Reception goes on, and a folder in the way of the name fails alike.
     Receive(fixture, 4, 1);

@@ -95,7 +95,7 @@ TEST(MainWindow, StartsWithTheSettingsMenuAndPortInOrder) {
     EXPECT_EQ(form.size(), QSize(800, 600));
     // The configured port is open and polled.
     EXPECT_EQ(fixture.device->openedName, "COM1");
-    EXPECT_TRUE(form.pollTimer().Active());
+    EXPECT_TRUE(form.pollTimer().Enabled());
     // The save command starts disabled; the menu has its named items.
     auto* save = form.findChild<QAction*>("N8");
     ASSERT_NE(save, nullptr);
@@ -206,7 +206,7 @@ TEST(MainWindow, LargeFilesShowProgressAndSmallOnesDoNot) {
     fixture.dialogs.Answer(fixture.dir / "large.prd");
     form.SaveCharDialog();
     EXPECT_GE(watcher.shown, 1);
-    EXPECT_TRUE(form.pollTimer().Active());  // reception goes on afterwards
+    EXPECT_TRUE(form.pollTimer().Enabled());  // reception goes on afterwards
     form.fileCommands().Open(fixture.dir / "large.prd");
     EXPECT_GE(watcher.shown, 2);
     EXPECT_EQ(form.model().Table(PagePrd).RowCount(), 100012);

@@ -1,5 +1,6 @@
 #pragma once
-// An IntervalTimer on a QTimer of the user-interface thread.
+// An IntervalTimer on a QTimer of the user-interface thread. It is precise:
+// the port's 10 ms polls on a coarse timer may stretch by 5 %.
 #include <QTimer>
 
 #include "core/IntervalTimer.h"
@@ -8,7 +9,7 @@ namespace vornik {
 
 class QtIntervalTimer : public IntervalTimer {
 public:
-    explicit QtIntervalTimer(int interval);
+    explicit QtIntervalTimer(int interval = 0);
 
     bool Enabled() const override { return timer_.isActive(); }
     void SetEnabled(bool on) override;

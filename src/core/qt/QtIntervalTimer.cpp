@@ -1,8 +1,9 @@
-#include "shell/QtIntervalTimer.h"
+#include "core/qt/QtIntervalTimer.h"
 
 namespace vornik {
 
 QtIntervalTimer::QtIntervalTimer(int interval) {
+    timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(interval);
     QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
 }

@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "core/LargeMemory.h"
+
 namespace vornik {
 
 MeasurementTable::MeasurementTable(int columns)
@@ -43,8 +45,8 @@ void MeasurementTable::SetRowCount(int rows) {
 std::string_view MeasurementTable::Cell(int column, int row) const {
     CheckAddress(column, row);
     const size_t first = CellOffset(0, row);
-    const uint32_t begin = column == 0 ? 0 : cellEnd_[first + column - 1];
-    const uint32_t end = cellEnd_[first + column];
+    const size_t begin = column == 0 ? 0 : cellEnd_[first + column - 1];
+    const size_t end = cellEnd_[first + column];
     return std::string_view(arena_.data() + rowStart_[row] + begin, end - begin);
 }
 
@@ -70,23 +72,34 @@ void MeasurementTable::Reserve(int rows, size_t textBytes) {
     if (rows > 0) {
         rowStart_.reserve(static_cast<size_t>(rows));
         cellEnd_.reserve(static_cast<size_t>(rows) * static_cast<size_t>(columns_));
+        AdviseLargePages(rowStart_.data(), rowStart_.capacity() * sizeof(uint64_t));
+        AdviseLargePages(cellEnd_.data(), cellEnd_.capacity() * sizeof(uint16_t));
     }
     arena_.reserve(textBytes);
+    AdviseLargePages(arena_.data(), arena_.capacity());
+}
+
+void MeasurementTable::CheckRowLength(const std::vector<std::string_view>& cells) {
+    size_t length = 0;
+    for (const auto& text : cells) length += text.size();
+    if (length > kMaxRowBytes) throw std::length_error("a table row holds at most 65535 bytes of text");
 }
 
 int MeasurementTable::AppendRowCells(const std::vector<std::string_view>& cells) {
     const int row = RowCount();
     if (row <= 1 || cells.size() > static_cast<size_t>(columns_) || PointsIntoArena(cells)) {
         // The general path: it handles the fixed row and texts inside the arena.
+        CheckRowLength(cells);
         SetRowCount(row + 1);
         SetRowCells(row, cells);
         return row;
     }
+    CheckRowLength(cells);
     rowStart_.push_back(arena_.size());
-    uint32_t end = 0;
+    uint16_t end = 0;
     for (const auto& text : cells) {
         arena_.insert(arena_.end(), text.begin(), text.end());
-        end += static_cast<uint32_t>(text.size());
+        end = static_cast<uint16_t>(end + text.size());
         cellEnd_.push_back(end);
     }
     cellEnd_.resize(cellEnd_.size() + (static_cast<size_t>(columns_) - cells.size()), end);
@@ -115,6 +128,7 @@ void MeasurementTable::WriteRow(int row, const std::vector<std::string_view>& ce
         WriteRow(row, std::vector<std::string_view>(copies.begin(), copies.end()));
         return;
     }
+    CheckRowLength(cells);
     const size_t first = CellOffset(0, row);
     const size_t oldLength = cellEnd_[first + columns_ - 1];
     const bool lastInArena = rowStart_[row] + oldLength == arena_.size() && oldLength > 0;
@@ -124,11 +138,11 @@ void MeasurementTable::WriteRow(int row, const std::vector<std::string_view>& ce
     }
     liveBytes_ -= oldLength;
     rowStart_[row] = arena_.size();
-    uint32_t end = 0;
+    uint16_t end = 0;
     for (int c = 0; c < columns_; ++c) {
         const auto& text = cells[c];
         arena_.insert(arena_.end(), text.begin(), text.end());
-        end += static_cast<uint32_t>(text.size());
+        end = static_cast<uint16_t>(end + text.size());
         cellEnd_[first + c] = end;
     }
     liveBytes_ += end;
@@ -141,7 +155,7 @@ void MeasurementTable::CompactIfWasteful() {
     std::vector<char> packed;
     packed.reserve(liveBytes_ + liveBytes_ / 4);
     for (int r = 0; r < RowCount(); ++r) {
-        const uint32_t length = cellEnd_[CellOffset(columns_ - 1, r)];
+        const size_t length = cellEnd_[CellOffset(columns_ - 1, r)];
         const char* from = arena_.data() + rowStart_[r];
         rowStart_[r] = packed.size();
         packed.insert(packed.end(), from, from + length);
@@ -204,7 +218,7 @@ void MeasurementTable::NotifyShape() {
 
 size_t MeasurementTable::MemoryBytes() const {
     return arena_.capacity() + rowStart_.capacity() * sizeof(uint64_t) +
-           cellEnd_.capacity() * sizeof(uint32_t);
+           cellEnd_.capacity() * sizeof(uint16_t);
 }
 
 }  // namespace vornik

@@ -1,5 +1,7 @@
 #include "tables/MeasurementTable.h"
 
+#include <algorithm>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 
@@ -79,10 +81,11 @@ void MeasurementTable::Reserve(int rows, size_t textBytes) {
     AdviseLargePages(arena_.data(), arena_.capacity());
 }
 
-void MeasurementTable::CheckRowLength(const std::vector<std::string_view>& cells) {
+size_t MeasurementTable::CheckRowLength(const std::vector<std::string_view>& cells) {
     size_t length = 0;
     for (const auto& text : cells) length += text.size();
     if (length > kMaxRowBytes) throw std::length_error("a table row holds at most 65535 bytes of text");
+    return length;
 }
 
 int MeasurementTable::AppendRowCells(const std::vector<std::string_view>& cells) {
@@ -94,15 +97,28 @@ int MeasurementTable::AppendRowCells(const std::vector<std::string_view>& cells)
         SetRowCells(row, cells);
         return row;
     }
-    CheckRowLength(cells);
-    rowStart_.push_back(arena_.size());
-    uint16_t end = 0;
-    for (const auto& text : cells) {
-        arena_.insert(arena_.end(), text.begin(), text.end());
-        end = static_cast<uint16_t>(end + text.size());
-        cellEnd_.push_back(end);
+    const size_t length = CheckRowLength(cells);
+    // Room first, so that a failure leaves the table as it was.
+    const size_t start = arena_.size();
+    const size_t ends = cellEnd_.size();
+    try {
+        arena_.resize(start + length);
+        cellEnd_.resize(ends + static_cast<size_t>(columns_));
+        rowStart_.push_back(start);
+    } catch (...) {
+        arena_.resize(start);
+        cellEnd_.resize(ends);
+        throw;
     }
-    cellEnd_.resize(cellEnd_.size() + (static_cast<size_t>(columns_) - cells.size()), end);
+    char* out = arena_.data() + start;
+    uint16_t* cellEnd = cellEnd_.data() + ends;
+    size_t end = 0;
+    for (const auto& text : cells) {
+        if (!text.empty()) std::memcpy(out + end, text.data(), text.size());
+        end += text.size();
+        *cellEnd++ = static_cast<uint16_t>(end);
+    }
+    std::fill(cellEnd, cellEnd_.data() + cellEnd_.size(), static_cast<uint16_t>(end));
     liveBytes_ += end;
     NotifyShape();
     return row;

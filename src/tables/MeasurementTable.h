@@ -103,7 +103,8 @@ private:
     void NotifyRows(int first, int last);
     void NotifyShape();
     bool PointsIntoArena(const std::vector<std::string_view>& cells) const;
-    static void CheckRowLength(const std::vector<std::string_view>& cells);
+    // The row's text length; throws std::length_error above kMaxRowBytes.
+    static size_t CheckRowLength(const std::vector<std::string_view>& cells);
 
     int columns_;
     std::vector<char> arena_;

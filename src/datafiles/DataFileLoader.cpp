@@ -225,8 +225,8 @@ class BlockReader {
 public:
     BlockReader(std::FILE* file, long long size, int buffers)
         : file_(file), buffers_(static_cast<size_t>(buffers)), total_(size) {
-        // A small file needs no 4 MiB block (the size may be unknown: 0).
-        const size_t expected = total_ > 0 ? static_cast<size_t>(total_) + 1 : kBlockSize;
+        // A small file needs no 4 MiB block (the size may be unknown: -1).
+        const size_t expected = total_ >= 0 ? static_cast<size_t>(total_) + 1 : kBlockSize;
         for (auto& buffer : buffers_) buffer.resize(std::min(kBlockSize, std::max<size_t>(expected, 4096)));
     }
 
@@ -366,7 +366,7 @@ bool LineSplitter::SplitWithoutCr(const char* p, size_t length) {
 
 LoadResult LoadTable(MainModel& model, int page, std::FILE* file, const ProgressFn& progress,
                      LoadThreading threading) {
-    long long size = 0;
+    long long size = -1;
     if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
     std::rewind(file);
     const bool parallel = threading == LoadThreading::Parallel ||

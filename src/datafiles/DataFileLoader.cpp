@@ -227,7 +227,7 @@ public:
         : file_(file), buffers_(static_cast<size_t>(buffers)), total_(size) {
         // A small file needs no 4 MiB block (the size may be unknown: -1).
         const size_t expected = total_ >= 0 ? static_cast<size_t>(total_) + 1 : kBlockSize;
-        for (auto& buffer : buffers_) buffer.resize(std::min(kBlockSize, std::max<size_t>(expected, 4096)));
+        for (auto& buffer : buffers_) buffer.resize(std::min(kBlockSize, std::max<size_t>(expected, 64)));
     }
 
     // Reads the next block; false at the end of the file or on a read error.

@@ -92,8 +92,11 @@ ChartSeries::ChartSeries(std::string title, Color color, bool dotted)
 void ChartSeries::Add(double y) {
     // Grow by a quarter rather than doubling: the series are the bulk of the
     // program's memory and a doubled array would idle at up to half empty.
-    // A new series starts small: most charts of a run hold few points.
-    if (values_.size() == values_.capacity()) values_.reserve(std::max<size_t>(64, values_.capacity() * 5 / 4));
+    // A new series starts small (most charts of a run hold few points) and
+    // doubles up to 1024 points.
+    const size_t capacity = values_.capacity();
+    if (values_.size() == capacity)
+        values_.reserve(capacity < 1024 ? std::max<size_t>(64, capacity * 2) : capacity * 5 / 4);
     values_.push_back(y);
     summary_.Append(y, values_.size());
     if (y > 0) NotePositive(y, y);

@@ -16,6 +16,10 @@ namespace vornik {
 // returning false cancels the operation.
 using ProgressFn = std::function<bool(double fraction)>;
 
+// Threads a load may use: Auto takes a second one for a large file; Single
+// and Parallel force the choice (the result is the same either way).
+enum class LoadThreading { Auto, Single, Parallel };
+
 // Page of a data file by its extension: ".gas" 0, ".tmpr" 1, ".prd" 2,
 // letter case exact; -1 for any other name.
 int DataFileKind(const std::string& fileName);
@@ -33,7 +37,11 @@ bool SaveChartToFile(const MainModel& model, const std::string& fileName, bool g
 // the table as it was. A line whose chart cells are not numbers ends the load:
 // the rows before it stay with their chart points, that line adds nothing.
 // Both failures show the read-error box (no beep). A cancel keeps the rows read.
-void LoadInFile(MainModel& model, const std::string& fileName, Prompt& prompt, const ProgressFn& progress = {});
+// Only a regular file is read. A line longer than any row can be marks the
+// file as damaged: the rows before it stay, and when it is the first line the
+// table is not touched at all.
+void LoadInFile(MainModel& model, const std::string& fileName, Prompt& prompt, const ProgressFn& progress = {},
+                LoadThreading threading = LoadThreading::Auto);
 
 // The extension of the page's data files: ".gas", ".tmpr", ".prd".
 const char* DataFileExtension(int page);

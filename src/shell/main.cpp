@@ -1,3 +1,4 @@
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <string>
@@ -6,6 +7,7 @@
 #include "headless/HeadlessSession.h"
 #include "shell/Application.h"
 #include "shell/DemoSimulator.h"
+#include "shell/LoadAndQuit.h"
 #include "shell/Translations.h"
 #include "shell/MainWindow.h"
 
@@ -20,7 +22,10 @@ const char* const kUsage =
     "       vornik-pc --demo [DATAFILE]       the same, listening to the built-in simulator\n"
     "       vornik-pc --headless [--port NAME] [--out DIR]\n"
     "                                         no window: every received row is appended to\n"
-    "                                         the day's data file of its kind in DIR\n";
+    "                                         the day's data file of its kind in DIR\n"
+    "       vornik-pc --load-and-quit [DATAFILE]\n"
+    "                                         measures: the window offscreen, painted once, the\n"
+    "                                         file opened and painted, times printed, then exit\n";
 
 // vornik-pc --headless: no display needed; ends on SIGINT or SIGTERM.
 int RunWithoutWindow(int argc, char* argv[]) {
@@ -49,7 +54,9 @@ int RunWithoutWindow(int argc, char* argv[]) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    const auto started = std::chrono::steady_clock::now();
     for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--load-and-quit") == 0) return vornik::RunLoadAndQuit(argc, argv, started);
         if (std::strcmp(argv[i], "--headless") == 0) return RunWithoutWindow(argc, argv);
         if (std::strcmp(argv[i], "--help") == 0) {
             std::fputs(kUsage, stdout);

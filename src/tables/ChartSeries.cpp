@@ -3,12 +3,16 @@
 #include <algorithm>
 #include <limits>
 
+#include "core/LargeMemory.h"
+
 namespace vornik {
 
 void MinMaxSummary::Fold(size_t k, size_t entry, double lo, double hi) {
     if (k == levels_.size()) {
         Level level;
         level.block = size_t(1) << (kShift * (k + 1));
+        level.lo.reserve(reserved_ / level.block + 1);
+        level.hi.reserve(reserved_ / level.block + 1);
         levels_.push_back(std::move(level));
     }
     Level& level = levels_[k];
@@ -23,7 +27,14 @@ void MinMaxSummary::Fold(size_t k, size_t entry, double lo, double hi) {
 
 void MinMaxSummary::Append(double value, size_t count) {
     const size_t index = count - 1;
-    Fold(0, index >> kShift, value, value);
+    if (index & (kFanout - 1)) {
+        // Inside a block: its level-0 entry is the last one.
+        Level& first = levels_[0];
+        first.lo.back() = std::min(first.lo.back(), value);
+        first.hi.back() = std::max(first.hi.back(), value);
+    } else {
+        Fold(0, index >> kShift, value, value);
+    }
     // An entry is folded into the level above once its block is complete:
     // only complete entries are ever read, so the upper levels cost nothing
     // for the points in between.
@@ -61,6 +72,14 @@ void MinMaxSummary::Range(const std::vector<double>& values, size_t first, size_
     scan(mins, maxs, a, b);
 }
 
+void MinMaxSummary::Reserve(size_t points) {
+    reserved_ = points;
+    for (auto& level : levels_) {
+        level.lo.reserve(points / level.block + 1);
+        level.hi.reserve(points / level.block + 1);
+    }
+}
+
 size_t MinMaxSummary::MemoryBytes() const {
     size_t bytes = levels_.capacity() * sizeof(Level);
     for (const auto& level : levels_) bytes += (level.lo.capacity() + level.hi.capacity()) * sizeof(double);
@@ -73,18 +92,48 @@ ChartSeries::ChartSeries(std::string title, Color color, bool dotted)
 void ChartSeries::Add(double y) {
     // Grow by a quarter rather than doubling: the series are the bulk of the
     // program's memory and a doubled array would idle at up to half empty.
-    if (values_.size() == values_.capacity()) values_.reserve(std::max<size_t>(1024, values_.capacity() * 5 / 4));
+    // A new series starts small (most charts of a run hold few points) and
+    // doubles up to 1024 points.
+    const size_t capacity = values_.capacity();
+    if (values_.size() == capacity)
+        values_.reserve(capacity < 1024 ? std::max<size_t>(64, capacity * 2) : capacity * 5 / 4);
     values_.push_back(y);
     summary_.Append(y, values_.size());
-    if (y > 0) {
-        if (!anyPositive_) {
-            posLo_ = posHi_ = y;
-            anyPositive_ = true;
-        } else {
-            posLo_ = std::min(posLo_, y);
-            posHi_ = std::max(posHi_, y);
+    if (y > 0) NotePositive(y, y);
+}
+
+void ChartSeries::Append(const double* values, size_t count) {
+    if (values_.size() + count > values_.capacity())
+        values_.reserve(std::max(values_.size() + count, values_.capacity() * 5 / 4));
+    values_.insert(values_.end(), values, values + count);
+    double lo = std::numeric_limits<double>::infinity(), hi = 0;
+    for (size_t i = 0, n = values_.size() - count; i < count; ++i) {
+        const double y = values[i];
+        summary_.Append(y, ++n);
+        if (y > 0) {
+            lo = std::min(lo, y);
+            hi = std::max(hi, y);
         }
     }
+    if (hi > 0) NotePositive(lo, hi);
+}
+
+void ChartSeries::NotePositive(double lo, double hi) {
+    if (!anyPositive_) {
+        posLo_ = lo;
+        posHi_ = hi;
+        anyPositive_ = true;
+    } else {
+        posLo_ = std::min(posLo_, lo);
+        posHi_ = std::max(posHi_, hi);
+    }
+}
+
+void ChartSeries::Reserve(size_t points) {
+    if (points <= values_.capacity()) return;
+    values_.reserve(points);
+    AdviseLargePages(values_.data(), values_.capacity() * sizeof(double));
+    summary_.Reserve(points);
 }
 
 void ChartSeries::Clear() {

@@ -20,7 +20,12 @@ public:
     static constexpr size_t kFanout = size_t(1) << kShift;  // 32
 
     void Append(double value, size_t count);  // `count` points after this one
-    void Clear() { levels_.clear(); }
+    void Clear() {
+        levels_.clear();
+        reserved_ = 0;
+    }
+    // Room for `points` points in every level, now and as levels appear.
+    void Reserve(size_t points);
 
     // Extremes of values[first..last] (inclusive); `values` is the series.
     void Range(const std::vector<double>& values, size_t first, size_t last, double& lo, double& hi) const;
@@ -35,6 +40,7 @@ private:
         size_t block = 0;  // points per entry
     };
     std::vector<Level> levels_;
+    size_t reserved_ = 0;  // points the levels have room for
 };
 
 class ChartSeries {
@@ -45,7 +51,11 @@ public:
 
     // Points: X = index, Y as appended. The multiplier applies at drawing.
     void Add(double y);
+    // The same as Add for each of values[0..count), in one step.
+    void Append(const double* values, size_t count);
     void Clear();
+    // Room for `points` points in all, so that a bulk load grows nothing.
+    void Reserve(size_t points);
     size_t Count() const { return values_.size(); }
     double Y(size_t index) const { return values_[index]; }
     const std::vector<double>& Values() const { return values_; }
@@ -75,6 +85,8 @@ public:
     size_t MemoryBytes() const;
 
 private:
+    void NotePositive(double lo, double hi);
+
     std::string title_;
     Color color_;
     bool dotted_;

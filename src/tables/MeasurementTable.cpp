@@ -1,7 +1,11 @@
 #include "tables/MeasurementTable.h"
 
+#include <algorithm>
+#include <cstring>
 #include <stdexcept>
 #include <string>
+
+#include "core/LargeMemory.h"
 
 namespace vornik {
 
@@ -43,8 +47,8 @@ void MeasurementTable::SetRowCount(int rows) {
 std::string_view MeasurementTable::Cell(int column, int row) const {
     CheckAddress(column, row);
     const size_t first = CellOffset(0, row);
-    const uint32_t begin = column == 0 ? 0 : cellEnd_[first + column - 1];
-    const uint32_t end = cellEnd_[first + column];
+    const size_t begin = column == 0 ? 0 : cellEnd_[first + column - 1];
+    const size_t end = cellEnd_[first + column];
     return std::string_view(arena_.data() + rowStart_[row] + begin, end - begin);
 }
 
@@ -70,26 +74,51 @@ void MeasurementTable::Reserve(int rows, size_t textBytes) {
     if (rows > 0) {
         rowStart_.reserve(static_cast<size_t>(rows));
         cellEnd_.reserve(static_cast<size_t>(rows) * static_cast<size_t>(columns_));
+        AdviseLargePages(rowStart_.data(), rowStart_.capacity() * sizeof(uint64_t));
+        AdviseLargePages(cellEnd_.data(), cellEnd_.capacity() * sizeof(uint16_t));
     }
     arena_.reserve(textBytes);
+    AdviseLargePages(arena_.data(), arena_.capacity());
+}
+
+size_t MeasurementTable::CheckRowLength(const std::vector<std::string_view>& cells) {
+    size_t length = 0;
+    for (const auto& text : cells) length += text.size();
+    if (length > kMaxRowBytes) throw std::length_error("a table row holds at most 65535 bytes of text");
+    return length;
 }
 
 int MeasurementTable::AppendRowCells(const std::vector<std::string_view>& cells) {
     const int row = RowCount();
     if (row <= 1 || cells.size() > static_cast<size_t>(columns_) || PointsIntoArena(cells)) {
         // The general path: it handles the fixed row and texts inside the arena.
+        CheckRowLength(cells);
         SetRowCount(row + 1);
         SetRowCells(row, cells);
         return row;
     }
-    rowStart_.push_back(arena_.size());
-    uint32_t end = 0;
-    for (const auto& text : cells) {
-        arena_.insert(arena_.end(), text.begin(), text.end());
-        end += static_cast<uint32_t>(text.size());
-        cellEnd_.push_back(end);
+    const size_t length = CheckRowLength(cells);
+    // Room first, so that a failure leaves the table as it was.
+    const size_t start = arena_.size();
+    const size_t ends = cellEnd_.size();
+    try {
+        arena_.resize(start + length);
+        cellEnd_.resize(ends + static_cast<size_t>(columns_));
+        rowStart_.push_back(start);
+    } catch (...) {
+        arena_.resize(start);
+        cellEnd_.resize(ends);
+        throw;
     }
-    cellEnd_.resize(cellEnd_.size() + (static_cast<size_t>(columns_) - cells.size()), end);
+    char* out = arena_.data() + start;
+    uint16_t* cellEnd = cellEnd_.data() + ends;
+    size_t end = 0;
+    for (const auto& text : cells) {
+        if (!text.empty()) std::memcpy(out + end, text.data(), text.size());
+        end += text.size();
+        *cellEnd++ = static_cast<uint16_t>(end);
+    }
+    std::fill(cellEnd, cellEnd_.data() + cellEnd_.size(), static_cast<uint16_t>(end));
     liveBytes_ += end;
     NotifyShape();
     return row;
@@ -115,6 +144,7 @@ void MeasurementTable::WriteRow(int row, const std::vector<std::string_view>& ce
         WriteRow(row, std::vector<std::string_view>(copies.begin(), copies.end()));
         return;
     }
+    CheckRowLength(cells);
     const size_t first = CellOffset(0, row);
     const size_t oldLength = cellEnd_[first + columns_ - 1];
     const bool lastInArena = rowStart_[row] + oldLength == arena_.size() && oldLength > 0;
@@ -124,11 +154,11 @@ void MeasurementTable::WriteRow(int row, const std::vector<std::string_view>& ce
     }
     liveBytes_ -= oldLength;
     rowStart_[row] = arena_.size();
-    uint32_t end = 0;
+    uint16_t end = 0;
     for (int c = 0; c < columns_; ++c) {
         const auto& text = cells[c];
         arena_.insert(arena_.end(), text.begin(), text.end());
-        end += static_cast<uint32_t>(text.size());
+        end = static_cast<uint16_t>(end + text.size());
         cellEnd_[first + c] = end;
     }
     liveBytes_ += end;
@@ -141,7 +171,7 @@ void MeasurementTable::CompactIfWasteful() {
     std::vector<char> packed;
     packed.reserve(liveBytes_ + liveBytes_ / 4);
     for (int r = 0; r < RowCount(); ++r) {
-        const uint32_t length = cellEnd_[CellOffset(columns_ - 1, r)];
+        const size_t length = cellEnd_[CellOffset(columns_ - 1, r)];
         const char* from = arena_.data() + rowStart_[r];
         rowStart_[r] = packed.size();
         packed.insert(packed.end(), from, from + length);
@@ -207,7 +237,7 @@ void MeasurementTable::NotifyShape() {
 
 size_t MeasurementTable::MemoryBytes() const {
     return arena_.capacity() + rowStart_.capacity() * sizeof(uint64_t) +
-           cellEnd_.capacity() * sizeof(uint32_t);
+           cellEnd_.capacity() * sizeof(uint16_t);
 }
 
 }  // namespace vornik

@@ -4,7 +4,8 @@
 //
 // Storage is one byte arena per table: each row is a run of its cells' bytes
 // back to back, found by its start offset and the end offset of every cell
-// within the row. A row costs 8 + 4 x columns bytes beyond its text. A cell is
+// within the row. A row costs 8 + 2 x columns bytes beyond its text, and holds
+// at most kMaxRowBytes bytes of text. A cell is
 // changed by rewriting its row at the end of the arena; the space left behind
 // is reclaimed when it outgrows the live text.
 #include <cstdint>
@@ -26,6 +27,9 @@ public:
 
 class MeasurementTable {
 public:
+    // The most text one row can hold (a real row holds a few hundred bytes).
+    static constexpr size_t kMaxRowBytes = 65535;
+
     explicit MeasurementTable(int columns);
 
     int ColumnCount() const { return columns_; }
@@ -39,7 +43,8 @@ public:
     std::string_view Cell(int column, int row) const;
     void SetCell(int column, int row, std::string_view text);
     // Writes the first cells.size() cells of a row in one step (the others
-    // keep their text).
+    // keep their text). A row longer than kMaxRowBytes throws std::length_error
+    // and leaves the table as it was (so do SetCell and AppendRowCells).
     void SetRowCells(int row, const std::vector<std::string_view>& cells);
 
     // Bulk loading: room for `rows` rows and `textBytes` bytes of cell text.
@@ -54,7 +59,7 @@ public:
     // table changes.
     struct RowView {
         const char* text;
-        const uint32_t* cellEnd;
+        const uint16_t* cellEnd;
     };
     RowView Row(int row) const;
 
@@ -100,11 +105,13 @@ private:
     void NotifyRows(int first, int last);
     void NotifyShape();
     bool PointsIntoArena(const std::vector<std::string_view>& cells) const;
+    // The row's text length; throws std::length_error above kMaxRowBytes.
+    static size_t CheckRowLength(const std::vector<std::string_view>& cells);
 
     int columns_;
     std::vector<char> arena_;
     std::vector<uint64_t> rowStart_;  // per row, offset of its first byte
-    std::vector<uint32_t> cellEnd_;   // per cell, end offset within its row
+    std::vector<uint16_t> cellEnd_;   // per cell, end offset within its row
     size_t liveBytes_ = 0;            // arena bytes that belong to current rows
     std::vector<int> widths_;
     int currentRow_ = 1;

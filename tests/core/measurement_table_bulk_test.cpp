@@ -34,3 +34,18 @@ TEST(MeasurementTableBulk, AppendRowCellsMatchesGrowAndWrite) {
     const int row = bulk.AppendRowCells(own);
     EXPECT_EQ(Row(bulk, row), "bb|1|||");
 }
+
+TEST(MeasurementTableBulk, RowLongerThanTheLimitIsRefusedWhole) {
+    MeasurementTable t(3);
+    t.SetRowCells(1, {"a", "b", "c"});
+    const std::string half(MeasurementTable::kMaxRowBytes / 2 + 1, 'x');
+    EXPECT_THROW(t.SetRowCells(1, {half, half}), std::length_error);
+    EXPECT_THROW(t.SetCell(2, 1, std::string(MeasurementTable::kMaxRowBytes, 'y')), std::length_error);
+    EXPECT_THROW(t.AppendRowCells({half, half}), std::length_error);
+    EXPECT_EQ(t.RowCount(), 2);
+    EXPECT_EQ(Row(t, 1), "a|b|c|");
+    // Exactly the limit fits, and every cell end reads back.
+    t.SetRowCells(1, {half, std::string(MeasurementTable::kMaxRowBytes - half.size() - 1, 'z'), "w"});
+    EXPECT_EQ(t.Cell(2, 1), "w");
+    EXPECT_EQ(t.Cell(0, 1), half);
+}

@@ -1,0 +1,407 @@
+#include "datafiles/DataFileLoader.h"
+
+#include <algorithm>
+#include <array>
+#include <condition_variable>
+#include <cstring>
+#include <exception>
+#include <mutex>
+#include <new>
+#include <thread>
+#include <utility>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#define VORNIK_SSE2 1
+#include <emmintrin.h>
+#endif
+#ifdef _MSC_VER
+#include <intrin.h>
+#endif
+
+#include "core/Errors.h"
+#include "reception/Conversion.h"
+#include "tables/ChartDefs.h"
+
+namespace vornik {
+
+namespace {
+
+constexpr size_t kBlockSize = 4 << 20;  // read in blocks of 4 MiB
+static_assert(kBlockSize > 2 * kMaxDataLineBytes, "a block holds a whole line");
+
+// Files above this size are worth a second thread.
+constexpr long long kParallelFileBytes = 2 * kBlockSize;
+
+#ifdef VORNIK_SSE2
+// Index of the lowest set bit of a non-zero mask.
+inline int LowestBit(unsigned mask) {
+#ifdef _MSC_VER
+    unsigned long index;
+    _BitScanForward(&index, mask);
+    return static_cast<int>(index);
+#else
+    return __builtin_ctz(mask);
+#endif
+}
+#endif
+
+// Calls line(p, length) for every line of [begin, end) without its LF; bytes
+// after the last LF are a line too.
+template <class LineFn>
+void ForEachLine(const char* begin, const char* end, LineFn&& line) {
+    const char* p = begin;
+    while (const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)))) {
+        if (!line(p, static_cast<size_t>(lf - p))) return;
+        p = lf + 1;
+    }
+    if (p != end) line(p, static_cast<size_t>(end - p));
+}
+
+// The table's half of a load: every line becomes a row, the first the header.
+class TableFiller {
+public:
+    explicit TableFiller(MeasurementTable& table)
+        : table_(table), splitter_(static_cast<size_t>(table.ColumnCount())) {}
+
+    // Returns the end of the lines taken: short of `end` at a line longer
+    // than any row, which ends the load.
+    const char* Fill(const char* begin, const char* end) {
+        const char* taken = begin;
+        ForEachLine(begin, end, [&](const char* p, size_t length) {
+            if (length > kMaxDataLineBytes) return false;
+            const auto& fields = splitter_.Split(p, length);
+            if (lines_ == 0) {
+                // The row count passes through 1: the header row is no longer fixed.
+                table_.SetRowCount(1);
+                table_.SetRowCells(0, fields);
+            } else {
+                table_.AppendRowCells(fields);
+            }
+            ++lines_;
+            taken = std::min(end, p + length + 1);
+            return true;
+        });
+        return taken;
+    }
+
+    long long Lines() const { return lines_; }
+
+private:
+    MeasurementTable& table_;
+    LineSplitter splitter_;
+    long long lines_ = 0;
+};
+
+size_t FieldsCharted(int page) {
+    int last = 0;
+    for (const auto& def : ChartSeriesDefs(page)) last = std::max(last, def.column);
+    return static_cast<size_t>(last) + 1;
+}
+
+// The chart's half: the chart cells of every line after the header become one
+// point per series. The first line whose chart cells are not all numbers ends
+// it, adding nothing.
+class ChartFiller {
+public:
+    ChartFiller(ChartModel& chart, int page)
+        : chart_(chart), defs_(ChartSeriesDefs(page)), splitter_(FieldsCharted(page)),
+          series_(std::min(defs_.size(), std::min(kBatchSeries, static_cast<size_t>(chart.SeriesCount())))) {}
+
+    void Fill(const char* begin, const char* end) {
+        if (failed_) return;
+        ForEachLine(begin, end, [this](const char* p, size_t length) {
+            if (header_) {
+                header_ = false;
+                return true;
+            }
+            splitter_.Split(p, length);
+            std::array<double, kBatchSeries> values;
+            try {
+                for (size_t i = 0; i < series_; ++i) values[i] = CellValue(splitter_.Field(defs_[i].column));
+            } catch (const VornikError&) {
+                failed_ = true;
+                return false;
+            }
+            for (size_t i = 0; i < series_; ++i) batch_[i].push_back(values[i]);
+            ++points_;
+            return true;
+        });
+        for (size_t i = 0; i < series_; ++i) {
+            chart_.Series(static_cast<int>(i)).Append(batch_[i].data(), batch_[i].size());
+            batch_[i].clear();
+        }
+    }
+
+    bool Failed() const { return failed_; }
+    long long Points() const { return points_; }
+
+private:
+    static constexpr size_t kBatchSeries = kMaxChartSeries;
+
+    ChartModel& chart_;
+    const std::vector<SeriesDef>& defs_;
+    LineSplitter splitter_;
+    size_t series_;
+    std::array<std::vector<double>, kBatchSeries> batch_;
+    bool header_ = true;
+    bool failed_ = false;
+    long long points_ = 0;
+};
+
+// Runs the chart filler on the blocks the table has taken, on a second thread
+// when asked. One block at a time: Submit needs the previous one waited for.
+class ChartPipeline {
+public:
+    ChartPipeline(ChartFiller& filler, bool threaded) : filler_(filler) {
+        if (threaded) thread_ = std::thread([this] { Run(); });
+    }
+    ~ChartPipeline() {
+        if (!thread_.joinable()) return;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stop_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+
+    void Submit(const char* begin, const char* end) {
+        if (!thread_.joinable()) {
+            filler_.Fill(begin, end);
+            return;
+        }
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            begin_ = begin;
+            end_ = end;
+            pending_ = true;
+        }
+        changed_.notify_all();
+    }
+
+    // Waits until the submitted block is charted; rethrows what the thread threw.
+    void Wait() {
+        if (!thread_.joinable()) return;
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return !pending_; });
+        if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
+    }
+
+private:
+    void Run() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            changed_.wait(lock, [this] { return pending_ || stop_; });
+            if (!pending_) return;
+            lock.unlock();
+            std::exception_ptr error;
+            try {
+                filler_.Fill(begin_, end_);
+            } catch (...) {
+                error = std::current_exception();
+            }
+            lock.lock();
+            error_ = error;
+            pending_ = false;
+            changed_.notify_all();
+        }
+    }
+
+    ChartFiller& filler_;
+    std::thread thread_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    const char* begin_ = nullptr;
+    const char* end_ = nullptr;
+    bool pending_ = false;
+    bool stop_ = false;
+    std::exception_ptr error_;
+};
+
+// A file read in large blocks. A block starts with the unfinished line of the
+// block before. With two buffers they take turns, so that the chart can still
+// read one block while the next is read into the other.
+class BlockReader {
+public:
+    BlockReader(std::FILE* file, long long size, int buffers)
+        : file_(file), buffers_(static_cast<size_t>(buffers)), total_(size) {
+        // A small file needs no 4 MiB block (the size may be unknown: -1).
+        const size_t expected = total_ >= 0 ? static_cast<size_t>(total_) + 1 : kBlockSize;
+        for (auto& buffer : buffers_) buffer.resize(std::min(kBlockSize, std::max<size_t>(expected, 64)));
+    }
+
+    // Reads the next block; false at the end of the file or on a read error.
+    bool Read() {
+        std::vector<char>& buffer = buffers_[current_];
+        // Only a line that outgrew a small file's buffer (the file grew) gets here.
+        if (kept_ == buffer.size()) buffer.resize(buffer.size() * 2);
+        got_ = std::fread(buffer.data() + kept_, 1, buffer.size() - kept_, file_);
+        done_ += static_cast<long long>(got_);
+        return got_ > 0;
+    }
+    bool Failed() const { return std::ferror(file_) != 0; }
+
+    const char* begin() const { return buffers_[current_].data(); }
+    const char* end() const { return begin() + kept_ + got_; }
+    // The end of the last whole line held (begin() when there is none).
+    const char* LinesEnd() const {
+        for (const char* p = end(); p != begin(); --p)
+            if (p[-1] == '\n') return p;
+        return begin();
+    }
+    // Keeps the bytes from `from` on for the next block, in the next buffer.
+    void Keep(const char* from) {
+        const size_t next = (current_ + 1) % buffers_.size();
+        kept_ = static_cast<size_t>(end() - from);
+        std::memmove(buffers_[next].data(), from, kept_);
+        current_ = next;
+        got_ = 0;
+    }
+    long long Total() const { return total_; }
+    double Fraction() const { return total_ > 0 ? static_cast<double>(done_) / static_cast<double>(total_) : 1.0; }
+
+    // True when the bytes held start with a line longer than any row.
+    bool StartsWithOverlongLine() const {
+        const size_t held = kept_ + got_;
+        return held > kMaxDataLineBytes && !std::memchr(begin(), '\n', kMaxDataLineBytes + 1);
+    }
+
+private:
+    std::FILE* file_;
+    std::vector<std::vector<char>> buffers_;
+    size_t current_ = 0;
+    size_t kept_ = 0;
+    size_t got_ = 0;
+    long long total_;
+    long long done_ = 0;
+};
+
+// Room for the whole file in table and chart, the row count estimated from
+// the first block.
+void Reserve(MeasurementTable& table, ChartModel& chart, const char* begin, const char* end, long long fileSize) {
+    const long long lines = std::count(begin, end, '\n');
+    if (lines < 2 || fileSize <= end - begin) return;
+    const long long rows = fileSize / ((end - begin) / lines) + 16;
+    if (rows >= INT32_MAX) return;
+    const long long room = rows + rows / 32;
+    table.Reserve(static_cast<int>(room), static_cast<size_t>(fileSize));
+    for (int i = 0; i < chart.SeriesCount(); ++i) chart.Series(i).Reserve(static_cast<size_t>(room));
+}
+
+// Feeds the file's blocks to table and chart; the reader holds the first.
+LoadResult ReadBlocks(BlockReader& reader, TableFiller& table, ChartPipeline& chart, const ChartFiller& charted,
+                      const ProgressFn& progress) {
+    do {
+        const char* begin = reader.begin();
+        const char* linesEnd = reader.LinesEnd();
+        const char* taken = table.Fill(begin, linesEnd);
+        chart.Wait();  // the block before is charted: the chart is still now
+        if (charted.Failed()) return LoadResult::FormatError;
+        const bool goOn = taken == linesEnd && (!progress || progress(reader.Fraction()));
+        chart.Submit(begin, taken);
+        if (taken != linesEnd) return LoadResult::FormatError;
+        if (!goOn) return LoadResult::Cancelled;
+        reader.Keep(linesEnd);
+        if (reader.StartsWithOverlongLine()) return LoadResult::FormatError;
+    } while (reader.Read());
+    if (reader.Failed()) return LoadResult::ReadError;
+    // The last line may end without LF.
+    const char* taken = table.Fill(reader.begin(), reader.end());
+    chart.Wait();
+    chart.Submit(reader.begin(), taken);
+    return taken == reader.end() ? LoadResult::Done : LoadResult::FormatError;
+}
+
+}  // namespace
+
+LineSplitter::LineSplitter(size_t maxFields) : maxFields_(maxFields) { fields_.reserve(maxFields); }
+
+const std::vector<std::string_view>& LineSplitter::Split(const char* line, size_t length) {
+    if (length > 0 && line[length - 1] == '\r') --length;
+    if (!SplitWithoutCr(line, length)) {
+        scratch_.assign(line, length);
+        scratch_.erase(std::remove(scratch_.begin(), scratch_.end(), '\r'), scratch_.end());
+        SplitWithoutCr(scratch_.data(), scratch_.size());
+    }
+    return fields_;
+}
+
+// False (fields unusable) when a CR comes before the last field wanted.
+bool LineSplitter::SplitWithoutCr(const char* p, size_t length) {
+    fields_.clear();
+    const char* fieldStart = p;
+    size_t i = 0;
+#ifdef VORNIK_SSE2
+    // Sixteen bytes at a time: a bit mask of the TABs, any CR aborts.
+    const __m128i tab = _mm_set1_epi8('\t');
+    const __m128i cr = _mm_set1_epi8('\r');
+    for (; i + 16 <= length; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        unsigned tabs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, tab)));
+        const unsigned crs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, cr)));
+        // A CR after the last field wanted does not matter.
+        const unsigned beforeCr = crs ? (1u << LowestBit(crs)) - 1 : 0xFFFFu;
+        tabs &= beforeCr;
+        while (tabs) {
+            const char* end = p + i + LowestBit(tabs);
+            fields_.emplace_back(fieldStart, static_cast<size_t>(end - fieldStart));
+            if (fields_.size() == maxFields_) return true;
+            fieldStart = end + 1;
+            tabs &= tabs - 1;
+        }
+        if (crs) return false;
+    }
+#endif
+    for (; i < length; ++i) {
+        if (p[i] == '\t') {
+            fields_.emplace_back(fieldStart, static_cast<size_t>(p + i - fieldStart));
+            if (fields_.size() == maxFields_) return true;
+            fieldStart = p + i + 1;
+        } else if (p[i] == '\r') {
+            return false;
+        }
+    }
+    return true;
+}
+
+LoadResult LoadTable(MainModel& model, int page, std::FILE* file, const ProgressFn& progress,
+                     LoadThreading threading) {
+    long long size = -1;
+    if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
+    std::rewind(file);
+    const bool parallel = threading == LoadThreading::Parallel ||
+                          (threading == LoadThreading::Auto && size > kParallelFileBytes &&
+                           std::thread::hardware_concurrency() > 1);
+    BlockReader reader(file, size, parallel ? 2 : 1);
+    if (!reader.Read() && reader.Failed()) return LoadResult::ReadError;
+    if (reader.StartsWithOverlongLine()) return LoadResult::FormatError;
+
+    model.ChartClear(page == PageGas, page == PageTemp, page == PagePrd);
+    MeasurementTable& table = model.Table(page);
+    ChartModel& chart = model.Chart(page);
+    Reserve(table, chart, reader.begin(), reader.end(), reader.Total());
+    table.BeginUpdate();
+    TableFiller tableFiller(table);
+    ChartFiller chartFiller(chart, page);
+    LoadResult result = LoadResult::ReadError;
+    {
+        ChartPipeline pipeline(chartFiller, parallel);
+        try {
+            result = ReadBlocks(reader, tableFiller, pipeline, chartFiller, progress);
+            pipeline.Wait();
+        } catch (const std::exception&) {
+            // Exhausted memory, or a row the table refused.
+            result = LoadResult::ReadError;
+        }
+    }
+    if (chartFiller.Failed() && result != LoadResult::ReadError) result = LoadResult::FormatError;
+    // A row stays only with its points: the table may have run ahead.
+    const long long kept = 1 + chartFiller.Points();
+    if (tableFiller.Lines() > kept) table.SetRowCount(static_cast<int>(kept));
+    if (chartFiller.Points() > 0) table.SetCurrentRow(static_cast<int>(kept - 1));
+    table.EndUpdate();
+    chart.PointsAdded();
+    return result;
+}
+
+}  // namespace vornik

@@ -1,0 +1,176 @@
+// Loading with a second thread gives exactly what one thread gives, and files
+// that are no data files (pipes, devices, endless lines) cost no data.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <random>
+
+#include "ScriptedPrompt.h"
+#include "TestFiles.h"
+#include "datafiles/DataFile.h"
+
+using namespace vornik;
+using vornik::test::PromptEvent;
+using vornik::test::ScriptedPrompt;
+using vornik::test::TempDir;
+using vornik::test::WriteAll;
+namespace fs = std::filesystem;
+
+namespace {
+
+const PromptEvent kReadBox{PromptEvent::Error, "Error", kDataReadErrorText};
+
+struct Loaded {
+    MainModel model;
+    ScriptedPrompt prompt;
+    int progressCalls = 0;
+    Loaded() { model.GridsLayout(800); }
+
+    // Loads; a cancel is answered at progress call `cancelAt` (0: never).
+    void Load(const std::string& file, LoadThreading threading, int cancelAt = 0) {
+        LoadInFile(model, file, prompt, [&](double) { return ++progressCalls != cancelAt; }, threading);
+    }
+};
+
+// Everything a load leaves behind must match: every cell, the current row,
+// every point bit for bit, the page, the boxes shown.
+void ExpectSameLoad(Loaded& a, Loaded& b, int page) {
+    EXPECT_EQ(a.prompt.events(), b.prompt.events());
+    EXPECT_EQ(a.model.ActivePage(), b.model.ActivePage());
+    EXPECT_EQ(a.progressCalls, b.progressCalls);
+    const auto& ta = a.model.Table(page);
+    const auto& tb = b.model.Table(page);
+    ASSERT_EQ(ta.RowCount(), tb.RowCount());
+    EXPECT_EQ(ta.CurrentRow(), tb.CurrentRow());
+    EXPECT_EQ(ta.HasFixedRow(), tb.HasFixedRow());
+    for (int r = 0; r < ta.RowCount(); ++r)
+        for (int c = 0; c < ta.ColumnCount(); ++c) ASSERT_EQ(ta.Cell(c, r), tb.Cell(c, r)) << r << "," << c;
+    const auto& ca = a.model.Chart(page);
+    const auto& cb = b.model.Chart(page);
+    for (int s = 0; s < ca.SeriesCount(); ++s) {
+        const auto& va = ca.Series(s).Values();
+        const auto& vb = cb.Series(s).Values();
+        ASSERT_EQ(va.size(), vb.size());
+        if (!va.empty()) {
+            EXPECT_EQ(std::memcmp(va.data(), vb.data(), va.size() * sizeof(double)), 0);
+        }
+        double loA, hiA, loB, hiB;
+        if (ca.Series(s).RawExtremes(loA, hiA) && cb.Series(s).RawExtremes(loB, hiB)) {
+            EXPECT_EQ(loA, loB);
+            EXPECT_EQ(hiA, hiB);
+        }
+    }
+    // Each chart point belongs to a data row.
+    if (ca.SeriesCount() > 0 && ta.RowCount() > 1 && !ta.IsEmpty()) {
+        EXPECT_EQ(ca.Series(0).Count(), static_cast<size_t>(ta.RowCount() - 1));
+    }
+}
+
+// A gas file of `rows` random rows over several read blocks, with the line-end
+// variants files show; `badRow` (if not 0) has a chart cell that is no number.
+std::string GasFile(int rows, int badRow, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<int> digits(0, 99999);
+    std::string out = "N\tDate\tTime\tTg\tO2\tCO\tNO\tNO2\tSO2\tH2S\tCO2\tCH\tQa\tAlf\tNOx\tTa\tTi\tU\tObj\tFuel\t\r\n";
+    for (int r = 1; r <= rows; ++r) {
+        out += std::to_string(r) + "\t01.03.24\t10:00:00\t";
+        for (int c = 3; c <= 16; ++c) {
+            const int v = digits(rng);
+            out += r == badRow && c == 9 ? "1.5" : (v % 7 == 0 ? "-" : "") + std::to_string(v / 100) + "," + std::to_string(v % 100);
+            out += '\t';
+        }
+        out += r % 97 == 0 ? "a\rb\t" : "ppm\t";  // a stray CR inside a line
+        out += "Obj\tFuel\t";
+        out += r % 5 == 0 ? "\n" : r % 11 == 0 ? "extra\ttail\r\n" : "\r\n";
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(DataFileLoad, ParallelLoadMatchesOneThread) {
+    // The corpus of small files, each forced through both paths.
+    for (const auto& entry : fs::directory_iterator(std::string(VORNIK_TEST_DATA) + "/datafiles")) {
+        const std::string file = entry.path().string();
+        const int page = DataFileKind(file);
+        if (page < 0) continue;
+        SCOPED_TRACE(file);
+        Loaded one, two;
+        one.Load(file, LoadThreading::Single);
+        two.Load(file, LoadThreading::Parallel);
+        ExpectSameLoad(one, two, page);
+    }
+
+    // Generated files of several blocks: whole, with a bad chart cell in a
+    // late block, with a cancel in the middle, and without a last LF.
+    TempDir dir;
+    struct Case { int rows, badRow, cancelAt; bool cutLastLf; };
+    for (const Case& c : {Case{70000, 0, 0, false}, Case{70000, 61234, 0, false}, Case{70000, 0, 2, false},
+                          Case{40000, 0, 0, true}}) {
+        SCOPED_TRACE(c.rows + c.badRow + c.cancelAt);
+        std::string content = GasFile(c.rows, c.badRow, static_cast<unsigned>(c.rows + c.badRow));
+        if (c.cutLastLf) content.resize(content.size() - 2);
+        const std::string file = dir / "big.gas";
+        WriteAll(file, content);
+        Loaded one, two, automatic;
+        one.Load(file, LoadThreading::Single, c.cancelAt);
+        two.Load(file, LoadThreading::Parallel, c.cancelAt);
+        automatic.Load(file, LoadThreading::Auto, c.cancelAt);
+        ExpectSameLoad(one, two, PageGas);
+        ExpectSameLoad(one, automatic, PageGas);
+        const int rows = one.model.Table(PageGas).RowCount();
+        if (c.badRow) {
+            EXPECT_EQ(rows, c.badRow);
+        } else if (c.cancelAt) {
+            EXPECT_LT(rows, c.rows);
+        } else {
+            EXPECT_EQ(rows, c.rows + 1);
+        }
+    }
+}
+
+TEST(DataFileLoad, FilesThatAreNoDataFilesLeaveTheTable) {
+    TempDir dir;
+    const std::string good = dir / "good.gas";
+    WriteAll(good, GasFile(3, 0, 1));
+    ASSERT_EQ(mkfifo((dir / "pipe.gas").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", dir / "zero.gas");
+    WriteAll(dir / "line.gas", std::string(1 << 20, '7'));  // one endless line
+    {
+        // Four gigabytes of nothing: a sparse file.
+        std::FILE* f = std::fopen((dir / "sparse.gas").c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        ASSERT_EQ(ftruncate(fileno(f), 4LL << 30), 0);
+        std::fclose(f);
+    }
+    for (const char* name : {"pipe.gas", "zero.gas", "line.gas", "sparse.gas"}) {
+        SCOPED_TRACE(name);
+        for (LoadThreading threading : {LoadThreading::Single, LoadThreading::Auto}) {
+            Loaded f;
+            f.Load(good, threading);
+            const auto started = std::chrono::steady_clock::now();
+            f.Load(dir / name, threading);
+            // Not a timing figure: a blocked open or a read to the end would take minutes.
+            EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+            EXPECT_EQ(f.prompt.events(), std::vector<PromptEvent>{kReadBox});
+            EXPECT_EQ(f.model.Table(PageGas).RowCount(), 4);
+            EXPECT_EQ(f.model.Chart(PageGas).Series(0).Count(), 3u);
+        }
+    }
+
+    // An endless line after good rows, past the first block: the rows before it stay.
+    std::string rows = GasFile(40000, 0, 2);
+    const size_t kept = static_cast<size_t>(std::count(rows.begin(), rows.end(), '\n'));
+    WriteAll(dir / "tail.gas", rows + std::string(200000, 'x') + "\r\n" + GasFile(2, 0, 3));
+    for (LoadThreading threading : {LoadThreading::Single, LoadThreading::Parallel}) {
+        Loaded f;
+        f.Load(dir / "tail.gas", threading);
+        EXPECT_EQ(f.prompt.events(), std::vector<PromptEvent>{kReadBox});
+        EXPECT_EQ(f.model.Table(PageGas).RowCount(), static_cast<int>(kept));
+        EXPECT_EQ(f.model.Chart(PageGas).Series(0).Count(), kept - 1);
+    }
+}

@@ -29,7 +29,8 @@ std::vector<std::string> StandardPortNames();
 std::vector<std::string> SerialDevicePaths(const std::string& devDir = "/dev",
                                            const std::string& sysTtyDir = "/sys/class/tty");
 
-// The port box's list: the standard names followed by the devices found.
+// The port box's list: the standard names followed by the devices found,
+// less those a standard name already opens ("/dev/ttyS0" is "COM1").
 std::vector<std::string> PortChoices(const std::vector<std::string>& devices);
 
 // The main window's operations that confirming the dialog runs, in order.

@@ -15,6 +15,7 @@
 // the error report and reception goes on with the next byte.
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "reception/Conversion.h"
@@ -23,6 +24,12 @@ namespace vornik {
 
 class MainModel;
 class Prompt;
+
+// The NOx cell of a gas row from its NO and NO2 cells (Windows-1251 texts):
+// NO x 1.53 + NO2 when the instrument reports NOx as NO2, else NO + NO2,
+// as CellValue reads them (a text counts 0), rounded to one decimal with
+// halves away from zero.
+std::string NoxText(std::string_view noCell, std::string_view no2Cell, bool asNo2);
 
 class ReplyDecoder {
 public:

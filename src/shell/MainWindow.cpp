@@ -7,6 +7,7 @@
 #include <QProgressDialog>
 #include <QTimer>
 #include <QResizeEvent>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QToolButton>
@@ -116,9 +117,10 @@ void TForm1::BuildToolbar() {
 void TForm1::FormCreate() {
     try {
         FormResize();
-        const std::string configFile =
-            env_.configFileName.empty() ? ConfigFileName(env_.programPath) : env_.configFileName;
-        configStore_ = std::make_unique<ConfigStore>(configFile, *prompt_);
+        const bool ownFile = env_.configFileName.empty();
+        configStore_ = std::make_unique<ConfigStore>(ownFile ? ConfigFileName(env_.programPath) : env_.configFileName,
+                                                     *prompt_,
+                                                     ownFile ? ConfigFileBesideProgram(env_.programPath) : "");
         configStore_->ReadAtStartup(config_);
         // Numbers are formatted and read with a comma by our own routines;
         // the process locale is never touched.
@@ -271,13 +273,20 @@ QTableView* TForm1::MakeGrid(int page) {
     view->horizontalHeader()->setFixedHeight(kRowHeight);
     view->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     view->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
-    // The row last appended is the current row, scrolled into view.
-    connect(tableModels_[page].get(), &QAbstractItemModel::rowsInserted, view, [this, view, page] {
+    // The gas table scrolls while the thumb is dragged, the others when it is released.
+    view->verticalScrollBar()->setTracking(page == PageGas);
+    view->horizontalScrollBar()->setTracking(page == PageGas);
+    // The row last appended is the current row, scrolled into view; also
+    // row 1 of an empty table, which a reply fills without adding a row.
+    const auto followCurrentRow = [this, view, page] {
         const int row = tableModels_[page]->ViewRow(model_.Table(page).CurrentRow());
+        if (row < 0 || row >= tableModels_[page]->rowCount() || view->currentIndex().row() == row) return;
         const int column = std::max(view->currentIndex().column(), 0);
         view->setCurrentIndex(tableModels_[page]->index(row, column));
         view->scrollTo(view->currentIndex());
-    });
+    };
+    connect(tableModels_[page].get(), &QAbstractItemModel::rowsInserted, view, followCurrentRow);
+    connect(tableModels_[page].get(), &QAbstractItemModel::dataChanged, view, followCurrentRow);
     connect(tableModels_[page].get(), &TableModel::headerChanged, view, [view, this, page] {
         view->horizontalHeader()->setVisible(tableModels_[page]->HasFixedRow());
         ApplyColumnWidths(page);

@@ -139,6 +139,7 @@ private:
     // the program goes on.
     void RunCommand(const std::function<void()>& command);
     void CreatePrinting();
+    void FocusChartToPrint();
     // Paints the page's chart, as displayed, into a rectangle (printing).
     void PaintChart(QPainter& painter, const QRectF& rect, int page);
 

@@ -59,13 +59,9 @@ int main(int argc, char* argv[]) {
     vornik::Application app(argc, argv);
     vornik::FormEnvironment environment;
     environment.programPath = QCoreApplication::applicationFilePath().toStdString();
-    bool demo = false;
-    for (const QString& argument : QCoreApplication::arguments().mid(1)) {
-        if (argument == QStringLiteral("--demo"))
-            demo = true;
-        else if (environment.fileArgument.empty() && !argument.isEmpty())
-            environment.fileArgument = argument.toStdString();
-    }
+    const vornik::WindowArguments arguments = vornik::ParseWindowArguments(QCoreApplication::arguments().mid(1));
+    const bool demo = arguments.demo;
+    environment.fileArgument = arguments.dataFile.toStdString();
 
     vornik::DemoSimulator simulator;
     if (demo) {

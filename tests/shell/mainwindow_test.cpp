@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScrollBar>
 #include <QAction>
 #include <QTabWidget>
 #include <QTableView>
@@ -58,6 +59,29 @@ TEST(MainWindow, TableShowsCyrillicHeadersAndAppendedRows) {
     EXPECT_TRUE(grid->horizontalHeader()->isHidden());
     EXPECT_EQ(model->rowCount(), 1);
     EXPECT_EQ(model->index(0, 0).data().toString(), QString::fromUtf8("Номер"));
+}
+
+TEST(MainWindow, FirstRowOfAnEmptyTableBecomesCurrentAndOnlyGasTracksTheThumb) {
+    TestForm fixture;
+    fixture.WriteDefaultSettings();
+    TForm1& form = fixture.Create();
+    QTableView* temp = form.grid(PageTemp);
+    form.decoder().RecieveAll(vornik::test::TempReply().Bytes());
+    EXPECT_EQ(temp->currentIndex().row(), 0);
+    form.decoder().RecieveAll(vornik::test::TempReply().Bytes());
+    EXPECT_EQ(temp->currentIndex().row(), 1);
+    // "Удалить все данные", then the first reply again fills row 1.
+    form.BitBtn5Click();
+    ASSERT_TRUE(form.model().Table(PageTemp).IsEmpty());
+    temp->setCurrentIndex(QModelIndex());
+    form.decoder().RecieveAll(vornik::test::TempReply().Bytes());
+    EXPECT_EQ(temp->currentIndex().row(), 0);
+
+    EXPECT_TRUE(form.grid(PageGas)->verticalScrollBar()->hasTracking());
+    for (int page : {PageTemp, PagePrd}) {
+        EXPECT_FALSE(form.grid(page)->verticalScrollBar()->hasTracking());
+        EXPECT_FALSE(form.grid(page)->horizontalScrollBar()->hasTracking());
+    }
 }
 
 TEST(MainWindow, ResizingAppliesTheWidthRule) {

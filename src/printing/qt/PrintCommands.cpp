@@ -1,5 +1,7 @@
 #include "printing/qt/PrintCommands.h"
 
+#include <QDateTime>
+#include <QRegularExpression>
 #include <cmath>
 
 #include "printing/Protocol.h"
@@ -25,6 +27,17 @@ private:
 };
 
 }  // namespace
+
+std::string LocaleDateTimeText(const DateTime& t, const QLocale& locale) {
+    const QDate date(t.year, t.month, t.day);
+    QString text = locale.toString(date, locale.dateFormat(QLocale::ShortFormat));
+    if (t.hour == 0 && t.minute == 0 && t.second == 0 && t.millisecond == 0) return text.toStdString();
+    // The long format may name the time zone ("t"), which the title does not show.
+    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
+    timeFormat.remove(QRegularExpression(QStringLiteral("\\s*\\(?\\bt+\\b\\)?")));
+    text += QLatin1Char(' ') + locale.toString(QTime(t.hour, t.minute, t.second, t.millisecond), timeFormat.trimmed());
+    return text.toStdString();
+}
 
 void PrintChart(QPrinter& printer, int page, const ChartPainter& paint) {
     CheckPrinter(printer);
@@ -63,7 +76,8 @@ void PrintCommands::N13Click() { PrintChart(*printer_, model_.ActivePage(), pain
 void PrintCommands::N14Click() {
     const int page = model_.ActivePage();
     QtProtocolPrinter printer(*printer_);
-    PrintProtocol(model_.Table(page), page, printer, config_.PrintFontName(), config_.PrintFontSize(), clock_);
+    PrintProtocol(model_.Table(page), page, printer, config_.PrintFontName(), config_.PrintFontSize(), clock_,
+                  [](const DateTime& time) { return LocaleDateTimeText(time, QLocale::system()); });
 }
 
 void PrintCommands::BitBtn8Click() {
@@ -75,7 +89,7 @@ void PrintCommands::N16Click() { dialogs_.PrinterSetup(*printer_); }
 
 void PrintCommands::N17Click() {
     QFont initial(FromCp1251(config_.PrintFontName()));
-    if (config_.PrintFontSize() > 0) initial.setPointSize(config_.PrintFontSize());
+    initial.setPointSize(config_.PrintFontSize() > 0 ? config_.PrintFontSize() : TConfig::kDefaultPrintFontSize);
     const std::optional<QFont> chosen = dialogs_.ChooseFont(initial);
     if (!chosen) return;
     std::string face = ToCp1251(chosen->family());

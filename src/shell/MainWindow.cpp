@@ -7,6 +7,7 @@
 #include <QProgressDialog>
 #include <QTimer>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -23,6 +24,7 @@
 #include "shell/TableModel.h"
 #include "shell/Text.h"
 #include "shell/Toolbar.h"
+#include "shell/WindowPlacement.h"
 #include "tables/ChartDefs.h"
 
 namespace vornik {
@@ -139,13 +141,30 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::ApplyStoredGeometry() {
-    if (config_.WindowMaximized()) {
-        setWindowState(Qt::WindowMaximized);
+    // The stored size, centred: the stored position is not used. A stored
+    // size larger than this screen shrinks to fit it.
+    const bool maximized = config_.WindowMaximized();
+    const QSize stored = maximized ? size() : QSize(config_.WindowWidth(), config_.WindowHeight());
+    setWindowState(Qt::WindowNoState);
+    placed_ = CentredGeometry(stored, {}, screen()->availableGeometry());
+    setGeometry(placed_);
+    if (maximized) setWindowState(Qt::WindowMaximized);
+}
+
+void TForm1::KeepFrameOnScreen(int attemptsLeft) {
+    // Not when it was moved or resized meanwhile.
+    if (windowState() != Qt::WindowNoState || geometry() != placed_) return;
+    const QRect frame = frameGeometry();
+    const QRect client = geometry();
+    const QMargins margins(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+                           frame.bottom() - client.bottom());
+    if (margins.isNull()) {
+        // A window manager frames the window a moment after it is shown.
+        if (attemptsLeft > 0) QTimer::singleShot(20, this, [this, attemptsLeft] { KeepFrameOnScreen(attemptsLeft - 1); });
         return;
     }
-    setWindowState(Qt::WindowNoState);
-    resize(config_.WindowWidth(), config_.WindowHeight());
-    move(config_.WindowLeft(), config_.WindowTop());
+    placed_ = CentredGeometry(size(), margins, screen()->availableGeometry());
+    setGeometry(placed_);
 }
 
 void TForm1::OpenJournal() {
@@ -168,6 +187,7 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 void TForm1::FormActivate() {
+    KeepFrameOnScreen(25);
     if (env_.showSplash) about_->ShowModal();
 }
 

@@ -122,6 +122,9 @@ private:
     // the data file of the command line.
     void FormCreate();
     void ApplyStoredGeometry();
+    // Re-centres the window once its frame is known, so the frame fits too;
+    // looks again a few times while the window system has not framed it.
+    void KeepFrameOnScreen(int attemptsLeft);
     // The recovery journal: rows an abnormal end left behind are offered
     // back, then every received row is recorded.
     void OpenJournal();
@@ -195,6 +198,7 @@ private:
     QProgressDialog* progress_ = nullptr;
     bool pollingBeforeBusy_ = false;
     bool activated_ = false;
+    QRect placed_;
     std::unique_ptr<PrintDialogs> ownPrintDialogs_;
     std::unique_ptr<PrintCommands> print_;
     TAboutBox* about_ = nullptr;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScreen>
 #include <QScrollBar>
 #include <QAction>
 #include <QTabWidget>
@@ -10,6 +11,7 @@
 
 #include "shell/MainWindow.h"
 #include "shell/TableModel.h"
+#include "shell/WindowPlacement.h"
 #include "ReplyBuilder.h"
 #include "TestForm.h"
 
@@ -148,6 +150,32 @@ TEST(MainWindow, ReceivedRowsEnableSaveAndTheCommandLineFileLoads) {
     EXPECT_TRUE(form.model().NewData(PageGas));
     EXPECT_TRUE(form.findChild<QAction*>("N8")->isEnabled());
     EXPECT_EQ(form.findChild<QTabWidget*>("PageControl1")->currentIndex(), PageGas);
+}
+
+TEST(MainWindow, OpensCentredAndWhollyOnTheScreen) {
+    const QRect screen(0, 0, 1280, 1024);
+    EXPECT_EQ(CentredGeometry({640, 480}, {}, screen), QRect(320, 272, 640, 480));
+    // The frame is centred with the window and fits too.
+    EXPECT_EQ(CentredGeometry({640, 480}, {4, 24, 4, 4}, screen), QRect(320, 282, 640, 480));
+    // A size stored on a larger screen shrinks to this one.
+    EXPECT_EQ(CentredGeometry({3500, 2000}, {4, 24, 4, 4}, QRect(0, 0, 1280, 800)), QRect(4, 24, 1272, 772));
+    EXPECT_EQ(CentredGeometry({800, 600}, {}, QRect(100, 30, 1180, 770)), QRect(290, 115, 800, 600));
+
+    // Stored top 500, left 700: ignored; the stored size is kept.
+    TestForm fixture;
+    TConfig config;
+    config.LoadDefaults();
+    config.SetWindowTop(500);
+    config.SetWindowLeft(700);
+    config.SetWindowWidth(640);
+    config.SetWindowHeight(480);
+    vornik::test::WriteAll(fixture.ConfigFile(), std::string(config.Bytes().begin(), config.Bytes().end()));
+    TForm1& form = fixture.Create();
+    const QRect available = form.screen()->availableGeometry();
+    EXPECT_EQ(form.geometry(), CentredGeometry({640, 480}, {}, available));
+    form.show();
+    QApplication::processEvents();
+    EXPECT_EQ(form.geometry(), CentredGeometry({640, 480}, {}, available));
 }
 
 TEST(MainWindow, MaximizedStateIsRestored) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <deque>
 #include <stdexcept>
@@ -11,6 +12,7 @@
 #include "PrintingSamples.h"
 #include "core/Errors.h"
 #include "printing/qt/PrintCommands.h"
+#include "printing/qt/PrintDialogs.h"
 #include "printing/qt/QtProtocolPrinter.h"
 
 namespace vornik {
@@ -172,6 +174,39 @@ TEST_F(PrintCommandsTest, FontDialogPresetFromTheRecordStoresFaceAndSizeOnly) {
     EXPECT_EQ(saves, 1);
     EXPECT_EQ(Cp1251ToUtf8(config.PrintFontName()), "Моноширинный шрифт с очень дли");
     EXPECT_EQ(config.PrintFontSize(), 12);
+}
+
+TEST_F(PrintCommandsTest, StoredFontSizeOfZeroIsTheDefaultSizeInTheFontDialog) {
+    config.SetPrintFontSize(0);
+    commands->N17Click();
+    ASSERT_EQ(dialogs.presets.size(), 1u);
+    EXPECT_EQ(dialogs.presets[0].pointSize(), 8);
+}
+
+TEST(ProtocolTitle, DateAndTimeInTheSystemFormats) {
+    const QLocale russian(QLocale::Russian, QLocale::Russia);
+    EXPECT_EQ(LocaleDateTimeText({2024, 3, 5, 14, 7, 9, 0}, russian), "05.03.2024 14:07:09");
+    EXPECT_EQ(LocaleDateTimeText({2024, 3, 5, 0, 0, 0, 0}, russian), "05.03.2024");  // midnight: no time
+    const QLocale american(QLocale::English, QLocale::UnitedStates);
+    // The space before PM differs between versions of the locale data; no time zone follows.
+    const QString us = QString::fromStdString(LocaleDateTimeText({2024, 3, 5, 14, 7, 9, 0}, american));
+    EXPECT_TRUE(us.startsWith("3/5/24 2:07:09") && us.endsWith("PM")) << us.toStdString();
+    EXPECT_EQ(LocaleDateTimeText({2024, 3, 5, 14, 7, 9, 0}, QLocale(QLocale::German, QLocale::Germany)),
+              "05.03.24 14:07:09");
+}
+
+TEST(PrinterChoice, ListsThePrintersAndConfirmingSetsOnlyTheName) {
+    PrinterChoiceDialog dialog({"Office", "Lab"}, "Lab");
+    EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("Выбор принтера"));
+    EXPECT_EQ(dialog.ChosenPrinter(), "Lab");
+    const auto buttons = dialog.findChildren<QPushButton*>();
+    ASSERT_EQ(buttons.size(), 2);
+    for (QPushButton* button : buttons)
+        EXPECT_NE(button->text().remove('&').toLower(), "print");  // nothing is printed here
+    PrinterChoiceDialog unknown({"Office", "Lab"}, "Gone");
+    EXPECT_EQ(unknown.ChosenPrinter(), "Office");
+    PrinterChoiceDialog none({}, "");
+    EXPECT_FALSE(none.findChild<QPushButton*>("BitBtn1")->isEnabled());
 }
 
 TEST(QtProtocolPrinterTest, ProtocolFontIsPlainWhateverWasChosenBefore) {

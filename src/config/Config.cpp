@@ -199,7 +199,7 @@ void TConfig::LoadDefaults() {
     SetPortName("COM1");
     SetPrintFontName("Courier New");
     SetRefreshPeriod(1);
-    SetPrintFontSize(8);
+    SetPrintFontSize(kDefaultPrintFontSize);
     ViewDefaults(GasView(), kGasDefaults);
     ViewDefaults(TempView(), kTempDefaults);
     ViewDefaults(PressView(), kPressDefaults);

@@ -67,6 +67,8 @@ public:
     void SetRefreshPeriod(int32_t value);
     int32_t PrintFontSize() const;
     void SetPrintFontSize(int32_t value);
+    // The default size, also used for a stored size of 0 or less.
+    static constexpr int32_t kDefaultPrintFontSize = 8;
 
     TViewParams GasView();
     TViewParams TempView();

@@ -1,6 +1,8 @@
 #include "config/ConfigFile.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "core/AtomicFile.h"
 #include "core/Paths.h"
@@ -10,8 +12,10 @@ namespace vornik {
 const char* const kConfigMissingText = "Файл конфигурации отсутствует!\r\nСброс конфигурации!";
 const char* const kDiskAccessErrorText = "Ошибка доступа к диску!\r\nПерезагрузите компьютер!";
 
+std::string ConfigFileBesideProgram(const std::string& programPath) { return ReplaceExtension(programPath, ".ini"); }
+
 std::string ConfigFileName(const std::string& programPath, const std::string& userConfigFolder) {
-    const std::string besideProgram = ReplaceExtension(programPath, ".ini");
+    const std::string besideProgram = ConfigFileBesideProgram(programPath);
     if (FolderWritable(FolderOf(programPath)) || userConfigFolder.empty()) return besideProgram;
     const std::string folder = JoinPath(userConfigFolder, "vornik-pc");
     MakeFolders(folder);
@@ -22,10 +26,14 @@ std::string ConfigFileName(const std::string& programPath) {
     return ConfigFileName(programPath, UserConfigFolder());
 }
 
-ConfigStore::ConfigStore(std::string fileName, Prompt& prompt) : fileName_(std::move(fileName)), prompt_(prompt) {}
+ConfigStore::ConfigStore(std::string fileName, Prompt& prompt, std::string shippedFileName)
+    : fileName_(std::move(fileName)), shippedFileName_(std::move(shippedFileName)), prompt_(prompt) {}
 
 bool ConfigStore::Read(TConfig& config) const {
     std::FILE* f = OpenFile(fileName_, "rb");
+    std::error_code ec;
+    if (!f && !shippedFileName_.empty() && !std::filesystem::exists(std::filesystem::u8path(fileName_), ec))
+        f = OpenFile(shippedFileName_, "rb");
     if (!f) return false;
     std::array<uint8_t, TConfig::kSize> buffer;
     const size_t got = std::fread(buffer.data(), 1, buffer.size(), f);

@@ -15,12 +15,17 @@ namespace vornik {
 std::string ConfigFileName(const std::string& programPath, const std::string& userConfigFolder);
 // The same with the user's real configuration folder.
 std::string ConfigFileName(const std::string& programPath);
+// The settings file beside the program, whether or not it is written there.
+std::string ConfigFileBesideProgram(const std::string& programPath);
 
 // Reads and writes the record at one file name, kept for the whole run.
 // Failures are reported to the user through the Prompt.
 class ConfigStore {
 public:
-    ConfigStore(std::string fileName, Prompt& prompt);
+    // `shippedFileName`: where the file is read from while `fileName` does
+    // not exist yet (a settings file placed beside an installed program
+    // whose folder cannot be written; saves go to `fileName`).
+    ConfigStore(std::string fileName, Prompt& prompt, std::string shippedFileName = {});
 
     const std::string& FileName() const { return fileName_; }
 
@@ -43,6 +48,7 @@ public:
 
 private:
     std::string fileName_;
+    std::string shippedFileName_;
     Prompt& prompt_;
 };
 

@@ -14,7 +14,10 @@ std::vector<std::string> StandardPortNames() {
 
 std::vector<std::string> PortChoices(const std::vector<std::string>& devices) {
     std::vector<std::string> choices = StandardPortNames();
-    choices.insert(choices.end(), devices.begin(), devices.end());
+    std::vector<std::string> covered;
+    for (int i = 0; i < 16; ++i) covered.push_back("/dev/ttyS" + std::to_string(i));
+    for (const std::string& device : devices)
+        if (std::find(covered.begin(), covered.end(), device) == covered.end()) choices.push_back(device);
     return choices;
 }
 

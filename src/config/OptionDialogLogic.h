@@ -21,7 +21,8 @@ int LimitRefreshPeriod(int32_t value);
 // "COM1" .. "COM16", in this order.
 std::vector<std::string> StandardPortNames();
 
-// The port box's list: the standard names followed by the devices found.
+// The port box's list: the standard names followed by the devices found,
+// less those a standard name already opens ("/dev/ttyS0" is "COM1").
 std::vector<std::string> PortChoices(const std::vector<std::string>& devices);
 
 // The main window's operations that confirming the dialog runs, in order.

@@ -212,24 +212,21 @@ std::string ScaleFieldSum(std::string_view textA, std::string_view textB, int di
 
 namespace {
 
-// The usual cell, "-12,34" with at most 15 digits, read in one pass: the
-// digits as an integer over a power of ten, both exact in a double, so the
-// one division rounds exactly as a full decimal conversion does. Anything
-// else (longer numbers, errors, texts) takes the general path.
-bool ReadShortCommaNumber(std::string_view text, double& value) {
-    constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                  1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+// The usual cell, "-12,34" with at most 15 digits, read in one pass as its
+// digits over a power of ten. Anything else (longer numbers, errors, texts)
+// takes the general path.
+bool ReadShortCommaNumber(std::string_view text, int64_t& units, int& decimals) {
     size_t i = 0;
     const bool negative = !text.empty() && text[0] == '-';
     if (negative) ++i;
-    uint64_t mantissa = 0;
+    int64_t mantissa = 0;
     int digits = 0;
-    int decimals = -1;  // -1 until the comma
+    decimals = -1;  // -1 until the comma
     for (; i < text.size(); ++i) {
         const char c = text[i];
         if (IsDigit(c)) {
             if (++digits > 15) return false;
-            mantissa = mantissa * 10 + static_cast<uint64_t>(c - '0');
+            mantissa = mantissa * 10 + (c - '0');
             if (decimals >= 0) ++decimals;
         } else if (c == ',' && decimals < 0) {
             decimals = 0;
@@ -238,8 +235,21 @@ bool ReadShortCommaNumber(std::string_view text, double& value) {
         }
     }
     if (digits == 0) return false;
-    const double magnitude = static_cast<double>(mantissa) / kPowers[decimals < 0 ? 0 : decimals];
-    value = negative ? -magnitude : magnitude;
+    if (decimals < 0) decimals = 0;
+    units = negative ? -mantissa : mantissa;
+    return true;
+}
+
+// Both exact in a double, so the one division rounds exactly as a full
+// decimal conversion does.
+bool ReadShortCommaNumber(std::string_view text, double& value) {
+    constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                  1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    int64_t units = 0;
+    int decimals = 0;
+    if (!ReadShortCommaNumber(text, units, decimals)) return false;
+    const double magnitude = static_cast<double>(units < 0 ? -units : units) / kPowers[decimals];
+    value = text[0] == '-' ? -magnitude : magnitude;
     return true;
 }
 
@@ -259,6 +269,15 @@ double CellValue(std::string_view text) {
     const auto result = std::from_chars(copy.data(), copy.data() + copy.size(), value);
     if (result.ec != std::errc() || result.ptr != copy.data() + copy.size()) ThrowNotFloat(text);
     return value;
+}
+
+bool CellDecimal(std::string_view text, int64_t& units, int& decimals) {
+    if (ReadShortCommaNumber(text, units, decimals)) return true;
+    // Texts read as 0; malformed numbers throw; long numbers are not exact here.
+    if (CellValue(text) != 0 || IsCommaNumber(text)) return false;
+    units = 0;
+    decimals = 0;
+    return true;
 }
 
 }  // namespace vornik

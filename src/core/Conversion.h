@@ -44,6 +44,12 @@ std::string ScaleFieldSum(std::string_view textA, std::string_view textB, int di
 // "5," are numbers, "", "-", "," and "12.5" are not).
 double CellValue(std::string_view text);
 
+// A cell as an exact decimal: `units` / 10^`decimals`. The value CellValue
+// gives, without binary rounding: a text CellValue reads as 0 gives 0, a
+// malformed number throws as in CellValue. False for a number of more than
+// 15 digits, which only CellValue reads.
+bool CellDecimal(std::string_view text, int64_t& units, int& decimals);
+
 // numerator / divisor as text (a divisor of 0 or less throws), computed exactly in decimal:
 // the nearest value with at most `precision` significant digits and at most
 // `digits` decimals, halves rounded away from zero; written with exactly

@@ -19,7 +19,7 @@
 #endif
 
 #include "core/Errors.h"
-#include "reception/Conversion.h"
+#include "core/Conversion.h"
 #include "tables/ChartDefs.h"
 
 namespace vornik {

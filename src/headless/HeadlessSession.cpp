@@ -21,10 +21,11 @@ std::string PortNameOf(const HeadlessOptions& options) {
     if (!options.portName.empty()) return Utf8ToCp1251(options.portName);
     TConfig config;
     config.LoadDefaults();
-    const std::string file =
-        options.configFile.empty() ? ConfigFileName(options.programPath) : options.configFile;
+    const bool ownFile = options.configFile.empty();
     StreamPrompt quiet;
-    ConfigStore(file, quiet).Read(config);  // a missing file leaves the defaults
+    ConfigStore store(ownFile ? ConfigFileName(options.programPath) : options.configFile, quiet,
+                      ownFile ? ConfigFileBesideProgram(options.programPath) : "");
+    store.Read(config);  // a missing file leaves the defaults
     return config.PortName();
 }
 

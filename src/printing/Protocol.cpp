@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "config/Config.h"
 #include "core/Cp1251.h"
 #include "printing/TextChannel.h"
 #include "tables/Pages.h"
@@ -62,8 +63,8 @@ std::string ProtocolDateTimeText(const DateTime& t) {
     return text;
 }
 
-std::string ProtocolTitleLine(int page, const DateTime& time) {
-    return Utf8ToCp1251(ProtocolKindOf(page).title) + ProtocolDateTimeText(time);
+std::string ProtocolTitleLine(int page, const DateTime& time, const DateTimeText& dateTimeText) {
+    return Utf8ToCp1251(ProtocolKindOf(page).title + (dateTimeText ? dateTimeText(time) : ProtocolDateTimeText(time)));
 }
 
 std::string ProtocolLine(const MeasurementTable& table, int row, const ProtocolKind& kind) {
@@ -79,14 +80,14 @@ std::string ProtocolLine(const MeasurementTable& table, int row, const ProtocolK
 
 void PrintProtocol(const MeasurementTable& table, int page, ProtocolPrinter& printer,
                    const std::string& fontFace, int fontSize, const Clock& clock,
-                   const ProtocolProgress& progress) {
+                   const DateTimeText& dateTimeText, const ProtocolProgress& progress) {
     const ProtocolKind& kind = ProtocolKindOf(page);
     printer.SetOrientation(kind.orientation);
-    printer.SetFont(fontFace, fontSize);
+    printer.SetFont(fontFace, fontSize > 0 ? fontSize : TConfig::kDefaultPrintFontSize);
     TextChannel channel(printer);
     channel.Open(kProtocolJobName);
     try {
-        channel.WriteLine(ProtocolTitleLine(page, clock.Now()));
+        channel.WriteLine(ProtocolTitleLine(page, clock.Now(), dateTimeText));
         const int rows = table.RowCount();
         // Events are processed at page breaks; a table cleared meanwhile
         // ends the protocol where its rows end.

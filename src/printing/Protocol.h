@@ -33,8 +33,12 @@ extern const char* const kProtocolJobName;
 // time ("05.03.2024 14:07:09"); only the date at exactly midnight.
 std::string ProtocolDateTimeText(const DateTime& time);
 
+// The date and time of a title as UTF-8 text; the system's formats in the
+// program, ProtocolDateTimeText where none is given.
+using DateTimeText = std::function<std::string(const DateTime&)>;
+
 // The title line of the page's protocol, Windows-1251 bytes.
-std::string ProtocolTitleLine(int page, const DateTime& time);
+std::string ProtocolTitleLine(int page, const DateTime& time, const DateTimeText& dateTimeText = {});
 
 // One printed line of a table row, Windows-1251 bytes: each field's cell
 // right-aligned in its width, a longer cell whole.
@@ -51,10 +55,12 @@ public:
 };
 
 // Prints the page's protocol as one job: orientation by page (left so
-// afterwards), the given font, title, then the rows the table holds when the
-// rows start. Errors are passed on; a job already started is ended first.
+// afterwards), the given font (a size of 0 or less is the default size),
+// title, then the rows the table holds when the rows start. Errors are passed
+// on; a job already started is ended first.
 void PrintProtocol(const MeasurementTable& table, int page, ProtocolPrinter& printer,
                    const std::string& fontFace, int fontSize, const Clock& clock,
+                   const DateTimeText& dateTimeText = {},
                    const ProtocolProgress& progress = {});
 
 }  // namespace vornik

@@ -1,5 +1,7 @@
 #include "reception/ReplyDecoder.h"
 
+#include <algorithm>
+#include <climits>
 #include <exception>
 #include <string_view>
 
@@ -9,6 +11,49 @@
 #include "tables/MainModel.h"
 
 namespace vornik {
+namespace {
+
+// 10^n for n in 0..9 (fits the divisor of FormatScaled).
+int PowerOfTen(int n) {
+    int p = 1;
+    while (n-- > 0) p *= 10;
+    return p;
+}
+
+// a * 10^shift, false when it leaves the int64 range.
+bool Shifted(int64_t a, int shift, int64_t& out) {
+    for (; shift > 0; --shift) {
+        if (a > INT64_MAX / 10 || a < INT64_MIN / 10) return false;
+        a *= 10;
+    }
+    out = a;
+    return true;
+}
+
+}  // namespace
+
+// NOx from the NO and NO2 cells: NO x 1.53 + NO2 (or NO + NO2), computed
+// exactly in decimal so that a half is a half: 5,0 x 1.53 + 16,4 = 24,05
+// is written 24,1. Numbers too long for that take the floating-point path.
+std::string NoxText(std::string_view noCell, std::string_view no2Cell, bool asNo2) {
+    int64_t no = 0, no2 = 0;
+    int noDecimals = 0, no2Decimals = 0;
+    const bool exact = CellDecimal(noCell, no, noDecimals) && CellDecimal(no2Cell, no2, no2Decimals);
+    if (exact) {
+        const int factor = asNo2 ? kNoAsNo2Hundredths : 1;
+        const int factorDecimals = asNo2 ? 2 : 0;
+        const int scale = std::max(noDecimals + factorDecimals, no2Decimals);
+        int64_t noPart = 0, no2Part = 0;
+        if (scale <= 9 && no < INT64_MAX / 1000 && no > INT64_MIN / 1000 &&
+            Shifted(no * factor, scale - noDecimals - factorDecimals, noPart) &&
+            Shifted(no2, scale - no2Decimals, no2Part) && !(noPart > 0 && no2Part > INT64_MAX - noPart) &&
+            !(noPart < 0 && no2Part < INT64_MIN - noPart))
+            return FormatScaled(noPart + no2Part, PowerOfTen(scale), 6, 1);
+    }
+    const double noValue = CellValue(noCell);
+    const double no2Value = CellValue(no2Cell);
+    return FormatFixed(asNo2 ? noValue * kNoAsNo2Hundredths / 100 + no2Value : noValue + no2Value, 6, 1);
+}
 
 const char* const kReplyWithoutStartText = "Конец ответа без его начала, ответ отброшен";
 
@@ -98,9 +143,7 @@ std::vector<std::string> ReplyDecoder::DecodeFields(int page, const ReplyBytes& 
                 break;
         }
         if (rule.action == FieldRule::ScaledNo2) {
-            const double no = CellValue(cells[kGasNoColumn]);
-            const double no2 = CellValue(cells[kGasNo2Column]);
-            cells[kGasNoxColumn] = FormatFixed(noxAsNo2 ? no * kNoAsNo2Factor + no2 : no + no2, 6, 1);
+            cells[kGasNoxColumn] = NoxText(cells[kGasNoColumn], cells[kGasNo2Column], noxAsNo2);
         }
     }
     return cells;

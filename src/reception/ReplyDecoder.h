@@ -16,6 +16,7 @@
 // the error report and reception goes on with the next byte.
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/Conversion.h"
@@ -27,6 +28,12 @@ class Prompt;
 
 // The error reported for an end marker without a start marker before it (UTF-8).
 extern const char* const kReplyWithoutStartText;
+
+// The NOx cell of a gas row from its NO and NO2 cells (Windows-1251 texts):
+// NO x 1.53 + NO2 when the instrument reports NOx as NO2, else NO + NO2,
+// as CellValue reads them (a text counts 0), rounded to one decimal with
+// halves away from zero.
+std::string NoxText(std::string_view noCell, std::string_view no2Cell, bool asNo2);
 
 class ReplyDecoder {
 public:

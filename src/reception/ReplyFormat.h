@@ -46,7 +46,7 @@ const std::vector<FieldRule>& ReplyFields(int page);
 constexpr int kGasNoColumn = 6;
 constexpr int kGasNo2Column = 7;
 constexpr int kGasNoxColumn = 14;
-// NO counts 1.53 times when the instrument reports NOx as NO2.
-constexpr double kNoAsNo2Factor = 1.53;
+// NO counts 1.53 times (153 / 100) when the instrument reports NOx as NO2.
+constexpr int kNoAsNo2Hundredths = 153;
 
 }  // namespace vornik

@@ -177,6 +177,12 @@ void TAboutBox::Label2Click() { shell_->Open(std::string("mailto:") + kMakerMail
 
 void TAboutBox::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    // A tick still pending from a showing closed with "EXIT" would close
+    // this showing early: it is taken as come, so this one runs its 15 s.
+    if (timer_->Enabled()) {
+        timer_->SetEnabled(false);
+        timer_->SetInterval(kLaterInterval);
+    }
     FormActivate();
 }
 

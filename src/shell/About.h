@@ -1,7 +1,8 @@
 #pragma once
 // The About box: logo, product name, version, the maker's web page and mail
 // links, "EXIT". It doubles as the start-up splash and closes itself: 5 s
-// after its first showing, 15 s after every later one.
+// after its first showing, 15 s after every later one, also when the splash
+// was closed with "EXIT" before its own tick came.
 #include <QDialog>
 #include <memory>
 

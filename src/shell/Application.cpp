@@ -6,9 +6,18 @@
 
 namespace vornik {
 
+WindowArguments ParseWindowArguments(const QStringList& arguments) {
+    WindowArguments parsed;
+    QStringList rest = arguments;
+    parsed.demo = rest.removeAll(QStringLiteral("--demo")) > 0;
+    if (!rest.isEmpty()) parsed.dataFile = rest.first();
+    return parsed;
+}
+
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+    // The title of the general error box. No display name is set: the
+    // window system would show it after every window's caption.
     setApplicationName(QStringLiteral("VORNIK PC"));
-    setApplicationDisplayName(QStringLiteral("VORNIK PC"));
 }
 
 bool Application::notify(QObject* receiver, QEvent* event) {

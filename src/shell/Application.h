@@ -8,6 +8,15 @@
 
 namespace vornik {
 
+// The window program's command line (without the program itself): "--demo"
+// anywhere asks for the built-in simulator; of the other arguments only the
+// first is read, a data file to open when it is not empty.
+struct WindowArguments {
+    bool demo = false;
+    QString dataFile;
+};
+WindowArguments ParseWindowArguments(const QStringList& arguments);
+
 class Application : public QApplication {
 public:
     Application(int& argc, char** argv);

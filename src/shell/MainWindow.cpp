@@ -7,6 +7,8 @@
 #include <QProgressDialog>
 #include <QTimer>
 #include <QResizeEvent>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QToolButton>
@@ -24,6 +26,7 @@
 #include "shell/TableModel.h"
 #include "core/qt/Text.h"
 #include "shell/Toolbar.h"
+#include "shell/WindowPlacement.h"
 #include "tables/ChartDefs.h"
 
 namespace vornik {
@@ -119,9 +122,10 @@ void TForm1::BuildToolbar() {
 void TForm1::FormCreate() {
     try {
         FormResize();
-        const std::string configFile =
-            env_.configFileName.empty() ? ConfigFileName(env_.programPath) : env_.configFileName;
-        configStore_ = std::make_unique<ConfigStore>(configFile, *prompt_);
+        const bool ownFile = env_.configFileName.empty();
+        configStore_ = std::make_unique<ConfigStore>(ownFile ? ConfigFileName(env_.programPath) : env_.configFileName,
+                                                     *prompt_,
+                                                     ownFile ? ConfigFileBesideProgram(env_.programPath) : "");
         configStore_->ReadAtStartup(config_);
         // Numbers are formatted and read with a comma by our own routines;
         // the process locale is never touched.
@@ -140,13 +144,30 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::ApplyStoredGeometry() {
-    if (config_.WindowMaximized()) {
-        setWindowState(Qt::WindowMaximized);
+    // The stored size, centred: the stored position is not used. A stored
+    // size larger than this screen shrinks to fit it.
+    const bool maximized = config_.WindowMaximized();
+    const QSize stored = maximized ? size() : QSize(config_.WindowWidth(), config_.WindowHeight());
+    setWindowState(Qt::WindowNoState);
+    placed_ = CentredGeometry(stored, {}, screen()->availableGeometry());
+    setGeometry(placed_);
+    if (maximized) setWindowState(Qt::WindowMaximized);
+}
+
+void TForm1::KeepFrameOnScreen(int attemptsLeft) {
+    // Not when it was moved or resized meanwhile.
+    if (windowState() != Qt::WindowNoState || geometry() != placed_) return;
+    const QRect frame = frameGeometry();
+    const QRect client = geometry();
+    const QMargins margins(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+                           frame.bottom() - client.bottom());
+    if (margins.isNull()) {
+        // A window manager frames the window a moment after it is shown.
+        if (attemptsLeft > 0) QTimer::singleShot(20, this, [this, attemptsLeft] { KeepFrameOnScreen(attemptsLeft - 1); });
         return;
     }
-    setWindowState(Qt::WindowNoState);
-    resize(config_.WindowWidth(), config_.WindowHeight());
-    move(config_.WindowLeft(), config_.WindowTop());
+    placed_ = CentredGeometry(size(), margins, screen()->availableGeometry());
+    setGeometry(placed_);
 }
 
 void TForm1::OpenJournal() {
@@ -169,6 +190,7 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 void TForm1::FormActivate() {
+    KeepFrameOnScreen(25);
     if (env_.showSplash) about_->ShowModal();
 }
 
@@ -275,13 +297,20 @@ QTableView* TForm1::MakeGrid(int page) {
     view->horizontalHeader()->setFixedHeight(kRowHeight);
     view->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     view->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
-    // The row last appended is the current row, scrolled into view.
-    connect(tableModels_[page].get(), &QAbstractItemModel::rowsInserted, view, [this, view, page] {
+    // The gas table scrolls while the thumb is dragged, the others when it is released.
+    view->verticalScrollBar()->setTracking(page == PageGas);
+    view->horizontalScrollBar()->setTracking(page == PageGas);
+    // The row last appended is the current row, scrolled into view; also
+    // row 1 of an empty table, which a reply fills without adding a row.
+    const auto followCurrentRow = [this, view, page] {
         const int row = tableModels_[page]->ViewRow(model_.Table(page).CurrentRow());
+        if (row < 0 || row >= tableModels_[page]->rowCount() || view->currentIndex().row() == row) return;
         const int column = std::max(view->currentIndex().column(), 0);
         view->setCurrentIndex(tableModels_[page]->index(row, column));
         view->scrollTo(view->currentIndex());
-    });
+    };
+    connect(tableModels_[page].get(), &QAbstractItemModel::rowsInserted, view, followCurrentRow);
+    connect(tableModels_[page].get(), &QAbstractItemModel::dataChanged, view, followCurrentRow);
     connect(tableModels_[page].get(), &TableModel::headerChanged, view, [view, this, page] {
         view->horizontalHeader()->setVisible(tableModels_[page]->HasFixedRow());
         ApplyColumnWidths(page);

@@ -123,6 +123,9 @@ private:
     // the data file of the command line.
     void FormCreate();
     void ApplyStoredGeometry();
+    // Re-centres the window once its frame is known, so the frame fits too;
+    // looks again a few times while the window system has not framed it.
+    void KeepFrameOnScreen(int attemptsLeft);
     // The recovery journal: rows an abnormal end left behind are offered
     // back, then every received row is recorded.
     void OpenJournal();
@@ -140,6 +143,7 @@ private:
     // the program goes on.
     void RunCommand(const std::function<void()>& command);
     void CreatePrinting();
+    void FocusChartToPrint();
     // Paints the page's chart, as displayed, into a rectangle (printing).
     void PaintChart(QPainter& painter, const QRectF& rect, int page);
 
@@ -195,6 +199,7 @@ private:
     QProgressDialog* progress_ = nullptr;
     bool pollingBeforeBusy_ = false;
     bool activated_ = false;
+    QRect placed_;
     std::unique_ptr<PrintDialogs> ownPrintDialogs_;
     std::unique_ptr<PrintCommands> print_;
     TAboutBox* about_ = nullptr;

@@ -28,9 +28,22 @@ void TForm1::RunCommand(const std::function<void()>& command) {
     }
 }
 
-void TForm1::N13Click() { RunCommand([this] { print_->N13Click(); }); }
+// The chart to be printed takes the input focus first; a chart hidden in
+// table-only mode cannot take it and is printed all the same.
+void TForm1::FocusChartToPrint() {
+    ChartWidget* chart = charts_.at(model_.ActivePage());
+    if (chart->isVisible()) chart->setFocus(Qt::OtherFocusReason);
+}
+
+void TForm1::N13Click() {
+    FocusChartToPrint();
+    RunCommand([this] { print_->N13Click(); });
+}
 void TForm1::N14Click() { RunCommand([this] { print_->N14Click(); }); }
-void TForm1::BitBtn8Click() { RunCommand([this] { print_->BitBtn8Click(); }); }
+void TForm1::BitBtn8Click() {
+    FocusChartToPrint();
+    RunCommand([this] { print_->BitBtn8Click(); });
+}
 void TForm1::N16Click() { RunCommand([this] { print_->N16Click(); }); }
 void TForm1::N17Click() { RunCommand([this] { print_->N17Click(); }); }
 

@@ -68,13 +68,9 @@ int main(int argc, char* argv[]) {
     vornik::InstallQtTranslations(app, QLocale::system());
     vornik::FormEnvironment environment;
     environment.programPath = QCoreApplication::applicationFilePath().toStdString();
-    bool demo = false;
-    for (const QString& argument : QCoreApplication::arguments().mid(1)) {
-        if (argument == QStringLiteral("--demo"))
-            demo = true;
-        else if (environment.fileArgument.empty() && !argument.isEmpty())
-            environment.fileArgument = argument.toStdString();
-    }
+    const vornik::WindowArguments arguments = vornik::ParseWindowArguments(QCoreApplication::arguments().mid(1));
+    const bool demo = arguments.demo;
+    environment.fileArgument = arguments.dataFile.toStdString();
 
     vornik::DemoSimulator simulator;
     if (demo) {

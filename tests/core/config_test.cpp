@@ -333,6 +333,30 @@ TEST(ConfigFileName, BesideAWritableProgram) {
     EXPECT_FALSE(fs::exists(dir / "cfg"));
 }
 
+TEST(ConfigStore, ShippedFileIsReadUntilTheUserFileExists) {
+    TempDir dir;
+    TConfig shipped;
+    shipped.LoadDefaults();
+    shipped.SetPortName("COM7");
+    const std::string beside = dir / "vornik-pc.ini";
+    WriteAll(beside, std::string(shipped.Bytes().begin(), shipped.Bytes().end()));
+    const std::string user = dir / "user.ini";
+
+    ScriptedPrompt prompt;
+    ConfigStore store(user, prompt, beside);
+    TConfig c;
+    store.ReadAtStartup(c);
+    EXPECT_TRUE(prompt.boxes().empty());
+    EXPECT_EQ(c.PortName(), "COM7");
+    c.SetPortName("COM2");
+    ASSERT_TRUE(store.SaveConfig(c));
+    EXPECT_EQ(ReadAll(beside), std::string(shipped.Bytes().begin(), shipped.Bytes().end()));
+    // From now on the user's own file wins.
+    TConfig again;
+    store.ReadAtStartup(again);
+    EXPECT_EQ(again.PortName(), "COM2");
+}
+
 TEST(ConfigFileName, UserFolderWhenProgramFolderIsNotWritable) {
     TempDir dir;
     const std::string name = ConfigFileName("/nonexistent-vornik/bin/vornik-pc", dir / "cfg");

@@ -7,6 +7,7 @@
 
 #include "core/Errors.h"
 #include "core/Conversion.h"
+#include "reception/ReplyDecoder.h"
 
 using namespace vornik;
 
@@ -182,6 +183,27 @@ TEST(CellValue, ReadsBackEveryScaledText) {
         for (int v = -20000; v <= 20000; v += 7) {
             const std::string text = ScaleField(std::to_string(v), f.divisor, f.precision, f.digits);
             EXPECT_NEAR(CellValue(text), double(v) / f.divisor, 0.5 * std::pow(10.0, -f.digits) + 1e-9) << text;
+        }
+    }
+}
+
+TEST(NoxText, ExactDecimalHalvesGoAwayFromZero) {
+    // Doubles would give 24,0499.. and -435,349..: the exact sums are halves.
+    EXPECT_EQ(NoxText("5,0", "16,4", true), "24,1");
+    EXPECT_EQ(NoxText("-265,0", "-29,9", true), "-435,4");
+    EXPECT_EQ(NoxText("0,5", "0,0", true), "0,8");  // 0,765
+    EXPECT_EQ(NoxText("1,5", "2,55", false), "4,1");
+    EXPECT_EQ(NoxText("Er", "4,0", true), "4,0");   // a text counts 0
+    EXPECT_EQ(NoxText("999999,9", "999999,9", true), "2,53000E+006");
+    // Longer than an exact int64 decimal: the floating-point path.
+    EXPECT_EQ(NoxText("1,0000000000000000001", "0", false), "1,0");
+    EXPECT_EQ(ErrorOf([] { NoxText("1.5", "0", true); }), "'1.5' is not a valid floating point value");
+    // Every NO and NO2 field of a real reply (tenths), against integer arithmetic.
+    for (int no = -3000; no <= 3000; no += 7) {
+        for (int no2 = -50; no2 <= 50; no2 += 13) {
+            const int64_t thousandths = int64_t(no) * 153 + int64_t(no2) * 100;
+            ASSERT_EQ(NoxText(ScaleField(std::to_string(no), 10, 6, 1), ScaleField(std::to_string(no2), 10, 6, 1), true),
+                      FormatScaled(thousandths, 1000, 6, 1));
         }
     }
 }

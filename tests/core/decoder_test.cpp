@@ -84,6 +84,9 @@ TEST_F(DecoderTest, UnitFlagsChooseUnitTextAndNoxRule) {
     // 5,0 x 1.53 = 7,65 exactly: the half goes up.
     decoder.RecieveAll(GasReply().Set(8, "1").Set(14, "50").Set(15, "0").Bytes());
     EXPECT_EQ(Cell(PageGas, 14, 4), "7,7");
+    // NO 5,0 x 1.53 + NO2 16,4 = 24,05 exactly.
+    decoder.RecieveAll(GasReply().Set(8, "1").Set(14, "50").Set(15, "164").Bytes());
+    EXPECT_EQ(Cell(PageGas, 14, 5), "24,1");
     EXPECT_TRUE(errors.empty());
 }
 

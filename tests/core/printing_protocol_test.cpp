@@ -103,6 +103,13 @@ TEST_F(PrintProtocolTest, EmptyTablePrintsTitleHeaderAndOneLineOfSpaces) {
     EXPECT_EQ(lines[2], std::string(162, ' '));
 }
 
+TEST_F(PrintProtocolTest, AFontSizeOfZeroOrLessIsTheDefaultSize) {
+    for (int size : {0, -4}) {
+        PrintProtocol(model.Table(0), 0, printer, "Courier New", size, clock);
+        EXPECT_EQ(printer.fontSize, 8);
+    }
+}
+
 TEST_F(PrintProtocolTest, TemperatureProtocolIsPortraitAndStaysSo) {
     printer.orientation = PageOrientation::Landscape;
     FillRow(model.Table(1), 1, "t");

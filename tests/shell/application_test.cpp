@@ -42,3 +42,14 @@ TEST(Application, AnErrorEscapingAHandlerIsReportedAndTheProgramGoesOn) {
     EXPECT_EQ(prompt.boxes()[0].kind, test::PromptEvent::General);
     EXPECT_EQ(prompt.boxes()[0].text, "'1-2' is not a valid integer value.");
 }
+
+TEST(Application, OnlyTheFirstArgumentNamesADataFile) {
+    const auto parse = [](QStringList arguments) { return ParseWindowArguments(arguments); };
+    EXPECT_EQ(parse({"a.gas", "b.gas"}).dataFile, "a.gas");
+    EXPECT_TRUE(parse({"", "b.gas"}).dataFile.isEmpty());
+    EXPECT_TRUE(parse({}).dataFile.isEmpty());
+    const WindowArguments demo = parse({"--demo", "a.tmpr", "b.gas"});
+    EXPECT_TRUE(demo.demo);
+    EXPECT_EQ(demo.dataFile, "a.tmpr");
+    EXPECT_FALSE(parse({"a.gas"}).demo);
+}

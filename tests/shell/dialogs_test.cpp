@@ -141,10 +141,12 @@ TEST(OptionDialog, ControlsAndPortListRefreshedAtEveryShowing) {
     EXPECT_EQ(port->itemText(16), "/dev/ttyUSB0");
     EXPECT_EQ(port->currentText(), "COM1");
 
-    devices = {"/dev/ttyACM0", "/dev/ttyUSB1"};
+    // "/dev/ttyS0" and "/dev/ttyS15" are "COM1" and "COM16": listed once; ttyS16 has no COM name.
+    devices = {"/dev/ttyACM0", "/dev/ttyS0", "/dev/ttyS15", "/dev/ttyS16", "/dev/ttyUSB1"};
     config.SetPortName("/dev/ttyUSB9");  // not in the list
     dialog.Fill(config);
-    ASSERT_EQ(port->count(), 18);
+    ASSERT_EQ(port->count(), 19);
+    EXPECT_EQ(port->itemText(17), "/dev/ttyS16");
     EXPECT_EQ(port->itemText(16), "/dev/ttyACM0");
     EXPECT_EQ(port->currentText(), "/dev/ttyUSB9");
 }
@@ -485,6 +487,21 @@ TEST(AboutBox, ExitDoesNotStopTheTimerAndTheMenuShowingLastsFifteenSeconds) {
     EXPECT_FALSE(about.timer->Enabled());
     EXPECT_EQ(about.timer->Interval(), 15000);
     // "О программе" at 10 s.
+    about.Show([&] {
+        about.timer->Advance(14999);
+        EXPECT_TRUE(about.box->isVisible());
+        about.timer->Advance(1);
+        EXPECT_FALSE(about.box->isVisible());
+    });
+}
+
+TEST(AboutBox, AShowingBeforeTheSplashTickStillLastsFifteenSeconds) {
+    AboutFixture about;
+    about.Show([&] {
+        about.timer->Advance(1400);
+        Click(about.box->findChild<QPushButton*>("SpeedButton1"));
+    });
+    about.timer->Advance(1800);  // the splash's tick is still due at 5 s
     about.Show([&] {
         about.timer->Advance(14999);
         EXPECT_TRUE(about.box->isVisible());

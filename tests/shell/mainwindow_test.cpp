@@ -3,12 +3,15 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScreen>
+#include <QScrollBar>
 #include <QAction>
 #include <QTabWidget>
 #include <QTableView>
 
 #include "shell/MainWindow.h"
 #include "shell/TableModel.h"
+#include "shell/WindowPlacement.h"
 #include "ReplyBuilder.h"
 #include "TestForm.h"
 
@@ -58,6 +61,29 @@ TEST(MainWindow, TableShowsCyrillicHeadersAndAppendedRows) {
     EXPECT_TRUE(grid->horizontalHeader()->isHidden());
     EXPECT_EQ(model->rowCount(), 1);
     EXPECT_EQ(model->index(0, 0).data().toString(), QString::fromUtf8("Номер"));
+}
+
+TEST(MainWindow, FirstRowOfAnEmptyTableBecomesCurrentAndOnlyGasTracksTheThumb) {
+    TestForm fixture;
+    fixture.WriteDefaultSettings();
+    TForm1& form = fixture.Create();
+    QTableView* temp = form.grid(PageTemp);
+    form.decoder().RecieveAll(vornik::test::TempReply().Bytes());
+    EXPECT_EQ(temp->currentIndex().row(), 0);
+    form.decoder().RecieveAll(vornik::test::TempReply().Bytes());
+    EXPECT_EQ(temp->currentIndex().row(), 1);
+    // "Удалить все данные", then the first reply again fills row 1.
+    form.BitBtn5Click();
+    ASSERT_TRUE(form.model().Table(PageTemp).IsEmpty());
+    temp->setCurrentIndex(QModelIndex());
+    form.decoder().RecieveAll(vornik::test::TempReply().Bytes());
+    EXPECT_EQ(temp->currentIndex().row(), 0);
+
+    EXPECT_TRUE(form.grid(PageGas)->verticalScrollBar()->hasTracking());
+    for (int page : {PageTemp, PagePrd}) {
+        EXPECT_FALSE(form.grid(page)->verticalScrollBar()->hasTracking());
+        EXPECT_FALSE(form.grid(page)->horizontalScrollBar()->hasTracking());
+    }
 }
 
 TEST(MainWindow, ResizingAppliesTheWidthRule) {
@@ -124,6 +150,32 @@ TEST(MainWindow, ReceivedRowsEnableSaveAndTheCommandLineFileLoads) {
     EXPECT_TRUE(form.model().NewData(PageGas));
     EXPECT_TRUE(form.findChild<QAction*>("N8")->isEnabled());
     EXPECT_EQ(form.findChild<QTabWidget*>("PageControl1")->currentIndex(), PageGas);
+}
+
+TEST(MainWindow, OpensCentredAndWhollyOnTheScreen) {
+    const QRect screen(0, 0, 1280, 1024);
+    EXPECT_EQ(CentredGeometry({640, 480}, {}, screen), QRect(320, 272, 640, 480));
+    // The frame is centred with the window and fits too.
+    EXPECT_EQ(CentredGeometry({640, 480}, {4, 24, 4, 4}, screen), QRect(320, 282, 640, 480));
+    // A size stored on a larger screen shrinks to this one.
+    EXPECT_EQ(CentredGeometry({3500, 2000}, {4, 24, 4, 4}, QRect(0, 0, 1280, 800)), QRect(4, 24, 1272, 772));
+    EXPECT_EQ(CentredGeometry({800, 600}, {}, QRect(100, 30, 1180, 770)), QRect(290, 115, 800, 600));
+
+    // Stored top 500, left 700: ignored; the stored size is kept.
+    TestForm fixture;
+    TConfig config;
+    config.LoadDefaults();
+    config.SetWindowTop(500);
+    config.SetWindowLeft(700);
+    config.SetWindowWidth(640);
+    config.SetWindowHeight(480);
+    vornik::test::WriteAll(fixture.ConfigFile(), std::string(config.Bytes().begin(), config.Bytes().end()));
+    TForm1& form = fixture.Create();
+    const QRect available = form.screen()->availableGeometry();
+    EXPECT_EQ(form.geometry(), CentredGeometry({640, 480}, {}, available));
+    form.show();
+    QApplication::processEvents();
+    EXPECT_EQ(form.geometry(), CentredGeometry({640, 480}, {}, available));
 }
 
 TEST(MainWindow, MaximizedStateIsRestored) {

@@ -2,14 +2,36 @@
 #include <gtest/gtest.h>
 
 #include <QPrinter>
+#include <QTableView>
 
 #include "PdfCheck.h"
 #include "ReplyBuilder.h"
 #include "TestForm.h"
 #include "printing/qt/PrintCommands.h"
+#include "shell/ChartWidget.h"
 
 using namespace vornik;
 using namespace vornik::test;
+
+TEST(PrintWindow, TheShownChartTakesTheFocusAndPrintsOnOneLandscapePage) {
+    TestForm fixture;
+    fixture.WriteDefaultSettings();
+    TForm1& form = fixture.Create();
+    form.show();
+    form.decoder().RecieveAll(TempReply().Bytes());
+    form.decoder().RecieveAll(TempReply().Bytes());
+    form.grid(PageTemp)->setFocus();
+    QPrinter& printer = form.printCommands().Printer();
+    const QString pdf = QString::fromStdString(fixture.dir / "temp-chart.pdf");
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    form.N13Click();
+    EXPECT_EQ(form.focusWidget(), form.chart(PageTemp));
+    EXPECT_TRUE(fixture.prompt.boxes().empty());
+    const auto sizes = PdfPageSizes(pdf);
+    ASSERT_EQ(sizes.size(), 1u);
+    EXPECT_GT(sizes[0].width(), sizes[0].height());
+}
 
 TEST(PrintWindow, TheChartPrintsAsDisplayedEvenInTableOnlyMode) {
     TestForm fixture;

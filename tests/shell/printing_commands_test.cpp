@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QFontInfo>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QTimer>
 #include <QTemporaryDir>
 #include <deque>
@@ -15,6 +16,7 @@
 #include "PrintingSamples.h"
 #include "core/Errors.h"
 #include "printing/qt/PrintCommands.h"
+#include "printing/qt/PrintDialogs.h"
 #include "printing/qt/QtProtocolPrinter.h"
 
 namespace vornik {
@@ -212,6 +214,39 @@ TEST_F(PrintCommandsTest, LongProtocolCanBeCancelled) {
     EXPECT_GT(ticks, 0);
     EXPECT_FALSE(QFileInfo(Output()).exists() && QFileInfo(Output()).size() > 0);
     EXPECT_NE(printer().printerState(), QPrinter::Active);
+}
+
+TEST_F(PrintCommandsTest, StoredFontSizeOfZeroIsTheDefaultSizeInTheFontDialog) {
+    config.SetPrintFontSize(0);
+    commands->N17Click();
+    ASSERT_EQ(dialogs.presets.size(), 1u);
+    EXPECT_EQ(dialogs.presets[0].pointSize(), 8);
+}
+
+TEST(ProtocolTitle, DateAndTimeInTheSystemFormats) {
+    const QLocale russian(QLocale::Russian, QLocale::Russia);
+    EXPECT_EQ(LocaleDateTimeText({2024, 3, 5, 14, 7, 9, 0}, russian), "05.03.2024 14:07:09");
+    EXPECT_EQ(LocaleDateTimeText({2024, 3, 5, 0, 0, 0, 0}, russian), "05.03.2024");  // midnight: no time
+    const QLocale american(QLocale::English, QLocale::UnitedStates);
+    // The space before PM differs between versions of the locale data; no time zone follows.
+    const QString us = QString::fromStdString(LocaleDateTimeText({2024, 3, 5, 14, 7, 9, 0}, american));
+    EXPECT_TRUE(us.startsWith("3/5/24 2:07:09") && us.endsWith("PM")) << us.toStdString();
+    EXPECT_EQ(LocaleDateTimeText({2024, 3, 5, 14, 7, 9, 0}, QLocale(QLocale::German, QLocale::Germany)),
+              "05.03.24 14:07:09");
+}
+
+TEST(PrinterChoice, ListsThePrintersAndConfirmingSetsOnlyTheName) {
+    PrinterChoiceDialog dialog({"Office", "Lab"}, "Lab");
+    EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("Выбор принтера"));
+    EXPECT_EQ(dialog.ChosenPrinter(), "Lab");
+    const auto buttons = dialog.findChildren<QPushButton*>();
+    ASSERT_EQ(buttons.size(), 2);
+    for (QPushButton* button : buttons)
+        EXPECT_NE(button->text().remove('&').toLower(), "print");  // nothing is printed here
+    PrinterChoiceDialog unknown({"Office", "Lab"}, "Gone");
+    EXPECT_EQ(unknown.ChosenPrinter(), "Office");
+    PrinterChoiceDialog none({}, "");
+    EXPECT_FALSE(none.findChild<QPushButton*>("BitBtn1")->isEnabled());
 }
 
 TEST(QtProtocolPrinterTest, ProtocolFontIsPlainWhateverWasChosenBefore) {

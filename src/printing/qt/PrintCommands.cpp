@@ -1,6 +1,8 @@
 #include "printing/qt/PrintCommands.h"
 
+#include <QDateTime>
 #include <QFontInfo>
+#include <QRegularExpression>
 #include <cmath>
 
 #include "printing/Protocol.h"
@@ -27,6 +29,17 @@ private:
 };
 
 }  // namespace
+
+std::string LocaleDateTimeText(const DateTime& t, const QLocale& locale) {
+    const QDate date(t.year, t.month, t.day);
+    QString text = locale.toString(date, locale.dateFormat(QLocale::ShortFormat));
+    if (t.hour == 0 && t.minute == 0 && t.second == 0 && t.millisecond == 0) return text.toStdString();
+    // The long format may name the time zone ("t"), which the title does not show.
+    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
+    timeFormat.remove(QRegularExpression(QStringLiteral("\\s*\\(?\\bt+\\b\\)?")));
+    text += QLatin1Char(' ') + locale.toString(QTime(t.hour, t.minute, t.second, t.millisecond), timeFormat.trimmed());
+    return text.toStdString();
+}
 
 void PrintChart(QPrinter& printer, int page, const ChartPainter& paint) {
     CheckPrinter(printer);
@@ -68,6 +81,7 @@ void PrintCommands::N14Click() {
     PrintProgress progress(window_, QString::fromUtf8(kProtocolProgressText), model_.Table(page).RowCount());
     try {
         PrintProtocol(model_.Table(page), page, printer, config_.PrintFontName(), config_.PrintFontSize(), clock_,
+                      [](const DateTime& time) { return LocaleDateTimeText(time, QLocale::system()); },
                       [&](int row, int) {
                           if (progress.Step(row)) return;
                           printer.Abandon();
@@ -92,7 +106,7 @@ void PrintCommands::N17Click() {
     stored.setStyleHint(QFont::TypeWriter);
     const QString printedFace = QFontInfo(stored).family();
     QFont initial(printedFace);
-    if (config_.PrintFontSize() > 0) initial.setPointSize(config_.PrintFontSize());
+    initial.setPointSize(config_.PrintFontSize() > 0 ? config_.PrintFontSize() : TConfig::kDefaultPrintFontSize);
     const std::optional<QFont> chosen = dialogs_.ChooseFont(initial);
     if (!chosen) return;
     // The substitute chosen back keeps the stored name, which other

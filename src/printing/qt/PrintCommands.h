@@ -6,6 +6,7 @@
 // this object, so a printer chosen in the setup dialog holds until exit.
 // Errors of the printing system are thrown as VornikError with the text the
 // user is to see; the caller shows it in the general error box.
+#include <QLocale>
 #include <QPainter>
 #include <QPrinter>
 #include <QRectF>
@@ -25,6 +26,11 @@ namespace vornik {
 using ChartPainter = std::function<void(QPainter& painter, const QRectF& rect, int page)>;
 
 extern const char* const kChartJobName;
+
+// A protocol title's date and time in the locale's formats: the short date,
+// a space and the long time (without a time zone; no time at exactly
+// midnight). UTF-8.
+std::string LocaleDateTimeText(const DateTime& time, const QLocale& locale);
 
 // Prints one landscape page with the chart of `page` stretched over the whole
 // printable area, as its own job. The orientation is restored afterwards,

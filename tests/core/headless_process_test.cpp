@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -48,6 +49,10 @@ public:
         if (pid_ == 0) {
             const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
             dup2(fd, 2);
+            // The test's own terminals must close when the test closes them,
+            // and the program must not outlive a test that ends early.
+            for (int other = 3; other < 1024; ++other) close(other);
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
             std::vector<char*> argv{const_cast<char*>(VORNIK_BINARY_DIR "/vornik-log")};
             for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
             argv.push_back(nullptr);

@@ -16,7 +16,10 @@
 #include "core/Clock.h"
 #include "reception/ReplyGenerator.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#else
 #include <fcntl.h>
 #include <pty.h>
 #ifdef __linux__
@@ -198,11 +201,12 @@ int main(int argc, char** argv) {
     }
 #endif
 
-    int fd = -1;
 #ifdef _WIN32
     if (o.output != Options::Stdout) Fail("only --stdout is available on this platform");
-    fd = 1;
+    // The replies' CR LF go out as they are, not translated by a text stream.
+    _setmode(_fileno(stdout), _O_BINARY);
 #else
+    int fd = -1;
     int keepSlave = -1;
     if (o.output == Options::Pty) {
         char name[256] = {};

@@ -21,9 +21,16 @@ size_t ExtensionDot(const std::string& path) {
     return dot;
 }
 
+// UTF-8, like every path here (on Windows the narrow environment is in the
+// ANSI code page, which cannot hold every user name).
 std::string Env(const char* name) {
+#ifdef _WIN32
+    const wchar_t* value = _wgetenv(std::filesystem::u8path(name).wstring().c_str());
+    return value ? std::filesystem::path(value).u8string() : std::string();
+#else
     const char* value = std::getenv(name);
     return value ? std::string(value) : std::string();
+#endif
 }
 
 }  // namespace

@@ -38,6 +38,15 @@ void PortHandling::CreatePort(const std::string& portName) {
     timer_.SetEnabled(true);
 }
 
+void PortHandling::CreatePortWhenAvailable(const std::string& portName) {
+    if (!port_) {
+        name_ = portName;
+        TryReopen();
+        if (!port_) DeviceWentAway();
+    }
+    timer_.Start();
+}
+
 // The fixed line settings; on a closed port they touch no device.
 void PortHandling::Configure(TIOPort& port) {
     port.SetMode(kMode);

@@ -8,7 +8,8 @@
 // pseudo-terminal closed) is closed at once and reported through State and
 // OnStateChange; the same name is then reopened about once a second, without
 // message boxes, until it opens again. A device that fails to open at
-// creation is only reported by its message box and not retried.
+// creation is only reported by its message box and not retried, except by
+// CreatePortWhenAvailable.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -47,6 +48,10 @@ public:
     // Creates and configures the port for portName (the configured PortName,
     // Windows-1251) unless one exists; always starts the timer.
     void CreatePort(const std::string& portName);
+    // CreatePort for a program that runs unattended: a device that does not
+    // open (not plugged in yet, or still held by another program) is not
+    // reported by a box but reopened about once a second, like a lost one.
+    void CreatePortWhenAvailable(const std::string& portName);
     // Lowers DTR and RTS and destroys the port, if any. The timer is left as it is.
     void DestoryPort();
     // DestoryPort, then CreatePort: switches to a (new) device name.

@@ -1,13 +1,12 @@
 #include "headless/HeadlessLogger.h"
 
 #include <filesystem>
-#include <fstream>
-#include <stdexcept>
-#include <system_error>
+#include <vector>
 
 #include "core/Clock.h"
 #include "core/Errors.h"
 #include "datafiles/DataFile.h"
+#include "headless/DayFileAppend.h"
 #include "reception/ReplyDecoder.h"
 #include "tables/Headers.h"
 #include "tables/MainModel.h"
@@ -29,6 +28,9 @@ std::string Line(const Cells& cells) {
 
 fs::path PathOf(const std::string& utf8) { return fs::u8path(utf8); }
 
+// A batch of kept rows stays a modest write.
+constexpr size_t kBatchBytes = 1 << 20;
+
 }  // namespace
 
 HeadlessLogger::HeadlessLogger(const MainModel& model, const Clock& clock, std::string folder,
@@ -44,25 +46,52 @@ std::string HeadlessLogger::FilePath(int page) const {
     return (PathOf(folder_) / PathOf(name)).u8string();
 }
 
+// A run that starts on a day whose file has rows already numbers on from them.
+long long HeadlessLogger::NumberOffset(int page, const std::string& path, int row) {
+    if (numberedPath_[page] != path) {
+        numberedPath_[page] = path;
+        numberOffset_[page] = LastRowNumber(path) - (row - 1);
+    }
+    return numberOffset_[page];
+}
+
 void HeadlessLogger::AppendRow(int page, int row) {
     const std::string path = FilePath(page);
-    const fs::path file = PathOf(path);
-    std::error_code ec;
-    const auto size = fs::file_size(file, ec);
-    const bool needsHeader = ec || size == 0;
-
     const MeasurementTable& table = model_.Table(page);
-    std::vector<std::string_view> cells;
-    for (int c = 0; c < table.ColumnCount(); ++c) cells.push_back(table.Cell(c, row));
+    std::vector<std::string> cells;
+    for (int c = 0; c < table.ColumnCount(); ++c) cells.emplace_back(table.Cell(c, row));
+    // The first cell is "<row>/<reply number>"; the row part follows the file.
+    const size_t slash = cells[0].find('/');
+    if (slash != std::string::npos)
+        cells[0] = std::to_string(row + NumberOffset(page, path, row)) + cells[0].substr(slash);
 
-    std::string bytes = needsHeader ? Line(HeaderTexts(page)) : std::string();
-    bytes += Line(cells);
+    const bool wasWriting = kept_.empty();
+    kept_.push_back(Pending{path, page, Line(cells)});
+    std::string error;
+    if (WriteKept(error) || !wasWriting) return;
+    throw VornikError(std::string(kWriteErrorText) + " " + kept_.front().path + ": " + error);
+}
 
-    std::ofstream out(file, std::ios::binary | std::ios::app);
-    if (out) out.write(bytes.data(), std::streamsize(bytes.size()));
-    if (out) out.flush();
-    if (!out) throw VornikError("Ошибка записи данных! " + path);
-    ++rowsWritten_;
+size_t HeadlessLogger::WriteKeptRows() {
+    const size_t before = kept_.size();
+    std::string error;
+    WriteKept(error);
+    return before - kept_.size();
+}
+
+// Writes the kept rows in order, those of one file in one append.
+bool HeadlessLogger::WriteKept(std::string& error) {
+    while (!kept_.empty()) {
+        const Pending& first = kept_.front();
+        std::string lines;
+        size_t count = 0;
+        for (; count < kept_.size() && kept_[count].path == first.path && lines.size() < kBatchBytes; ++count)
+            lines += kept_[count].line;
+        if (!AppendLines(first.path, Line(HeaderTexts(first.page)), lines, error)) return false;
+        kept_.erase(kept_.begin(), kept_.begin() + static_cast<long>(count));
+        rowsWritten_ += static_cast<long long>(count);
+    }
+    return true;
 }
 
 }  // namespace vornik

@@ -2,18 +2,28 @@
 // Unattended logging: every row the decoder commits is appended at once to
 // the data file of its kind for the current day, "<prefix>-yy-mm-dd.gas"
 // (".tmpr", ".prd") in a folder. A new (or empty) file starts with the
-// header line; a file of the day that exists already is continued. Lines
-// have the data file layout: every cell followed by TAB, then CR LF, in
-// Windows-1251 bytes. The file is opened, written, flushed and closed per
-// row, so nothing is lost when the program is stopped and another program
-// may read the file meanwhile.
+// header line; a file of the day that exists already is continued, its row
+// numbers going on from its last row. Lines have the data file layout: every
+// cell followed by TAB, then CR LF, in Windows-1251 bytes. The file is opened,
+// written and closed per row, so nothing is lost when the program is stopped
+// and another program may read the file meanwhile.
+//
+// A row that cannot be written (a full disk, a folder gone) is kept, with the
+// file it belongs to, and written before any later row once writing works
+// again, so the files keep the order of reception.
+#include <deque>
 #include <string>
+
+#include "tables/Pages.h"
 
 namespace vornik {
 
 class Clock;
 class MainModel;
 class ReplyDecoder;
+
+// The start of the text of a failed write.
+constexpr const char* kWriteErrorText = "Ошибка записи данных!";
 
 class HeadlessLogger {
 public:
@@ -27,20 +37,37 @@ public:
     // The path (UTF-8) of today's file of the page.
     std::string FilePath(int page) const;
 
-    // Appends row `row` of the page's table to today's file. Throws
-    // VornikError "Ошибка записи данных!" with the path when the file cannot
-    // be written.
+    // Appends row `row` of the page's table to today's file, after the rows
+    // kept from earlier failures. When that fails the row is kept too, and
+    // the first failure after writing worked throws VornikError
+    // "Ошибка записи данных!" with the path and the reason.
     void AppendRow(int page, int row);
 
+    // Tries again to write the kept rows; returns how many were written.
+    size_t WriteKeptRows();
+
+    size_t KeptRows() const { return kept_.size(); }
     // Rows written since construction.
     long long RowsWritten() const { return rowsWritten_; }
 
 private:
+    struct Pending {
+        std::string path;
+        int page;
+        std::string line;
+    };
+    // The offset from table row to file row for the page's file of the day.
+    long long NumberOffset(int page, const std::string& path, int row);
+    bool WriteKept(std::string& error);
+
     const MainModel& model_;
     const Clock& clock_;
     std::string folder_;
     std::string prefix_;
     long long rowsWritten_ = 0;
+    std::deque<Pending> kept_;
+    std::string numberedPath_[kPageCount];
+    long long numberOffset_[kPageCount] = {};
 };
 
 }  // namespace vornik

@@ -1,9 +1,7 @@
 #include <chrono>
-#include <csignal>
 #include <cstring>
 #include <string>
 
-#include "core/StreamPrompt.h"
 #include "headless/HeadlessSession.h"
 #include "shell/Application.h"
 #include "shell/DemoSimulator.h"
@@ -13,43 +11,13 @@
 
 namespace {
 
-std::atomic<bool> stopRequested{false};
-
-void RequestStop(int) { stopRequested.store(true); }
-
-const char* const kUsage =
-    "Usage: vornik-pc [DATAFILE]              the program with its window\n"
-    "       vornik-pc --demo [DATAFILE]       the same, listening to the built-in simulator\n"
-    "       vornik-pc --headless [--port NAME] [--out DIR]\n"
-    "                                         no window: every received row is appended to\n"
-    "                                         the day's data file of its kind in DIR\n"
-    "       vornik-pc --load-and-quit [DATAFILE]\n"
-    "                                         measures: the window offscreen, painted once, the\n"
-    "                                         file opened and painted, times printed, then exit\n";
-
-// vornik-pc --headless: no display needed; ends on SIGINT or SIGTERM.
-int RunWithoutWindow(int argc, char* argv[]) {
-    vornik::HeadlessOptions options;
-    options.programPath = argv[0];
-    char resolved[4096];
-    if (realpath("/proc/self/exe", resolved)) options.programPath = resolved;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--headless") continue;
-        if ((arg == "--port" || arg == "--out") && i + 1 < argc) {
-            (arg == "--port" ? options.portName : options.outFolder) = argv[++i];
-            continue;
-        }
-        std::fprintf(stderr, "unknown argument %s\n%s", arg.c_str(), kUsage);
-        return 64;
-    }
-    std::signal(SIGINT, RequestStop);
-    std::signal(SIGTERM, RequestStop);
-    vornik::StreamPrompt prompt;
-    vornik::SystemClock clock;
-    return vornik::RunHeadless(options, prompt, clock, [] { return vornik::MakePlatformCommDriver(); },
-                               stopRequested);
-}
+const std::string kUsage =
+    std::string("Usage: vornik-pc [DATAFILE]              the program with its window\n"
+                "       vornik-pc --demo [DATAFILE]       the same, listening to the built-in simulator\n"
+                "       vornik-pc --load-and-quit [DATAFILE]\n"
+                "                                         measures: the window offscreen, painted once, the\n"
+                "                                         file opened and painted, times printed, then exit\n"
+                "       vornik-pc --headless ") + vornik::kHeadlessUsage;
 
 }  // namespace
 
@@ -57,9 +25,11 @@ int main(int argc, char* argv[]) {
     const auto started = std::chrono::steady_clock::now();
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--load-and-quit") == 0) return vornik::RunLoadAndQuit(argc, argv, started);
-        if (std::strcmp(argv[i], "--headless") == 0) return RunWithoutWindow(argc, argv);
+        // No display needed; ends on Ctrl+C or SIGTERM.
+        if (std::strcmp(argv[i], "--headless") == 0)
+            return vornik::HeadlessMain(argc, argv, vornik::RunningProgramPath(argv[0]), "--headless");
         if (std::strcmp(argv[i], "--help") == 0) {
-            std::fputs(kUsage, stdout);
+            std::fputs(kUsage.c_str(), stdout);
             return 0;
         }
     }

@@ -1,5 +1,13 @@
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#endif
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -33,13 +41,7 @@ const std::string kTempHeader =
 
 class HeadlessLoggerTest : public ::testing::Test {
 protected:
-    HeadlessLoggerTest()
-        : folder(fs::path(tempDir.path()) /
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name()),
-          clock(DateTime{2024, 3, 5, 23, 59, 0, 0}) {
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-    }
+    HeadlessLoggerTest() : folder(dir.path()), clock(DateTime{2024, 3, 5, 23, 59, 0, 0}) {}
 
     // A program run: a fresh table and decoder logging into `folder`.
     struct Run {
@@ -56,7 +58,7 @@ protected:
         HeadlessLogger logger;
     };
 
-    TempDir tempDir;
+    TempDir dir;
     fs::path folder;
     FixedClock clock;
 };
@@ -69,11 +71,11 @@ TEST_F(HeadlessLoggerTest, EveryDecodedRowGoesToTheDaysFileOfItsKind) {
     run.decoder.RecieveAll(GasReply().Bytes());
 
     EXPECT_EQ(run.logger.FilePath(PageTemp), (folder / "vornik-24-03-05.tmpr").u8string());
-    EXPECT_EQ(ReadAll(folder / "vornik-24-03-05.tmpr"),
+    EXPECT_EQ(ReadAll((folder / "vornik-24-03-05.tmpr").u8string()),
               kTempHeader +
                   Line({"1/3", "05.03.24", "09:31:00", "450,2", "453,0", "448,0", "5,0", "25,1", "12", "Печь"}) +
                   Line({"2/4", "05.03.24", "09:31:00", "-0,7", "453,0", "448,0", "5,0", "25,1", "12", "Печь"}));
-    const std::string gas = ReadAll(folder / "vornik-24-03-05.gas");
+    const std::string gas = ReadAll((folder / "vornik-24-03-05.gas").u8string());
     EXPECT_EQ(gas.substr(0, gas.find("\r\n")), Utf8ToCp1251("Номер\tДата\tВремя\tTg,*С\tO2,%\tCO\tNO\tNO2\tSO2\t"
                                                            "H2S\tCO2,%\tСH\tQa,%\tAlf\tNOx\tTa,*С\tTi,*С\t"
                                                            "Ед.изм.\tОбъект\tТопливо\t"));
@@ -83,30 +85,34 @@ TEST_F(HeadlessLoggerTest, EveryDecodedRowGoesToTheDaysFileOfItsKind) {
     EXPECT_EQ(run.errors, std::vector<std::string>{"Range check error"});
 }
 
-TEST_F(HeadlessLoggerTest, ARestartContinuesTheDaysFileAndANewDayStartsANewOne) {
+TEST_F(HeadlessLoggerTest, ARestartNumbersOnFromTheDaysFileAndANewDayStartsAtOne) {
     {
         Run first(*this, folder);
         first.decoder.RecieveAll(TempReply().Bytes());
+        first.decoder.RecieveAll(TempReply().Set(1, "8").Bytes());
     }
+    // A line cut off by an earlier end is not continued but replaced.
+    { std::ofstream(folder / "vornik-24-03-05.tmpr", std::ios::app) << "3/8\t05.03"; }
     Run second(*this, folder);
     second.decoder.RecieveAll(TempReply().Set(1, "9").Bytes());
-    const std::string day = ReadAll(folder / "vornik-24-03-05.tmpr");
+    const std::string day = ReadAll((folder / "vornik-24-03-05.tmpr").u8string());
     EXPECT_EQ(day.find(kTempHeader), 0u);
     EXPECT_EQ(day.find(kTempHeader, 1), std::string::npos);
-    EXPECT_NE(day.find("\r\n1/9\t"), std::string::npos);  // numbered by the new run's table
+    EXPECT_EQ(day.substr(day.rfind("\r\n", day.size() - 3) + 2, 5), "3/9\t0");
+    EXPECT_EQ(std::count(day.begin(), day.end(), '\n'), 4);
 
     clock.Set(DateTime{2024, 3, 6, 0, 0, 1, 0});
     second.decoder.RecieveAll(TempReply().Set(1, "10").Bytes());
-    EXPECT_EQ(ReadAll(folder / "vornik-24-03-06.tmpr"),
+    EXPECT_EQ(ReadAll((folder / "vornik-24-03-06.tmpr").u8string()),
               kTempHeader +
-                  Line({"2/10", "05.03.24", "09:31:00", "450,2", "453,0", "448,0", "5,0", "25,1", "12", "Печь"}));
+                  Line({"1/10", "05.03.24", "09:31:00", "450,2", "453,0", "448,0", "5,0", "25,1", "12", "Печь"}));
 }
 
 TEST_F(HeadlessLoggerTest, AnEmptyFileGetsTheHeader) {
     std::ofstream(folder / "vornik-24-03-05.tmpr").close();
     Run run(*this, folder);
     run.decoder.RecieveAll(TempReply().Bytes());
-    EXPECT_EQ(ReadAll(folder / "vornik-24-03-05.tmpr").find(kTempHeader), 0u);
+    EXPECT_EQ(ReadAll((folder / "vornik-24-03-05.tmpr").u8string()).find(kTempHeader), 0u);
 }
 
 TEST_F(HeadlessLoggerTest, AFileThatCannotBeWrittenIsReportedAndReceptionGoesOn) {
@@ -118,9 +124,82 @@ TEST_F(HeadlessLoggerTest, AFileThatCannotBeWrittenIsReportedAndReceptionGoesOn)
     EXPECT_EQ(run.model.Table(PagePrd).Cell(0, 1), "1/5");  // the row itself stays
     EXPECT_EQ(run.logger.RowsWritten(), 0);
 
+    run.decoder.RecieveAll(PrdReply().Set(1, "6").Bytes());  // kept, not reported again
+    EXPECT_EQ(run.errors.size(), 1u);
+    EXPECT_EQ(run.logger.KeptRows(), 2u);
+
     fs::create_directories(folder / "missing");
-    run.decoder.RecieveAll(PrdReply().Bytes());
-    EXPECT_EQ(run.logger.RowsWritten(), 1);
+    EXPECT_EQ(run.logger.WriteKeptRows(), 2u);
+    run.decoder.RecieveAll(PrdReply().Set(1, "7").Bytes());
+    EXPECT_EQ(run.logger.RowsWritten(), 3);
+    const std::string day = ReadAll((folder / "missing" / "vornik-24-03-05.prd").u8string());
+    EXPECT_LT(day.find("\r\n1/5\t"), day.find("\r\n2/6\t"));
+    EXPECT_LT(day.find("\r\n2/6\t"), day.find("\r\n3/7\t"));
 }
+
+#ifndef _WIN32
+// A full disk, as the process sees it: files may not grow past a limit.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{bytes, old_.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old_); }
+
+private:
+    rlimit old_{};
+};
+
+TEST_F(HeadlessLoggerTest, AFullDiskTearsNoRowAndTheKeptRowsFollowInOrderWhenSpaceReturns) {
+    Run run(*this, folder);
+    run.decoder.RecieveAll(GasReply().Bytes());
+    const fs::path path = folder / "vornik-24-03-05.gas";
+    const std::string before = ReadAll(path);
+    {
+        FileSizeLimit full(before.size() + 40);  // room for part of a row only
+        for (const char* n : {"11", "12", "13"}) run.decoder.RecieveAll(GasReply().Set(1, n).Bytes());
+        EXPECT_EQ(ReadAll(path), before);
+        ASSERT_EQ(run.errors.size(), 1u);  // once, not per row
+        EXPECT_EQ(run.errors[0].rfind("Ошибка записи данных! " + path.u8string(), 0), 0u);
+        EXPECT_EQ(run.logger.KeptRows(), 3u);
+    }
+    run.decoder.RecieveAll(GasReply().Set(1, "14").Bytes());
+    EXPECT_EQ(run.logger.KeptRows(), 0u);
+    std::istringstream lines(ReadAll(path));
+    std::string line;
+    std::vector<std::string> starts;
+    while (std::getline(lines, line)) {
+        EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 20) << line;
+        starts.push_back(line.substr(0, line.find('\t')));
+    }
+    EXPECT_EQ(starts, (std::vector<std::string>{Utf8ToCp1251("Номер"), "1/17", "2/11", "3/12", "4/13", "5/14"}));
+}
+
+TEST_F(HeadlessLoggerTest, ALinkPlantedByAnotherUserInASharedFolderIsNotFollowed) {
+    if (geteuid() != 0) GTEST_SKIP() << "a link of another user can only be made as root";
+    const fs::path shared = folder / "shared";
+    fs::create_directory(shared);
+    chmod(shared.c_str(), 01777);  // like /tmp
+    const fs::path victim = folder / "victim";
+    WriteAll(victim, "precious\r\n");
+    const fs::path link = shared / "vornik-24-03-05.tmpr";
+    fs::create_symlink(victim, link);
+    ASSERT_EQ(lchown(link.c_str(), 65534, 65534), 0);
+
+    Run run(*this, shared);
+    run.decoder.RecieveAll(TempReply().Bytes());
+    EXPECT_EQ(ReadAll(victim), "precious\r\n");
+    ASSERT_EQ(run.errors.size(), 1u);
+    EXPECT_EQ(run.logger.KeptRows(), 1u);
+
+    // A link of our own is written through.
+    ASSERT_EQ(lchown(link.c_str(), geteuid(), getegid()), 0);
+    EXPECT_EQ(run.logger.WriteKeptRows(), 1u);
+    EXPECT_NE(ReadAll(victim).find("\r\n1/3\t"), std::string::npos);
+}
+#endif
 
 }  // namespace

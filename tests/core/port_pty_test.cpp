@@ -117,6 +117,27 @@ TEST_F(PtyPort, SetModeLeavesTheSlaveRaw9600EightNoneOne) {
     EXPECT_EQ(cfgetospeed(&t), B9600);
 }
 
+TEST_F(PtyPort, ADeviceLeftAtASpeedTheDriverDoesNotListOpensAndKeepsItUntilSet) {
+    for (const speed_t left : {B500000, B0}) {
+        SCOPED_TRACE(left);
+        termios t{};
+        ASSERT_EQ(tcgetattr(pty.slave, &t), 0);
+        cfsetospeed(&t, left);
+        cfsetispeed(&t, left);
+        ASSERT_EQ(tcsetattr(pty.slave, TCSANOW, &t), 0);
+
+        auto port = Open(pty.path);
+        EXPECT_TRUE(prompt.boxes().empty());
+        EXPECT_TRUE(port->Receiving());
+        EXPECT_EQ(port->Config.dcb.BaudRate, 0u);
+        ASSERT_EQ(tcgetattr(pty.slave, &t), 0);
+        EXPECT_EQ(cfgetospeed(&t), left);
+        ASSERT_TRUE(port->SetMode("9600,N,8,1"));
+        ASSERT_EQ(tcgetattr(pty.slave, &t), 0);
+        EXPECT_EQ(cfgetospeed(&t), B9600);
+    }
+}
+
 TEST_F(PtyPort, BytesAtLinePaceAndInLargeBurstsArriveInOrder) {
     auto port = Open(pty.path);
     ASSERT_TRUE(port->SetMode("9600,N,8,1"));

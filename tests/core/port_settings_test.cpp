@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "device/ModeString.h"
+#ifndef _WIN32
 #include "device/posix/PosixCommDriver.h"
+#endif
 
 namespace vornik {
 namespace {
@@ -75,6 +77,7 @@ TEST(ModeString, RejectedStringsLeaveTheSettingsAlone) {
     EXPECT_FALSE(BuildDcbFromMode(nullptr, dcb));
 }
 
+#ifndef _WIN32
 TEST(DevicePath, ComNamesPathsAndNamesUnderDev) {
     EXPECT_EQ(DevicePath("COM1"), "/dev/ttyS0");
     EXPECT_EQ(DevicePath("COM16"), "/dev/ttyS15");
@@ -88,6 +91,7 @@ TEST(DevicePath, ComNamesPathsAndNamesUnderDev) {
     EXPECT_EQ(DevicePath("/tmp/\xEF\xEE\xF0\xF2"), "/tmp/порт");  // Windows-1251 to UTF-8
     EXPECT_EQ(DevicePath(""), "");
 }
+#endif
 
 }  // namespace
 }  // namespace vornik

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 
 namespace vornik::test {
@@ -13,8 +14,17 @@ namespace vornik::test {
 class TempDir {
 public:
     TempDir() {
+#ifdef _WIN32
+        namespace fs = std::filesystem;
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+            const fs::path folder = fs::temp_directory_path() / ("vornik-test-" + std::to_string(random()));
+            if (fs::create_directory(folder)) path_ = folder.u8string();
+        }
+#else
         char pattern[] = "/tmp/vornik-test-XXXXXX";
         path_ = mkdtemp(pattern);
+#endif
     }
     ~TempDir() {
         std::error_code ec;
@@ -35,12 +45,12 @@ private:
 };
 
 inline std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 inline void WriteAll(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
+    std::ofstream(std::filesystem::u8path(path), std::ios::binary) << bytes;
 }
 
 }  // namespace vornik::test

@@ -217,8 +217,11 @@ bool PosixCommDriver::ReadLineSettings(DCB& dcb) {
 }
 
 bool PosixCommDriver::ApplyLineSettings(const DCB& dcb) {
+    // A speed the table does not list (500000, B0) reads as 0: written back,
+    // the device keeps the speed it has, so a state read is always writable.
+    const bool keepSpeed = dcb.BaudRate == 0;
     speed_t speed = B0;
-    if (fd_ < 0 || lost_ || !SpeedOf(dcb.BaudRate, speed)) return false;
+    if (fd_ < 0 || lost_ || (!keepSpeed && !SpeedOf(dcb.BaudRate, speed))) return false;
     if (dcb.ByteSize < 5 || dcb.ByteSize > 8 || dcb.Parity > SPACEPARITY) return false;
     if (dcb.StopBits > TWOSTOPBITS) return false;
     // 1.5 stop bits exist only with 5 data bits, 2 stop bits only with more.
@@ -253,8 +256,10 @@ bool PosixCommDriver::ApplyLineSettings(const DCB& dcb) {
     if (dcb.fInX) t.c_iflag |= IXOFF;
     if (dcb.XonChar) t.c_cc[VSTART] = static_cast<cc_t>(dcb.XonChar);
     if (dcb.XoffChar) t.c_cc[VSTOP] = static_cast<cc_t>(dcb.XoffChar);
-    cfsetispeed(&t, speed);
-    cfsetospeed(&t, speed);
+    if (!keepSpeed) {
+        cfsetispeed(&t, speed);
+        cfsetospeed(&t, speed);
+    }
     if (tcsetattr(fd_, TCSANOW, &t) != 0) return false;
     dcb_ = dcb;
     return true;

@@ -12,9 +12,26 @@ struct Win32CommDriver::Record {
     ::OVERLAPPED native{};
     DWORD word = 0;             // event word of a comm-event wait
     uint32_t* wordOut = nullptr;  // where the owner expects it
+    bool waiting = false;         // a comm-event wait was left pending on it
 };
 
 namespace {
+
+// Errors with which an operation ends when its device went away: an adapter
+// unplugged, or (under wine) the other end of a pseudo-terminal closed.
+bool DeviceGone(DWORD error) {
+    switch (error) {
+        case ERROR_BROKEN_PIPE:
+        case ERROR_DEVICE_REMOVED:
+        case ERROR_DEVICE_NOT_CONNECTED:
+        case ERROR_BAD_COMMAND:
+        case ERROR_GEN_FAILURE:
+        case ERROR_ACCESS_DENIED:
+            return true;
+        default:
+            return false;
+    }
+}
 
 void FromNative(const ::DCB& n, DCB& d) {
     d.DCBlength = n.DCBlength;
@@ -95,6 +112,10 @@ uintptr_t Win32CommDriver::OpenDevice(const char* name) {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_FLAG_OVERLAPPED, nullptr);
     if (h == INVALID_HANDLE_VALUE) return 0;
+    // No time-outs: a read of one byte waits until a byte comes, whatever
+    // time-outs the device's previous user left behind.
+    COMMTIMEOUTS timeouts{};
+    SetCommTimeouts(h, &timeouts);
     handle_ = h;
     lost_ = false;
     return reinterpret_cast<uintptr_t>(h);
@@ -152,14 +173,26 @@ bool Win32CommDriver::SetEventMask(uint32_t mask) { return handle_ && SetCommMas
 bool Win32CommDriver::WaitEvent(uint32_t& eventMask, OVERLAPPED& overlapped) {
     Record* r = RecordOf(overlapped.hEvent);
     if (!handle_ || !r) return false;
+    // A device has one comm-event wait at a time: while one is pending a
+    // second is refused (ERROR_INVALID_PARAMETER), and the record of the
+    // pending one must stay as it is. Its completion serves the new request.
+    // A device without modem lines (a pseudo-terminal under wine) cannot
+    // wait for their events (ERROR_NOT_SUPPORTED); reading goes on without
+    // them. Neither is a lost device.
+    r->wordOut = &eventMask;
+    if (r->waiting && !HasOverlappedIoCompleted(&r->native)) return false;
+    r->waiting = false;
     r->native = ::OVERLAPPED{};
     r->native.hEvent = r->event;
-    r->wordOut = &eventMask;
     if (WaitCommEvent(handle_, &r->word, &r->native)) {
         eventMask = r->word;
         return true;
     }
-    if (GetLastError() != ERROR_IO_PENDING) lost_ = true;
+    const DWORD error = GetLastError();
+    if (error == ERROR_IO_PENDING)
+        r->waiting = true;
+    else if (error != ERROR_INVALID_PARAMETER && error != ERROR_NOT_SUPPORTED)
+        lost_ = true;
     return false;
 }
 
@@ -208,6 +241,7 @@ bool Win32CommDriver::OperationResult(OVERLAPPED& overlapped, uint32_t& count) {
     if (!handle_ || !r) return false;
     DWORD n = 0;
     const bool ok = GetOverlappedResult(handle_, &r->native, &n, FALSE) != 0;
+    if (!ok && DeviceGone(GetLastError())) lost_ = true;
     count = n;
     return ok;
 }

@@ -1,0 +1,62 @@
+#include "headless/DayFileAppend.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "headless/DayFileTail.h"
+
+namespace vornik {
+namespace {
+
+bool WriteAll(int fd, const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const unsigned chunk = static_cast<unsigned>(std::min<size_t>(bytes.size() - done, 1u << 30));
+        const int n = _write(fd, bytes.data() + done, chunk);
+        if (n <= 0) {
+            if (n == 0) errno = ENOSPC;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool AppendLines(const std::string& path, const std::string& header, const std::string& lines,
+                 std::string& error) {
+    // The wide-character API: the name is Unicode whatever the code page.
+    const std::wstring name = std::filesystem::u8path(path).wstring();
+    int fd = -1;
+    // Shared for reading and writing: another program may read the day file.
+    if (_wsopen_s(&fd, name.c_str(), _O_RDWR | _O_CREAT | _O_APPEND | _O_BINARY | _O_NOINHERIT,
+                  _SH_DENYNO, _S_IREAD | _S_IWRITE) != 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    const long long fileSize = _filelengthi64(fd);
+    const ReadAt readAt = [fd](long long offset, char* buffer, int n) {
+        if (_lseeki64(fd, offset, SEEK_SET) != offset) return -1;
+        return _read(fd, buffer, static_cast<unsigned>(n));
+    };
+    const long long size = fileSize < 0 ? -1 : WholeLinesLength(fileSize, readAt);
+    bool ok = size >= 0 && (size == fileSize || _chsize_s(fd, size) == 0);
+    if (ok) ok = WriteAll(fd, size == 0 ? header + lines : lines);
+    if (!ok) {
+        error = std::strerror(errno);
+        // Takes back what part of the append reached the file.
+        if (size >= 0 && _chsize_s(fd, size) != 0) error += "; the file could not be cut back";
+    }
+    _close(fd);
+    return ok;
+}
+
+}  // namespace vornik

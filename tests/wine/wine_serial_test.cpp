@@ -1,0 +1,186 @@
+// The Windows serial driver end to end: vornik-log.exe under wine listens to
+// a COM port that is a pseudo-terminal, the Linux vornik-log to another one,
+// and both get the same generated traffic (damaged replies, an unplug in the
+// middle of a reply, the device's return). Their day files must be the same
+// bytes. Run by ./test --windows, which names the programs and the prefix in
+// VORNIK_WINE, VORNIK_WINE_LOGGER, VORNIK_LINUX_LOGGER and WINEPREFIX.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "TestFiles.h"
+#include "TestPty.h"
+#include "reception/ReplyGenerator.h"
+
+using namespace vornik;
+using namespace vornik::test;
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+std::string Env(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::seconds limit) {
+    for (auto end = std::chrono::steady_clock::now() + limit; std::chrono::steady_clock::now() < end;) {
+        if (done()) return true;
+        std::this_thread::sleep_for(50ms);
+    }
+    return done();
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+// A program whose standard error goes to a file.
+class Process {
+public:
+    Process(std::vector<std::string> argv, const std::string& log) : log_(log) {
+        pid_ = fork();
+        if (pid_ == 0) {
+            const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+            dup2(fd, 2);
+            // The test's own terminals must close when the test closes them,
+            // and the program must not outlive a test that ends early.
+            for (int other = 3; other < 1024; ++other) close(other);
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            std::vector<char*> args;
+            for (auto& a : argv) args.push_back(a.data());
+            args.push_back(nullptr);
+            execv(args[0], args.data());
+            _exit(127);
+        }
+    }
+    ~Process() {
+        kill(pid_, SIGTERM);
+        int status = 0;
+        if (!WaitFor([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, 10s)) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, &status, 0);
+        }
+    }
+    std::string Log() const { return ReadAll(log_); }
+
+private:
+    std::string log_;
+    pid_t pid_ = -1;
+};
+
+// The day files of a folder, by name.
+std::vector<std::pair<std::string, std::string>> DayFiles(const std::string& folder) {
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const auto& entry : fs::directory_iterator(folder))
+        files.emplace_back(entry.path().filename(), ReadAll(entry.path()));
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+class WineSerial : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (Env("VORNIK_WINE_LOGGER").empty() || Env("WINEPREFIX").empty())
+            GTEST_SKIP() << "run by ./test --windows";
+        fs::create_directories(dir / "linux");
+        fs::create_directories(dir / "wine");
+    }
+
+    // Both ports (re)appear as new pseudo-terminals.
+    void PlugIn() {
+        linuxPty = std::make_unique<TestPty>();
+        winePty = std::make_unique<TestPty>();
+        const fs::path com = fs::path(Env("WINEPREFIX")) / "dosdevices" / "com12";
+        fs::remove(com);
+        fs::create_symlink(winePty->path, com);
+        fs::remove(dir / "port");
+        fs::create_symlink(linuxPty->path, dir / "port");
+    }
+    void Unplug() {
+        linuxPty.reset();
+        winePty.reset();
+    }
+    void Send(const std::string& bytes) {
+        linuxPty->Send(bytes);
+        winePty->Send(bytes);
+    }
+    // Until both loggers have written the same rows and nothing more comes.
+    bool SameFiles() {
+        return WaitFor(
+            [&] {
+                const auto before = DayFiles(dir / "linux");
+                std::this_thread::sleep_for(300ms);
+                return !before.empty() && before == DayFiles(dir / "linux") && before == DayFiles(dir / "wine");
+            },
+            60s);
+    }
+
+    TempDir dir;
+    std::unique_ptr<TestPty> linuxPty, winePty;
+};
+
+TEST_F(WineSerial, TheWindowsLoggerWritesTheSameDayFilesAsTheLinuxOne) {
+    PlugIn();
+    Process linuxLogger({Env("VORNIK_LINUX_LOGGER"), "--port", dir / "port", "--out", dir / "linux"},
+                        dir / "linux.log");
+    Process wineLogger({Env("VORNIK_WINE"), Env("VORNIK_WINE_LOGGER"), "--port", "COM12", "--out",
+                        "Z:" + dir / "wine"},
+                       dir / "wine.log");
+    const auto listening = [&](size_t times) {
+        return Count(linuxLogger.Log(), "приём") == times && Count(wineLogger.Log(), "приём") == times;
+    };
+    ASSERT_TRUE(WaitFor([&] { return listening(1); }, 60s)) << linuxLogger.Log() << wineLogger.Log();
+
+    ReplyGenerator generator(20261208);
+    const std::array<int, 3> mix{6, 2, 2};
+    const auto traffic = [&](int replies) {
+        for (int i = 0; i < replies; ++i) {
+            std::string reply = generator.Reply(generator.PickPage(mix), i % 7 != 3);
+            if (generator.Random().Chance(0.2))
+                reply = generator.Damage(reply, ReplyFault(generator.Random().Below(kReplyFaultCount)));
+            Send(reply);
+            std::this_thread::sleep_for(5ms);
+        }
+    };
+    traffic(40);
+    ASSERT_TRUE(SameFiles()) << wineLogger.Log();
+
+    // Unplugged in the middle of a reply: its start is dropped on both.
+    const std::string cut = generator.Reply(0);
+    Send(cut.substr(0, cut.size() / 2));
+    std::this_thread::sleep_for(300ms);
+    Unplug();
+    ASSERT_TRUE(WaitFor([&] { return Count(linuxLogger.Log(), "недоступен") == 1 &&
+                                     Count(wineLogger.Log(), "недоступен") == 1; }, 30s))
+        << linuxLogger.Log() << wineLogger.Log();
+    PlugIn();
+    ASSERT_TRUE(WaitFor([&] { return listening(2); }, 30s)) << linuxLogger.Log() << wineLogger.Log();
+    Send(cut.substr(cut.size() / 2));
+    traffic(40);
+    ASSERT_TRUE(SameFiles()) << wineLogger.Log();
+
+    const auto files = DayFiles(dir / "linux");
+    EXPECT_EQ(files.size(), 3u);
+    EXPECT_EQ(files, DayFiles(dir / "wine"));
+    EXPECT_GT(Count(files[0].second, "\r\n"), 20u);  // the gas file holds most rows
+    EXPECT_EQ(Count(wineLogger.Log(), "reception: "), Count(linuxLogger.Log(), "reception: "));
+}
+
+}  // namespace

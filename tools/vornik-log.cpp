@@ -7,7 +7,7 @@
 #include <string>
 
 #include "core/Paths.h"
-#include "reception/HeadlessSession.h"
+#include "headless/HeadlessSession.h"
 
 int main(int argc, char* argv[]) {
     for (int i = 1; i < argc; ++i) {

@@ -44,7 +44,7 @@ void PortHandling::CreatePortWhenAvailable(const std::string& portName) {
         TryReopen();
         if (!port_) DeviceWentAway();
     }
-    timer_.Start();
+    timer_.SetEnabled(true);
 }
 
 // The fixed line settings; on a closed port they touch no device.

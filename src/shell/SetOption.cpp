@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 #include "device/SerialDevices.h"
-#include "shell/DialogButtons.h"
+#include "core/qt/DialogButtons.h"
 #include "core/qt/Text.h"
 #include "shell/ViewDialog.h"
 

@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "shell/ColorBox.h"
-#include "shell/DialogButtons.h"
+#include "core/qt/DialogButtons.h"
 #include "core/qt/Text.h"
 
 namespace vornik {

@@ -54,6 +54,9 @@ public:
     void ClearPoints();
     // One row's values, one per series in series order; one redraw.
     void AppendPoints(const double* values, int count);
+    // Tells the listener that points were added outside AppendPoints
+    // (straight into the series, as the file loader does).
+    void PointsAdded() { Notify(Change::Data); }
 
     // Look
     bool Logarithmic() const { return logarithmic_; }

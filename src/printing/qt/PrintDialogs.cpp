@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "shell/DialogButtons.h"
+#include "core/qt/DialogButtons.h"
 
 namespace vornik {
 

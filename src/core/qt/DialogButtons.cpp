@@ -1,4 +1,4 @@
-#include "shell/DialogButtons.h"
+#include "core/qt/DialogButtons.h"
 
 #include "core/qt/Text.h"
 

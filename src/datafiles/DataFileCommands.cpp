@@ -56,6 +56,7 @@ void DataFileCommands::SaveCharDialog() {
         }
         // A failed write keeps the flag, so the close guard asks again.
         if (saved) model_.SetNewData(page, false);
+        if (chosen && saved) model_.RowsSaved(page);
     }
 }
 

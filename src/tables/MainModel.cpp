@@ -76,6 +76,7 @@ void MainModel::ChartClear(bool gaz, bool temp, bool prd) {
         charts_[page].ClearPoints();
         tables_[page].Clear();
         newData_[page] = false;
+        RowsSettled(page);
     }
     StateChanged();
 }
@@ -143,6 +144,15 @@ void MainModel::SetActivePage(int page) {
     CheckPage(page);
     activePage_ = page;
     StateChanged();
+}
+
+void MainModel::RowsSaved(int page) {
+    CheckPage(page);
+    RowsSettled(page);
+}
+
+void MainModel::RowsSettled(int page) {
+    for (const auto& listener : settledListeners_) listener(page);
 }
 
 void MainModel::StateChanged() {

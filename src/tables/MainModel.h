@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "tables/ChartDefs.h"
 #include "tables/ChartModel.h"
@@ -80,8 +81,16 @@ public:
     // Called after any change of the state above, so the window can mirror it.
     void SetStateListener(std::function<void()> listener) { stateListener_ = std::move(listener); }
 
+    // Told of a page whose rows need no recovery any more: a data file now
+    // holds them (RowsSaved), or they were cleared or replaced by a loaded
+    // file (ChartClear). A save dialog that was cancelled tells nothing.
+    using RowsSettledListener = std::function<void(int page)>;
+    void AddRowsSettledListener(RowsSettledListener listener) { settledListeners_.push_back(std::move(listener)); }
+    void RowsSaved(int page);
+
 private:
     void StateChanged();
+    void RowsSettled(int page);
 
     std::array<MeasurementTable, kPageCount> tables_;
     std::array<ChartModel, kPageCount> charts_;
@@ -93,6 +102,7 @@ private:
     bool saveEnabled_ = false;
     int activePage_ = PageGas;
     std::function<void()> stateListener_;
+    std::vector<RowsSettledListener> settledListeners_;
 };
 
 // Width of the standard gas column and of the standard temperature/pressure

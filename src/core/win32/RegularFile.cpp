@@ -1,0 +1,27 @@
+#include "core/RegularFile.h"
+
+#include <windows.h>
+
+#include <io.h>
+
+#include "core/Paths.h"
+
+namespace vornik {
+
+std::FILE* OpenRegularFile(const std::string& path, std::string* error) {
+    std::FILE* file = OpenFile(path, "rb");
+    if (!file) {
+        if (error) *error = "cannot be opened";
+        return nullptr;
+    }
+    // Named pipes and devices are not files on the disk.
+    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+    if (GetFileType(handle) != FILE_TYPE_DISK) {
+        std::fclose(file);
+        if (error) *error = "not a regular file";
+        return nullptr;
+    }
+    return file;
+}
+
+}  // namespace vornik

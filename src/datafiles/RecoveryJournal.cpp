@@ -41,18 +41,29 @@ constexpr auto kRetryInterval = std::chrono::seconds(2);
 // Restores of more rows than this show a progress dialog.
 constexpr int kLargeRestore = 100000;
 
+// CRC-32 (the polynomial of zip and PNG), eight bytes per step: restoring a
+// journal of a million rows reads a quarter of a gigabyte through it.
 uint32_t Crc32(std::string_view data) {
-    static const auto table = [] {
-        std::array<uint32_t, 256> t{};
+    static const auto tables = [] {
+        std::array<std::array<uint32_t, 256>, 8> t{};
         for (uint32_t i = 0; i < 256; ++i) {
             uint32_t c = i;
             for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
+            t[0][i] = c;
         }
+        for (uint32_t i = 0; i < 256; ++i)
+            for (size_t k = 1; k < 8; ++k) t[k][i] = (t[k - 1][i] >> 8) ^ t[0][t[k - 1][i] & 0xFF];
         return t;
     }();
     uint32_t crc = 0xFFFFFFFFu;
-    for (char ch : data) crc = table[(crc ^ uint8_t(ch)) & 0xFF] ^ (crc >> 8);
+    const auto* p = reinterpret_cast<const uint8_t*>(data.data());
+    size_t n = data.size();
+    for (; n >= 8; p += 8, n -= 8) {
+        const uint32_t lo = crc ^ (uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
+        crc = tables[7][lo & 0xFF] ^ tables[6][(lo >> 8) & 0xFF] ^ tables[5][(lo >> 16) & 0xFF] ^ tables[4][lo >> 24] ^
+              tables[3][p[4]] ^ tables[2][p[5]] ^ tables[1][p[6]] ^ tables[0][p[7]];
+    }
+    for (; n > 0; ++p, --n) crc = tables[0][(crc ^ *p) & 0xFF] ^ (crc >> 8);
     return crc ^ 0xFFFFFFFFu;
 }
 
@@ -122,12 +133,12 @@ public:
     // The n bytes at `offset`, valid until the next call; false past the end.
     bool Get(uint64_t offset, size_t n, std::string_view& out) {
         if (!file_ || offset + n > size_) return false;
-        if (offset < start_ || offset + n > start_ + window_.size()) {
-            window_.resize(std::max<size_t>(n, kWindow));
+        if (offset < start_ || offset + n > start_ + filled_) {
+            if (window_.size() < n) window_.resize(std::max<size_t>(n, kWindow));
             if (!Seek(offset, SEEK_SET)) return false;
-            window_.resize(std::fread(window_.data(), 1, window_.size(), file_));
+            filled_ = std::fread(window_.data(), 1, window_.size(), file_);
             start_ = offset;
-            if (window_.size() < n) return false;
+            if (filled_ < n) return false;
         }
         out = std::string_view(window_.data() + (offset - start_), n);
         return true;
@@ -154,6 +165,7 @@ private:
     std::FILE* file_;
     uint64_t size_ = 0;
     uint64_t start_ = 0;
+    size_t filled_ = 0;
     std::vector<char> window_;
 };
 
@@ -216,17 +228,19 @@ bool HasHeader(ByteSource& source) {
 bool ScanLeftover(ByteSource& source, JournalLeftover& leftover) {
     leftover = {};
     if (!HasHeader(source)) return false;
-    std::array<int, kPageCount> rows{};
     leftover.end = ForEachRecord(source, source.Size(), leftover.damaged, [&](const Record& r, const auto&) {
+        const size_t page = size_t(r.page);
         if (r.type == kRetireRecord) {
-            leftover.retiredBefore[size_t(r.page)] = r.offset;
-            rows[size_t(r.page)] = 0;
+            leftover.retiredBefore[page] = r.offset;
+            leftover.pageRows[page] = 0;
+            leftover.pageBytes[page] = 0;
         } else {
-            ++rows[size_t(r.page)];
+            ++leftover.pageRows[page];
+            leftover.pageBytes[page] += r.end - r.offset;
         }
         return true;
     });
-    for (int n : rows) leftover.rows += n;
+    for (int n : leftover.pageRows) leftover.rows += n;
     return true;
 }
 
@@ -260,16 +274,32 @@ public:
     RowRestorer(const RowRestorer&) = delete;
     RowRestorer& operator=(const RowRestorer&) = delete;
 
+    // Room for rows whose records take `recordBytes` in the journal.
+    void Reserve(int page, int rows, uint64_t recordBytes) {
+        MeasurementTable& table = model_.Table(page);
+        const uint64_t overhead = 14 + 4 * uint64_t(table.ColumnCount());
+        const uint64_t text = recordBytes > overhead * uint64_t(rows) ? recordBytes - overhead * uint64_t(rows) : 0;
+        if (rows > 0) table.Reserve(table.RowCount() + rows, table.MemoryBytes() + size_t(text));
+    }
+
     // False when the row does not fit its table.
-    bool Add(int page, std::vector<std::string_view> cells) {
+    bool Add(int page, const std::vector<std::string_view>& cells) {
         if (!Fits(page, cells)) return false;
-        const int row = model_.AppendRow(page);
+        MeasurementTable& table = model_.Table(page);
+        // An empty table takes its first row where the decoder puts it.
+        const bool first = table.RowCount() < 2 || table.IsEmpty();
+        const int row = first ? model_.AppendRow(page) : table.RowCount();
         // Column 0: the row index, "/", the instrument's number.
         const size_t slash = cells[0].find('/');
-        const std::string number =
-            slash == std::string_view::npos ? std::string(cells[0]) : std::to_string(row) + std::string(cells[0].substr(slash));
-        cells[0] = number;
-        model_.Table(page).SetRowCells(row, cells);
+        number_.assign(cells[0]);
+        if (slash != std::string_view::npos) number_.replace(0, slash, std::to_string(row));
+        cells_.assign(cells.begin(), cells.end());
+        cells_[0] = number_;
+        if (first)
+            table.SetRowCells(row, cells_);
+        else
+            table.AppendRowCells(cells_);
+        table.SetCurrentRow(row);
         model_.RowToChart(page, row);
         touched_[size_t(page)] = true;
         return true;
@@ -298,6 +328,8 @@ private:
 
     MainModel& model_;
     std::array<bool, kPageCount> touched_{};
+    std::vector<std::string_view> cells_;
+    std::string number_;
 };
 
 }  // namespace
@@ -534,10 +566,11 @@ std::vector<JournalRow> RecoveryJournal::ReadPending(const std::string& path, in
 int RecoveryJournal::Restore(MainModel& model, const std::vector<JournalRow>& rows) {
     int restored = 0;
     RowRestorer restorer(model);
-    for (const JournalRow& row : rows)
-        if (row.page >= 0 && row.page < kPageCount &&
-            restorer.Add(row.page, std::vector<std::string_view>(row.cells.begin(), row.cells.end())))
-            ++restored;
+    std::vector<std::string_view> cells;
+    for (const JournalRow& row : rows) {
+        cells.assign(row.cells.begin(), row.cells.end());
+        if (row.page >= 0 && row.page < kPageCount && restorer.Add(row.page, cells)) ++restored;
+    }
     restorer.Finish();
     return restored;
 }
@@ -556,6 +589,8 @@ int RecoveryJournal::RestoreLeftover(MainModel& model, const JournalProgress& pr
     int restored = 0;
     ByteSource source(path_);
     RowRestorer restorer(model);
+    for (int page = 0; page < kPageCount; ++page)
+        restorer.Reserve(page, leftover_.pageRows[size_t(page)], leftover_.pageBytes[size_t(page)]);
     ForEachPendingRow(source, leftover_, [&](const Record& r, const std::vector<std::string_view>& cells) {
         if (!restorer.Add(r.page, cells)) return true;
         // The record stays in the file as this run's.

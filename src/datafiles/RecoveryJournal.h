@@ -58,6 +58,8 @@ struct JournalRow {
 struct JournalLeftover {
     int rows = 0;     // rows never retired, readable
     int damaged = 0;  // unreadable records between readable ones
+    std::array<int, kPageCount> pageRows{};        // the rows by page
+    std::array<uint64_t, kPageCount> pageBytes{};  // and the size of their records
     std::array<uint64_t, kPageCount> retiredBefore{};  // a page's rows before this offset are retired
     uint64_t end = 0;                                  // end of the last readable record
 };

@@ -188,6 +188,7 @@ TEST_F(JournalTest, TornOrDamagedTailIsIgnored) {
         ends.push_back(fs::file_size(path));
     }
     const std::string whole = ReadAll(path);
+    journal.CloseCleanly();
 
     // Every cut of the file gives exactly the rows whose records are whole.
     for (size_t cut = 0; cut <= whole.size(); ++cut) {
@@ -212,6 +213,14 @@ TEST_F(JournalTest, TornOrDamagedTailIsIgnored) {
         EXPECT_EQ(pending[1].cells, rows[2]);
         EXPECT_EQ(damaged, 1);
     }
+    // The start-up question says what could not be read.
+    ProgramRun next(path);  // (the last flip, in the second record)
+    next.prompt.Answer(true);
+    EXPECT_EQ(next.journal.OpenAndOfferRestore(next.model, next.prompt), 2);
+    EXPECT_EQ(next.prompt.boxes().at(0).text,
+              "Работа программы была прервана.\r\nВосстановить несохранённые данные (строк: 2)?\r\n"
+              "Повреждённых записей журнала: 1, их строки не восстановить.");
+
     int damaged = 0;
     WriteFile(path, whole + std::string(4096, '\0'));
     EXPECT_EQ(RecoveryJournal::ReadPending(path, &damaged).size(), 3u);

@@ -42,22 +42,28 @@ DataFileCommands::DataFileCommands(MainModel& model, Prompt& prompt, FileDialogs
       programPath_(std::move(programPath)),
       fallbackFolder_(std::move(fallbackFolder)) {}
 
-void DataFileCommands::SaveCharDialog() {
+void DataFileCommands::SaveCharDialog() { OfferUnsaved(false); }
+
+bool DataFileCommands::OfferUnsaved(bool keepCancelled) {
+    bool allWritten = true;
     for (int page = 0; page < kPageCount; ++page) {
         if (!model_.NewData(page)) continue;
         const std::string preset = DefaultDataFileName(programPath_, clock_.Now(), page, fallbackFolder_);
         const auto chosen = dialogs_.AskSaveFileName(SaveFilter(page), preset);
         // Rows that arrived while the dialog was open are written too.
-        bool saved = true;
+        bool written = false;
         if (chosen) {
             BusyScope busy(busy_, model_.Table(page).RowCount() > kLargeRows);
-            saved = SaveChartToFile(model_, *chosen, page == PageGas, page == PageTemp, page == PagePrd, prompt_,
-                                    progress_);
+            written = SaveChartToFile(model_, *chosen, page == PageGas, page == PageTemp, page == PagePrd, prompt_,
+                                      progress_);
         }
-        // A failed write keeps the flag, so the close guard asks again.
-        if (saved) model_.SetNewData(page, false);
-        if (chosen && saved) model_.RowsSaved(page);
+        allWritten = allWritten && written;
+        // A failed write keeps the flag, so the close guard asks again; a
+        // cancelled dialog counts as offered, except where keepCancelled.
+        if (chosen ? written : !keepCancelled) model_.SetNewData(page, false);
+        if (written) model_.RowsSaved(page);
     }
+    return allWritten;
 }
 
 void DataFileCommands::N9Click() {
@@ -78,7 +84,10 @@ bool DataFileCommands::FormCloseQuery(const WindowPlacement& placement, TConfig&
     const bool close = prompt_.AskYesNo(kCloseQuestion);
     bool unsaved = false;
     for (int page = 0; page < kPageCount; ++page) unsaved = unsaved || model_.NewData(page);
-    if (unsaved && prompt_.AskYesNo(kUnsavedQuestion)) SaveCharDialog();
+    // Rows the user asked to save are not lost on the way out: a cancelled
+    // dialog or a failed write keeps the window open.
+    bool saved = true;
+    if (unsaved && prompt_.AskYesNo(kUnsavedQuestion)) saved = OfferUnsaved(true);
 
     if (placement.normal) {
         config.SetWindowMaximized(false);
@@ -90,7 +99,7 @@ bool DataFileCommands::FormCloseQuery(const WindowPlacement& placement, TConfig&
         config.SetWindowMaximized(true);
     }
     store.SaveConfig(config);
-    return close;
+    return close && saved;
 }
 
 }  // namespace vornik

@@ -56,10 +56,16 @@ public:
 
     // Close guard: asks whether to close and whether to save unsaved rows,
     // stores the window placement in the record and saves it. Returns
-    // whether the window may close.
+    // whether the window may close: not when the user asked to save and a
+    // save dialog was cancelled (that page keeps its flag) or a write failed.
     bool FormCloseQuery(const WindowPlacement& placement, TConfig& config, ConfigStore& store);
 
 private:
+    // The save dialogs of the save command. A cancelled dialog clears the
+    // page's flag unless `keepCancelled`. True when every page offered was
+    // written.
+    bool OfferUnsaved(bool keepCancelled);
+
     MainModel& model_;
     Prompt& prompt_;
     FileDialogs& dialogs_;

@@ -5,9 +5,10 @@
 #include <exception>
 #include <filesystem>
 
+#include "core/Errors.h"
 #include "core/Prompt.h"
 #include "core/RegularFile.h"
-#include "reception/Conversion.h"
+#include "core/Conversion.h"
 #include "reception/ReplyDecoder.h"
 #include "reception/ReplyFormat.h"
 #include "tables/MainModel.h"
@@ -261,15 +262,17 @@ std::string WithCount(const char* text, int count) {
     return out;
 }
 
-// Puts rows into their tables as the decoder would have, the page state
-// once at the end.
+// Puts rows into their tables through the commit reception uses; the window
+// hears of the tables and the page state once, at the end.
 class RowRestorer {
 public:
     explicit RowRestorer(MainModel& model) : model_(model) {
+        model_.BeginBulk();
         for (int page = 0; page < kPageCount; ++page) model_.Table(page).BeginUpdate();
     }
     ~RowRestorer() {
         for (int page = 0; page < kPageCount; ++page) model_.Table(page).EndUpdate();
+        model_.EndBulk();
     }
     RowRestorer(const RowRestorer&) = delete;
     RowRestorer& operator=(const RowRestorer&) = delete;
@@ -284,52 +287,22 @@ public:
 
     // False when the row does not fit its table.
     bool Add(int page, const std::vector<std::string_view>& cells) {
-        if (!Fits(page, cells)) return false;
-        MeasurementTable& table = model_.Table(page);
-        // An empty table takes its first row where the decoder puts it.
-        const bool first = table.RowCount() < 2 || table.IsEmpty();
-        const int row = first ? model_.AppendRow(page) : table.RowCount();
-        // Column 0: the row index, "/", the instrument's number.
-        const size_t slash = cells[0].find('/');
-        number_.assign(cells[0]);
-        if (slash != std::string_view::npos) number_.replace(0, slash, std::to_string(row));
-        cells_.assign(cells.begin(), cells.end());
-        cells_[0] = number_;
-        if (first)
-            table.SetRowCells(row, cells_);
-        else
-            table.AppendRowCells(cells_);
-        table.SetCurrentRow(row);
-        model_.RowToChart(page, row);
-        touched_[size_t(page)] = true;
-        return true;
-    }
-
-    // The page state of every page that got rows.
-    void Finish() {
-        for (int page = 0; page < kPageCount; ++page) {
-            if (!touched_[size_t(page)]) continue;
-            model_.FollowLast50(page);
-            model_.SetNewData(page, true);
-            model_.SetSaveCommandEnabled(true);
-        }
-    }
-
-private:
-    bool Fits(int page, const std::vector<std::string_view>& cells) const {
-        if (int(cells.size()) != model_.Table(page).ColumnCount()) return false;
+        if (cells.empty()) return false;
+        std::vector<std::string> row(cells.begin(), cells.end());
+        // Column 0 as recorded is "<row>/<instrument's number>"; the commit
+        // numbers it by the row it lands in.
+        const size_t slash = row[0].find('/');
+        if (slash != std::string::npos) row[0].erase(0, slash + 1);
         try {
-            for (int c = ChartFirstColumn(page); c <= ChartLastColumn(page); ++c) CellValue(cells[size_t(c)]);
-        } catch (const std::exception&) {
+            model_.CommitRow(page, std::move(row));
+        } catch (const VornikError&) {
             return false;
         }
         return true;
     }
 
+private:
     MainModel& model_;
-    std::array<bool, kPageCount> touched_{};
-    std::vector<std::string_view> cells_;
-    std::string number_;
 };
 
 }  // namespace
@@ -571,7 +544,6 @@ int RecoveryJournal::Restore(MainModel& model, const std::vector<JournalRow>& ro
         cells.assign(row.cells.begin(), row.cells.end());
         if (row.page >= 0 && row.page < kPageCount && restorer.Add(row.page, cells)) ++restored;
     }
-    restorer.Finish();
     return restored;
 }
 
@@ -599,7 +571,6 @@ int RecoveryJournal::RestoreLeftover(MainModel& model, const JournalProgress& pr
         ++restored;
         return restored % 4096 != 0 || !progress.progress || progress.progress(double(r.end) / double(leftover_.end));
     });
-    restorer.Finish();
     return restored;
 }
 

@@ -10,6 +10,8 @@
 
 namespace vornik {
 
+const char* const kReplyWithoutStartText = "Конец ответа без его начала, ответ отброшен";
+
 ReplyDecoder::ReplyDecoder(MainModel& model, Prompt& prompt, ErrorReport report)
     : model_(model), prompt_(prompt), report_(std::move(report)) {}
 
@@ -17,13 +19,24 @@ void ReplyDecoder::Recieve(void* /*Sender*/, uint8_t Value, bool LineError) {
     if (LineError) return;
     // A start marker always empties the buffer, also after an overlong reply
     // filled it; otherwise a single lost end marker would stop reception.
-    if (Value == kStartMarker) fill_ = 0;
+    if (Value == kStartMarker) {
+        fill_ = 0;
+        replyOpen_ = true;
+    }
     if (fill_ >= kReplyFillLimit) return;
     buffer_[size_t(fill_)] = Value;
     ++fill_;
     if (Value != kEndMarker) return;
 
     prompt_.Beep();
+    // Only the first end marker after a start marker ends a reply: a reply
+    // whose start marker was lost would otherwise decode the previous reply
+    // again, a measurement the instrument never sent.
+    if (!replyOpen_) {
+        Report(kReplyWithoutStartText);
+        return;
+    }
+    replyOpen_ = false;
     try {
         EndOfReply();
     } catch (const std::exception& e) {
@@ -43,8 +56,7 @@ void ReplyDecoder::EndOfReply() {
     const int page = PageOfKind(buffer_[1]);
     if (page < 0) return;
     // Fields end at this end marker: bytes behind it belong to older replies.
-    std::vector<std::string> cells = DecodeFields(page, buffer_, fill_ - 1);
-    Commit(page, cells);
+    Commit(page, DecodeFields(page, buffer_, fill_ - 1));
 }
 
 std::vector<std::string> ReplyDecoder::DecodeFields(int page, const ReplyBytes& buffer, int end) {
@@ -91,23 +103,11 @@ std::vector<std::string> ReplyDecoder::DecodeFields(int page, const ReplyBytes& 
             cells[kGasNoxColumn] = FormatFixed(noxAsNo2 ? no * kNoAsNo2Factor + no2 : no + no2, 6, 1);
         }
     }
-    // The chart reads these columns back as numbers; a text that is not one
-    // must fail here, before anything is written.
-    for (int c = ChartFirstColumn(page); c <= ChartLastColumn(page); ++c) CellValue(cells[size_t(c)]);
     return cells;
 }
 
-void ReplyDecoder::Commit(int page, std::vector<std::string>& cells) {
-    MeasurementTable& table = model_.Table(page);
-    const int row = model_.AppendRow(page);
-    cells[0] = std::to_string(row) + "/" + cells[0];
-    const std::vector<std::string_view> views(cells.begin(), cells.end());
-    table.SetRowCells(row, views);
-
-    model_.RowToChart(page, row);
-    model_.FollowLast50(page);
-    model_.SetNewData(page, true);
-    model_.SetSaveCommandEnabled(true);
+void ReplyDecoder::Commit(int page, std::vector<std::string> cells) {
+    const int row = model_.CommitRow(page, std::move(cells));
     model_.SetActivePage(page);
 
     // A listener that fails (a log file that cannot be written) is reported;

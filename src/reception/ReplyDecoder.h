@@ -4,9 +4,10 @@
 //
 // A reply is '>', the kind letter ('G' gas, 'T' temperature, 'P' pressure),
 // two bytes that are not interpreted, the kind's fields each ended by a line
-// feed, and '<'. Every end marker sounds the alert beep; an end marker after
-// a known kind letter decodes whatever the buffer holds up to that marker, so
-// a second end marker without a new start marker decodes the same reply again.
+// feed, and '<'. Every end marker sounds the alert beep. The first end marker
+// after a start marker decodes the reply when its kind letter is known; any
+// other end marker (a reply that lost its start marker, a second end marker)
+// is a reception error and adds no row.
 //
 // Decoding is all or nothing: every field is decoded into a pending row, and
 // only a reply whose fields all decode (and whose chart columns all read back
@@ -17,12 +18,15 @@
 #include <string>
 #include <vector>
 
-#include "reception/Conversion.h"
+#include "core/Conversion.h"
 
 namespace vornik {
 
 class MainModel;
 class Prompt;
+
+// The error reported for an end marker without a start marker before it (UTF-8).
+extern const char* const kReplyWithoutStartText;
 
 class ReplyDecoder {
 public:
@@ -55,12 +59,13 @@ public:
 
     // Decodes the reply of the page's kind in buffer[0, end) into the cells
     // of a row (column 0 left as the instrument's number field); throws
-    // VornikError on the first field that fails.
+    // VornikError on the first field that fails. Chart cells that are not
+    // numbers are refused by the commit.
     static std::vector<std::string> DecodeFields(int page, const ReplyBytes& buffer, int end);
 
 private:
     void EndOfReply();
-    void Commit(int page, std::vector<std::string>& cells);
+    void Commit(int page, std::vector<std::string> cells);
     void Report(const std::string& text);
 
     MainModel& model_;
@@ -69,6 +74,7 @@ private:
     std::vector<RowListener> rowListeners_;
     ReplyBytes buffer_{};
     int fill_ = 0;
+    bool replyOpen_ = false;  // a start marker came after the last end marker
 };
 
 }  // namespace vornik

@@ -11,7 +11,7 @@
 
 #include "shell/QtIntervalTimer.h"
 #include "shell/QtShellOpen.h"
-#include "shell/Text.h"
+#include "core/qt/Text.h"
 
 namespace vornik {
 

@@ -4,7 +4,7 @@
 #include <QAbstractItemView>
 #include <QPixmap>
 
-#include "shell/Text.h"
+#include "core/qt/Text.h"
 
 namespace vornik {
 namespace {

@@ -1,6 +1,6 @@
 #include "shell/DialogButtons.h"
 
-#include "shell/Text.h"
+#include "core/qt/Text.h"
 
 namespace vornik {
 

@@ -20,7 +20,7 @@
 #include "shell/QtFileDialogs.h"
 #include "shell/QtPrompt.h"
 #include "shell/TableModel.h"
-#include "shell/Text.h"
+#include "core/qt/Text.h"
 #include "shell/Toolbar.h"
 #include "tables/ChartDefs.h"
 

@@ -8,7 +8,7 @@
 #include "datafiles/RecoveryJournal.h"
 #include "shell/MainWindow.h"
 #include "shell/ReceptionErrorsDialog.h"
-#include "shell/Text.h"
+#include "core/qt/Text.h"
 
 namespace vornik {
 

@@ -2,7 +2,7 @@
 
 #include <QFileDialog>
 
-#include "shell/Text.h"
+#include "core/qt/Text.h"
 
 namespace vornik {
 

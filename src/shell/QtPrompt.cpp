@@ -4,7 +4,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "shell/Text.h"
+#include "core/qt/Text.h"
 
 namespace vornik {
 namespace {

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "shell/Text.h"
+#include "core/qt/Text.h"
 
 namespace vornik {
 

@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 #include "shell/DialogButtons.h"
-#include "shell/Text.h"
+#include "core/qt/Text.h"
 #include "shell/ViewDialog.h"
 
 namespace vornik {

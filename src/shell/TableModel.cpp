@@ -1,6 +1,6 @@
 #include "shell/TableModel.h"
 
-#include "shell/Text.h"
+#include "core/qt/Text.h"
 
 namespace vornik {
 

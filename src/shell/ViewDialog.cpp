@@ -12,7 +12,7 @@
 
 #include "shell/ColorBox.h"
 #include "shell/DialogButtons.h"
-#include "shell/Text.h"
+#include "core/qt/Text.h"
 
 namespace vornik {
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "core/StreamPrompt.h"
-#include "reception/HeadlessSession.h"
+#include "headless/HeadlessSession.h"
 #include "shell/Application.h"
 #include "shell/DemoSimulator.h"
 #include "shell/MainWindow.h"

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "config/Config.h"
 #include "tables/Pages.h"
 
 namespace vornik {

@@ -5,10 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "config/Config.h"
+#include "core/Color.h"
 #include "tables/ChartModel.h"
 
 namespace vornik {
+
+class TViewParams;
 
 struct SeriesDef {
     const char* name;   // GSeriesTg ...

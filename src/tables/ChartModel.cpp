@@ -151,6 +151,14 @@ void ChartModel::SetWindow(AxisId axis, double min, double max) {
     }
 }
 
+void ChartModel::FollowWindow(AxisId axis, double min, double max) {
+    AxisState& a = axes_.at(axis);
+    a.min = min;
+    a.max = max;
+    // On an automatic axis nothing visible changed.
+    if (!a.Automatic()) Notify(Change::Axes);
+}
+
 AxisRange ChartModel::ScaleRange(AxisId axis) const {
     AxisRange r = ShownRange(axis);
     if (!IsLog(axis)) return r;

@@ -11,7 +11,7 @@
 #include <functional>
 #include <vector>
 
-#include "config/Config.h"
+#include "core/Color.h"
 #include "tables/ChartSeries.h"
 
 namespace vornik {
@@ -88,6 +88,11 @@ public:
     // Sets [min, max] one limit after the other so that the minimum never
     // exceeds the maximum in between; flags are not changed.
     void SetWindow(AxisId axis, double min, double max);
+    // Moves the axis' limits to [min, max] (min <= max) without checking them
+    // against the range shown: an automatic limit keeps following the data
+    // and only a fixed one changes what is drawn. Never fails, so a new row
+    // can always be followed.
+    void FollowWindow(AxisId axis, double min, double max);
 
     // Drawing scale: whether the axis is logarithmic, and its shown range in
     // drawing units (log10 of the values on a logarithmic axis).

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "config/Config.h"
+#include "core/Color.h"
 
 namespace vornik {
 

@@ -3,7 +3,8 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "reception/Conversion.h"
+#include "core/Conversion.h"
+#include "core/Errors.h"
 #include "tables/Headers.h"
 
 namespace vornik {
@@ -21,6 +22,16 @@ int RoundHalfEven(double value) {
 
 void CheckPage(int page) {
     if (page < 0 || page >= kPageCount) throw std::out_of_range("no such page");
+}
+
+// The values of a row's charted cells, by series; `cellAt(column)` gives a
+// cell's text. Raises VornikError for a cell that is not a number.
+template <typename CellAt>
+std::array<double, kMaxChartSeries> ChartValues(int page, CellAt cellAt) {
+    const auto& defs = ChartSeriesDefs(page);
+    std::array<double, kMaxChartSeries> values{};
+    for (int i : ChartFeedOrder(page)) values.at(i) = CellValue(cellAt(defs[i].column));
+    return values;
 }
 
 }  // namespace
@@ -81,14 +92,32 @@ void MainModel::ChartClear(bool gaz, bool temp, bool prd) {
     StateChanged();
 }
 
+int MainModel::CommitRow(int page, std::vector<std::string> cells) {
+    CheckPage(page);
+    MeasurementTable& table = tables_[page];
+    if (static_cast<int>(cells.size()) != table.ColumnCount()) throw VornikError("Row does not fit its table");
+    const auto values = ChartValues(page, [&](int column) -> std::string_view { return cells[size_t(column)]; });
+    const int row = table.NextAppendRow();
+    cells[0] = std::to_string(row) + "/" + cells[0];
+    const std::vector<std::string_view> views(cells.begin(), cells.end());
+
+    // Nothing below fails: the row lands whole.
+    table.AppendRow();
+    table.SetRowCells(row, views);
+    charts_[page].AppendPoints(values.data(), static_cast<int>(ChartSeriesDefs(page).size()));
+    FollowLast50(page);
+    newData_[page] = true;
+    saveEnabled_ = true;
+    StateChanged();
+    return row;
+}
+
 void MainModel::RowToChart(int page, int row) {
     CheckPage(page);
-    const auto& defs = ChartSeriesDefs(page);
-    ChartModel& chart = charts_[page];
     // Every cell first, so that a bad cell leaves all series of equal length.
-    std::array<double, kMaxChartSeries> values{};
-    for (int i : ChartFeedOrder(page)) values.at(i) = CellValue(tables_[page].Cell(defs[i].column, row));
-    chart.AppendPoints(values.data(), static_cast<int>(defs.size()));
+    const MeasurementTable& table = tables_[page];
+    const auto values = ChartValues(page, [&](int column) { return table.Cell(column, row); });
+    charts_[page].AppendPoints(values.data(), static_cast<int>(ChartSeriesDefs(page).size()));
 }
 
 void MainModel::FollowLast50(int page) {
@@ -96,7 +125,7 @@ void MainModel::FollowLast50(int page) {
     if (last50Mode_[page] != 1) return;
     ChartModel& chart = charts_[page];
     const double n = static_cast<double>(chart.Series(0).Count());
-    chart.SetWindow(AxisBottom, n - 50, n);
+    chart.FollowWindow(AxisBottom, n - 50, n);
 }
 
 void MainModel::ChartsInit(const std::array<ChartView, kPageCount>& views) {
@@ -155,7 +184,18 @@ void MainModel::RowsSettled(int page) {
     for (const auto& listener : settledListeners_) listener(page);
 }
 
+void MainModel::EndBulk() {
+    if (bulkDepth_ > 0 && --bulkDepth_ == 0 && changedInBulk_) {
+        changedInBulk_ = false;
+        StateChanged();
+    }
+}
+
 void MainModel::StateChanged() {
+    if (bulkDepth_ > 0) {
+        changedInBulk_ = true;
+        return;
+    }
     if (stateListener_) stateListener_();
 }
 

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "tables/ChartDefs.h"
@@ -33,6 +34,15 @@ public:
     // Empties the chosen pages: row count 2, row 1 empty, NewData false.
     void ChartClear(bool gaz, bool temp, bool prd);
 
+    // Lands one received row whole: the row in the page's table, one point in
+    // every series of its chart, the follow step of last-50 mode, NewData and
+    // the save command. `cells` holds every column of the page; column 0 is the
+    // instrument's number, which gets the row index and "/" put before it.
+    // Everything that can fail is checked before the first change: a row of
+    // the wrong width or with a chart cell that is not a number raises
+    // VornikError and leaves the model as it was. Returns the row's index.
+    int CommitRow(int page, std::vector<std::string> cells);
+
     // The chart of a page (ChartGaz, ChartTemp, ChartPrd).
     ChartModel& Chart(int page) { return charts_.at(page); }
     const ChartModel& Chart(int page) const { return charts_.at(page); }
@@ -46,7 +56,7 @@ public:
     void TempRowToChart(int row) { RowToChart(PageTemp, row); }
     void PrdRowToChart(int row) { RowToChart(PagePrd, row); }
     // In last-50 mode (Last50Mode[page] == 1) puts the bottom axis' limits
-    // on the last 50 points; an automatic axis shows no change.
+    // on the last 50 points; an automatic axis shows no change. Never fails.
     void FollowLast50(int page);
 
     // Applies the view blocks of the configuration record to the three
@@ -88,6 +98,11 @@ public:
     void AddRowsSettledListener(RowsSettledListener listener) { settledListeners_.push_back(std::move(listener)); }
     void RowsSaved(int page);
 
+    // Many commits in a row (a journal restore): the state listener hears of
+    // them once, at the end, not once per row.
+    void BeginBulk() { ++bulkDepth_; }
+    void EndBulk();
+
 private:
     void StateChanged();
     void RowsSettled(int page);
@@ -103,6 +118,8 @@ private:
     int activePage_ = PageGas;
     std::function<void()> stateListener_;
     std::vector<RowsSettledListener> settledListeners_;
+    int bulkDepth_ = 0;
+    bool changedInBulk_ = false;
 };
 
 // Width of the standard gas column and of the standard temperature/pressure

@@ -156,15 +156,18 @@ bool MeasurementTable::IsEmpty() const {
     return true;
 }
 
-int MeasurementTable::AppendRow() {
+int MeasurementTable::NextAppendRow() const {
     // A table loaded from a file of only its header line has no row 1: the
     // measurement must not land on the header row.
+    if (RowCount() < 2) return 1;
+    return IsEmpty() ? RowCount() - 1 : RowCount();
+}
+
+int MeasurementTable::AppendRow() {
     BeginUpdate();  // listeners hear of the new row once it is current
-    if (RowCount() < 2)
-        SetRowCount(2);
-    else if (!IsEmpty())
-        SetRowCount(RowCount() + 1);
-    currentRow_ = RowCount() - 1;
+    const int row = NextAppendRow();
+    if (row >= RowCount()) SetRowCount(row + 1);
+    currentRow_ = row;
     EndUpdate();
     return currentRow_;
 }

@@ -67,6 +67,8 @@ public:
     // empty, otherwise a new row at the end; never row 0, also when a file
     // load left only the header row. That row becomes current.
     int AppendRow();
+    // The row AppendRow would return now.
+    int NextAppendRow() const;
 
     // Back to the empty state: row count 2, every cell of row 1 empty. Row 0
     // keeps its texts; the fixed-row state is not restored.

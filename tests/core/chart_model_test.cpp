@@ -3,6 +3,7 @@
 #include <cmath>
 #include <random>
 
+#include "config/Config.h"
 #include "core/Errors.h"
 #include "tables/ChartDefs.h"
 #include "tables/ChartModel.h"

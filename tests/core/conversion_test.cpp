@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "core/Errors.h"
-#include "reception/Conversion.h"
+#include "core/Conversion.h"
 
 using namespace vornik;
 

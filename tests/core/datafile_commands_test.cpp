@@ -108,7 +108,15 @@ TEST(SaveCommand, FailedWriteKeepsTheFlagAndTheOldFile) {
     EXPECT_EQ(t.prompt.boxes(), (std::vector<PromptEvent>{{PromptEvent::Error, "Error", kDataWriteErrorText}}));
     EXPECT_TRUE(t.model.NewData(PageGas));
 
-    // So the close guard asks again, and this time the save works.
+    // So the close guard asks again; failing again, it keeps the window open.
+    t.prompt.Clear();
+    t.prompt.Answer(true);
+    t.prompt.Answer(true);
+    t.dialogs.Answer(t.dir / "taken.gas");
+    EXPECT_FALSE(t.commands.FormCloseQuery({}, t.config, t.store));
+    EXPECT_TRUE(t.model.NewData(PageGas));
+
+    // This time the save works.
     t.prompt.Clear();
     t.prompt.Answer(true);
     t.prompt.Answer(true);
@@ -177,6 +185,30 @@ TEST(CloseGuard, NoStillOffersToSaveAndStoresTheConfiguration) {
     EXPECT_EQ(saved.WindowHeight(), 480);
     EXPECT_EQ(saved.WindowTop(), 500);
     EXPECT_EQ(saved.WindowLeft(), 700);
+}
+
+// Rows the user asked to save stay: a cancelled dialog keeps its page's flag
+// and the window open, the other pages are still offered.
+TEST(CloseGuard, CancelledSaveDialogStopsTheClosing) {
+    Commands t;
+    t.Receive(PageGas);
+    t.Receive(PageTemp);
+    t.prompt.Answer(true);
+    t.prompt.Answer(true);
+    t.dialogs.Answer(std::nullopt);
+    t.dialogs.Answer(t.dir / "t.tmpr");
+    EXPECT_FALSE(t.commands.FormCloseQuery({}, t.config, t.store));
+    EXPECT_TRUE(t.model.NewData(PageGas));
+    EXPECT_FALSE(t.model.NewData(PageTemp));
+    EXPECT_EQ(LineCount(t.dir / "t.tmpr"), 2);
+    EXPECT_TRUE(fs::exists(t.store.FileName()));
+
+    t.prompt.Answer(true);
+    t.prompt.Answer(true);
+    t.dialogs.Answer(t.dir / "g.gas");
+    EXPECT_TRUE(t.commands.FormCloseQuery({}, t.config, t.store));
+    EXPECT_EQ(t.dialogs.events().size(), 3u);
+    EXPECT_FALSE(t.model.NewData(PageGas));
 }
 
 TEST(CloseGuard, MaximizedKeepsTheNormalGeometry) {

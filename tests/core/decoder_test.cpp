@@ -3,11 +3,12 @@
 #include "ReplyBuilder.h"
 #include "ScriptedPrompt.h"
 #include "core/Cp1251.h"
-#include "reception/Conversion.h"
+#include "core/Conversion.h"
 #include "reception/ReplyDecoder.h"
 #include "reception/ReplyFormat.h"
 #include "reception/ReplyGenerator.h"
 #include "tables/MainModel.h"
+#include "tables/Navigation.h"
 
 using namespace vornik;
 using namespace vornik::test;
@@ -124,17 +125,24 @@ TEST_F(DecoderTest, LaterRepliesAppendNumberedRows) {
     EXPECT_TRUE(errors.empty());
 }
 
-TEST_F(DecoderTest, SecondEndMarkerDecodesTheSameReplyAgain) {
-    decoder.RecieveAll(GasReply().Bytes() + "\r\n<");
-    ASSERT_EQ(Rows(PageGas), 3);
-    auto first = Row(PageGas, 1);
-    auto second = Row(PageGas, 2);
-    EXPECT_EQ(first[0], "1/17");
-    EXPECT_EQ(second[0], "2/17");
-    first.erase(first.begin());
-    second.erase(second.begin());
-    EXPECT_EQ(first, second);
-    EXPECT_EQ(prompt.beeps(), 2u);
+// Only the first end marker after a start marker ends a reply; the others
+// would repeat the previous reply as a row the instrument never sent.
+TEST_F(DecoderTest, EndMarkerWithoutItsStartMarkerAddsNoRow) {
+    const std::string reply = TempReply().Bytes();
+    decoder.RecieveAll("<");              // before any start marker
+    decoder.RecieveAll(reply + "\r\n<");  // a second end marker
+    decoder.RecieveAll(reply);
+    decoder.RecieveAll(reply.substr(1));  // a reply that lost its start marker
+    decoder.RecieveAll(reply);
+    for (size_t i = 0; i < reply.size(); ++i) decoder.Recieve(nullptr, uint8_t(reply[i]), i == 0);
+    EXPECT_EQ(Rows(PageTemp), 4);
+    EXPECT_EQ(Cell(PageTemp, 0, 3), "3/3");
+    EXPECT_EQ(errors, std::vector<std::string>(4, kReplyWithoutStartText));
+    EXPECT_EQ(prompt.beeps(), 7u);
+
+    decoder.RecieveAll(TempReply().Set(1, "18").Bytes());
+    EXPECT_EQ(Cell(PageTemp, 0, 4), "4/18");
+    EXPECT_EQ(errors.size(), 4u);
 }
 
 TEST_F(DecoderTest, UnknownKindOnlyBeeps) {
@@ -251,6 +259,39 @@ TEST_F(DecoderTest, RowListenersHearOfCommittedRowsOnly) {
     decoder.RecieveAll(PrdReply().Bytes());
     decoder.RecieveAll(GasReply().Bytes());
     EXPECT_EQ(heard, (std::vector<std::pair<int, int>>{{PageGas, 1}, {PagePrd, 1}, {PageGas, 2}}));
+}
+
+// A page left in table mode follows its last 50 points; with every series
+// hidden its automatic bottom axis shows [-1, 1], and the follow step must
+// still let every row land whole with its page state.
+TEST_F(DecoderTest, RowsLandWholeWhileFollowingAnAxisWithNothingShown) {
+    std::array<ChartView, kPageCount> views = {DefaultChartView(0), DefaultChartView(1), DefaultChartView(2)};
+    for (auto& series : views[PageGas].series) series.show = false;
+    model.ChartsInit(views);
+    Navigation nav(model);
+    nav.BitBtnTabClick();
+    nav.PageControl1Changing();
+    nav.PageControl1Change(PageTemp);
+    ASSERT_EQ(model.Last50Mode(PageGas), 1);
+
+    int heard = 0;
+    decoder.AddRowListener([&](int, int) { ++heard; });
+    for (int i = 0; i < 59; ++i) decoder.RecieveAll(GasReply().Bytes());
+    model.SetNewData(PageGas, false);
+    model.SetActivePage(PageTemp);
+    decoder.RecieveAll(GasReply().Bytes());
+    EXPECT_TRUE(model.NewData(PageGas));
+    EXPECT_EQ(model.ActivePage(), PageGas);
+    EXPECT_TRUE(errors.empty()) << errors.front();
+    EXPECT_EQ(heard, 60);
+    EXPECT_EQ(Rows(PageGas), 61);
+    EXPECT_EQ(model.Chart(PageGas).Series(0).Count(), 60u);
+    EXPECT_TRUE(model.Chart(PageGas).Axis(AxisBottom).Automatic());
+
+    // Once fixed, the bottom axis follows the last 50 points.
+    model.Chart(PageGas).SetAutomatic(AxisBottom, false);
+    decoder.RecieveAll(GasReply().Bytes());
+    EXPECT_EQ(model.Chart(PageGas).ShownRange(AxisBottom), (AxisRange{11, 61}));
 }
 
 // Damaged traffic from the simulator: nothing escapes, every row that was

@@ -44,7 +44,7 @@
 #include "device/DrivenPollTimer.h"
 #include "device/PortHandling.h"
 #include "device/posix/PosixCommDriver.h"
-#include "reception/HeadlessSession.h"
+#include "headless/HeadlessSession.h"
 #include "reception/ReplyDecoder.h"
 
 namespace vornik {
@@ -298,8 +298,8 @@ TEST(FileSizeLimit, FailedSavesKeepTheOldFilesAndAreOfferedAgain) {
         p.commands.SaveCharDialog();
         report += Describe(p.prompt.events()) + p.State();
 
-        // The close guard asks again; its dialog is cancelled, and writing
-        // the settings fails as well, but the window still closes.
+        // The close guard asks again; its dialog is cancelled, which keeps
+        // the window open, and writing the settings fails as well.
         p.prompt.Clear();
         p.prompt.Answer(true);
         p.prompt.Answer(true);
@@ -312,7 +312,7 @@ TEST(FileSizeLimit, FailedSavesKeepTheOldFilesAndAreOfferedAgain) {
     });
     EXPECT_EQ(child, Describe(kDataWriteFailure) + before + "--\n" +
                          "question: Программа будет закрыта?\nquestion: Данные не записаны! Сохранить?\n" +
-                         Describe(kSettingsWriteFailure) + "closes 1, port COM7\n");
+                         Describe(kSettingsWriteFailure) + "closes 0, port COM7\n");
     EXPECT_EQ(ReadAll(data), oldData);
     EXPECT_EQ(ReadAll(p.store.FileName()), RecordBytes(stored));
     EXPECT_EQ(Entries(folder.path()), std::set<std::string>{"day.gas"});

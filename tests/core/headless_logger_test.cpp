@@ -9,7 +9,7 @@
 #include "ScriptedPrompt.h"
 #include "core/Clock.h"
 #include "core/Cp1251.h"
-#include "reception/HeadlessLogger.h"
+#include "headless/HeadlessLogger.h"
 #include "reception/ReplyDecoder.h"
 #include "tables/MainModel.h"
 
@@ -34,7 +34,7 @@ const std::string kTempHeader =
 class HeadlessLoggerTest : public ::testing::Test {
 protected:
     HeadlessLoggerTest()
-        : folder(fs::path(VORNIK_BINARY_DIR) / "headless_logger_test" /
+        : folder(fs::path(tempDir.path()) /
                  ::testing::UnitTest::GetInstance()->current_test_info()->name()),
           clock(DateTime{2024, 3, 5, 23, 59, 0, 0}) {
         fs::remove_all(folder);
@@ -56,6 +56,7 @@ protected:
         HeadlessLogger logger;
     };
 
+    TempDir tempDir;
     fs::path folder;
     FixedClock clock;
 };

@@ -15,7 +15,7 @@
 #include "core/StreamPrompt.h"
 #include "datafiles/DataFile.h"
 #include "device/CommDriver.h"
-#include "reception/HeadlessSession.h"
+#include "headless/HeadlessSession.h"
 #include "tables/MainModel.h"
 
 using namespace vornik;

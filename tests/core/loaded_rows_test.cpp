@@ -9,6 +9,8 @@
 #include "reception/ReplyDecoder.h"
 #include "tables/MainModel.h"
 
+#include "TestFiles.h"
+
 using namespace vornik;
 using namespace vornik::test;
 namespace fs = std::filesystem;
@@ -19,7 +21,8 @@ namespace {
 // still a measurement with a chart point: the next received reply must go
 // into a new row, not over it.
 TEST(LoadedRows, ReplyAfterLoadingARowWithoutNumberAddsARow) {
-    const fs::path file = fs::path(VORNIK_BINARY_DIR) / "loaded_rows_test.tmpr";
+    TempDir dir;
+    const fs::path file = dir / "loaded_rows_test.tmpr";
     std::ofstream(file, std::ios::binary | std::ios::trunc)
         << "N\tD\tT\tTg\tTmax\tTmin\tTdif\tTp\tn\tObj\t\r\n"
         << "\t05.03.24\t09:00:00\t1,0\t2,0\t3,0\t4,0\t5,0\t1\tA\t\r\n";

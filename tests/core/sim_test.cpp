@@ -8,7 +8,7 @@
 #include <string>
 
 #include "ScriptedPrompt.h"
-#include "reception/Conversion.h"
+#include "core/Conversion.h"
 #include "reception/ReplyDecoder.h"
 #include "reception/ReplyGenerator.h"
 #include "tables/MainModel.h"

@@ -14,7 +14,7 @@
 #include "datafiles/RecoveryJournal.h"
 
 #include "core/Prompt.h"
-#include "reception/Conversion.h"
+#include "core/Conversion.h"
 #include "reception/ReplyDecoder.h"
 #include "reception/ReplyFormat.h"
 #include "reception/ReplyGenerator.h"

@@ -16,6 +16,7 @@
 #include <functional>
 
 #include "ScriptedPrompt.h"
+#include "TestFiles.h"
 #include "config/ConfigFile.h"
 #include "core/Cp1251.h"
 #include "shell/About.h"
@@ -506,8 +507,7 @@ TEST(AboutBox, RealTimerStartsOnShowingWithFiveSeconds) {
 
 // ---- Look ----------------------------------------------------------------
 
-// Every dialog's controls fit its design client area; the renderings go to
-// the build folder for a look.
+// Every dialog's controls fit its design client area and renders to a picture.
 TEST(DialogLook, ContentsFitTheDesignSize) {
     TConfig config = Defaults();
     TFormOption option;
@@ -521,8 +521,8 @@ TEST(DialogLook, ContentsFitTheDesignSize) {
     press.Fill(ReadViewValues(config.PressView()));
     TAboutBox about;
 
-    const QString folder = QString(VORNIK_BINARY_DIR) + "/dialog-look";
-    QDir().mkpath(folder);
+    const test::TempDir dir;
+    const QString folder = QString::fromStdString(dir.path());
     const std::vector<std::tuple<QWidget*, QSize, const char*>> dialogs = {
         {&option, {199, 186}, "options"}, {&gas, {455, 312}, "gas-view"}, {&temp, {278, 284}, "temp-view"},
         {&press, {278, 284}, "press-view"}, {&about, {274, 243}, "about"}};

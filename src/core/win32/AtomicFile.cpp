@@ -30,6 +30,41 @@ std::string SystemText(DWORD code) {
 
 HANDLE H(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
+std::string Narrow(const std::wstring& wide) {
+    if (wide.empty()) return std::string();
+    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
+                                      nullptr);
+    std::string result(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), result.data(), n, nullptr, nullptr);
+    return result;
+}
+
+bool ProcessRunning(DWORD pid) {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    if (process == nullptr) return GetLastError() != ERROR_INVALID_PARAMETER;
+    const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return running;
+}
+
+// Removes the temporary files of `target` that a killed run of the program
+// left behind (their process is gone).
+void RemoveStaleTemporaryFiles(const std::string& target) {
+    const size_t slash = target.find_last_of("/\\");
+    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(Wide(folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        unsigned long process = 0;
+        const std::string name = Narrow(found.cFileName);
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsTemporaryFileOf(target, name, process)) continue;
+        if (process == 0 || process == GetCurrentProcessId() || ProcessRunning(static_cast<DWORD>(process))) continue;
+        DeleteFileW(Wide(folder + "\\" + name).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
 }  // namespace
 
 AtomicFileWriter::AtomicFileWriter(std::string target) : target_(std::move(target)) {}
@@ -53,6 +88,7 @@ bool AtomicFileWriter::Open() {
         if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Fail(target_, ERROR_DIRECTORY);
         if (attributes & FILE_ATTRIBUTE_READONLY) return Fail(target_, ERROR_ACCESS_DENIED);
     }
+    RemoveStaleTemporaryFiles(target_);
 
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {

@@ -4,7 +4,7 @@
 
 #include "printing/Protocol.h"
 #include "printing/qt/QtProtocolPrinter.h"
-#include "shell/Text.h"
+#include "core/qt/Text.h"
 
 namespace vornik {
 

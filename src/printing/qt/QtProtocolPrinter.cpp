@@ -4,7 +4,7 @@
 #include <QPrinterInfo>
 
 #include "core/Errors.h"
-#include "shell/Text.h"
+#include "core/qt/Text.h"
 
 namespace vornik {
 

@@ -1,4 +1,4 @@
-#include "reception/HeadlessLogger.h"
+#include "headless/HeadlessLogger.h"
 
 #include <filesystem>
 #include <fstream>

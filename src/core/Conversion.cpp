@@ -1,4 +1,4 @@
-#include "reception/Conversion.h"
+#include "core/Conversion.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "shell/Text.h"
+#include "core/qt/Text.h"
 
 #include "core/Cp1251.h"
 

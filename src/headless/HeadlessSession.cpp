@@ -1,4 +1,4 @@
-#include "reception/HeadlessSession.h"
+#include "headless/HeadlessSession.h"
 
 #include <chrono>
 #include <thread>
@@ -10,7 +10,7 @@
 #include "core/StreamPrompt.h"
 #include "device/PortHandling.h"
 #include "device/DrivenPollTimer.h"
-#include "reception/HeadlessLogger.h"
+#include "headless/HeadlessLogger.h"
 #include "reception/ReplyDecoder.h"
 #include "tables/MainModel.h"
 

@@ -1,5 +1,7 @@
 #include "config/Config.h"
 
+#include <cmath>
+
 #include <cstring>
 #include <stdexcept>
 
@@ -194,6 +196,17 @@ int32_t TConfig::WindowLeft() const { return GetI32(&bytes_[kWindowLeft]); }
 void TConfig::SetWindowLeft(int32_t value) { PutI32(&bytes_[kWindowLeft], value); }
 bool TConfig::WindowMaximized() const { return GetBool(&bytes_[kWindowMaximized]); }
 void TConfig::SetWindowMaximized(bool value) { PutBool(&bytes_[kWindowMaximized], value); }
+
+bool TConfig::Plausible() const {
+    if (WindowWidth() <= 0 || WindowHeight() <= 0) return false;
+    TConfig copy = *this;  // the view accessors work on a mutable record
+    for (int page = 0; page < 3; ++page) {
+        TViewParams view = copy.View(page);
+        for (int i = 0; i < view.SeriesCount(); ++i)
+            if (!std::isfinite(view.Series(i).Multiplier)) return false;
+    }
+    return true;
+}
 
 void TConfig::LoadDefaults() {
     SetPortName("COM1");

@@ -91,6 +91,11 @@ public:
     // new lengths stay as they are.
     void LoadDefaults();
 
+    // False for a record no run of the program can have written: a window
+    // without width or height, a multiplier that is not a finite number (a
+    // file of zero or 0xFF bytes).
+    bool Plausible() const;
+
     const std::array<uint8_t, kSize>& Bytes() const { return bytes_; }
     std::array<uint8_t, kSize>& Bytes() { return bytes_; }
 

@@ -6,6 +6,7 @@
 
 #include "core/AtomicFile.h"
 #include "core/Paths.h"
+#include "core/RegularFile.h"
 
 namespace vornik {
 
@@ -30,17 +31,18 @@ ConfigStore::ConfigStore(std::string fileName, Prompt& prompt, std::string shipp
     : fileName_(std::move(fileName)), shippedFileName_(std::move(shippedFileName)), prompt_(prompt) {}
 
 bool ConfigStore::Read(TConfig& config) const {
-    std::FILE* f = OpenFile(fileName_, "rb");
+    // A FIFO or a device of this name is no settings file.
+    std::FILE* f = OpenRegularFile(fileName_);
     std::error_code ec;
     if (!f && !shippedFileName_.empty() && !std::filesystem::exists(std::filesystem::u8path(fileName_), ec))
-        f = OpenFile(shippedFileName_, "rb");
+        f = OpenRegularFile(shippedFileName_);
     if (!f) return false;
-    std::array<uint8_t, TConfig::kSize> buffer;
-    const size_t got = std::fread(buffer.data(), 1, buffer.size(), f);
+    TConfig read;
+    const size_t got = std::fread(read.Bytes().data(), 1, TConfig::kSize, f);
     const bool closed = std::fclose(f) == 0;
-    // The record changes only when a whole record was read.
-    if (got != buffer.size() || !closed) return false;
-    config.Bytes() = buffer;
+    // The record changes only when a whole, possible record was read.
+    if (got != TConfig::kSize || !closed || !read.Plausible()) return false;
+    config = read;
     return true;
 }
 

@@ -30,9 +30,9 @@ public:
     const std::string& FileName() const { return fileName_; }
 
     // The start-up read. The file is opened for reading only, so a read-only
-    // file is used as it is. A missing file, an unreadable one or one shorter
-    // than 421 bytes: beep, the missing-file box, defaults, and a save. A
-    // longer file is read from its first 421 bytes.
+    // file is used as it is. A missing file, an unreadable one, one shorter
+    // than 421 bytes or one of impossible values: beep, the missing-file box,
+    // defaults, and a save. A longer file is read from its first 421 bytes.
     void ReadAtStartup(TConfig& config);
 
     // Writes the whole record (a written file is exactly 421 bytes), replacing
@@ -42,8 +42,9 @@ public:
     bool SaveConfig(const TConfig& config);
 
     // The record's bytes from the file, without any message; false when the
-    // file cannot be read or is shorter than a record (the record is then
-    // unchanged).
+    // file cannot be read, is not a regular file, is shorter than a record or
+    // holds impossible values (see TConfig::Plausible); the record is then
+    // unchanged.
     bool Read(TConfig& config) const;
 
 private:

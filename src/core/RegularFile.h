@@ -1,14 +1,15 @@
 #pragma once
-// Opening a file for reading only when it is a regular file. A FIFO, a
-// terminal or a device given as a file name would block the open or the
-// reads, or never end; the open itself does not wait for a writer.
+// Opening a file that must be an ordinary file on the disk. A FIFO, a device
+// or a socket of the same name would block the opening thread or feed it
+// endless bytes, so the file is opened without waiting and checked before
+// anything is read.
 #include <cstdio>
 #include <string>
 
 namespace vornik {
 
-// The file opened for binary reading, or null when it cannot be opened or is
-// not a regular file (errno tells which where the system sets it).
-std::FILE* OpenRegularFile(const std::string& path);
+// Opens the file (UTF-8 path) for reading in binary mode. Null when it cannot
+// be opened or is not a regular file; `error` then holds the reason.
+std::FILE* OpenRegularFile(const std::string& path, std::string* error = nullptr);
 
 }  // namespace vornik

@@ -61,6 +61,7 @@ bool DataFileCommands::OfferUnsaved(bool keepCancelled) {
         // A failed write keeps the flag, so the close guard asks again; a
         // cancelled dialog counts as offered, except where keepCancelled.
         if (chosen ? written : !keepCancelled) model_.SetNewData(page, false);
+        if (written) model_.RowsSaved(page);
     }
     return allWritten;
 }

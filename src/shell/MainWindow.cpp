@@ -130,13 +130,16 @@ void TForm1::FormCreate() {
         // Numbers are formatted and read with a comma by our own routines;
         // the process locale is never touched.
         ApplyStoredGeometry();
+        // Before the port: every row received from now on is recorded, also
+        // while the restore question below is open.
+        TakeJournal();
         port_.CreatePort(env_.portOverride.empty() ? config_.PortName() : ToCp1251(FromUtf8(env_.portOverride)));
         ShowPortState();
         ChartsInit();
         if (!env_.fileArgument.empty()) fileCommands_->Open(env_.fileArgument);
         // After the command-line file: loading a page would discard what
         // the journal puts back into it.
-        OpenJournal();
+        OfferJournalRows();
     } catch (const std::exception& e) {
         prompt_->ShowGeneralError(e.what());
     }
@@ -170,10 +173,20 @@ void TForm1::KeepFrameOnScreen(int attemptsLeft) {
     setGeometry(placed_);
 }
 
-void TForm1::OpenJournal() {
-    journal_ = std::make_unique<RecoveryJournal>(JournalPathFor(configStore_->FileName()));
-    journal_->OpenAndOfferRestore(model_, *prompt_);
+void TForm1::TakeJournal() {
+    int copy = 1;
+    journal_ = vornik::TakeJournal(configStore_->FileName(), copy);
     journal_->Attach(decoder_, model_);
+    journal_->SetStatusListener([this] { ShowJournalState(); });
+    ShowJournalState();
+    if (copy > 1) prompt_->ShowError(kSecondCopyText);
+}
+
+void TForm1::OfferJournalRows() {
+    JournalProgress progress;
+    progress.busy = [this](bool busy, bool large) { FileOperationBusy(busy, large); };
+    progress.progress = [this](double fraction) { return FileOperationProgress(fraction); };
+    journal_->OfferRestore(model_, *prompt_, progress);
 }
 
 void TForm1::FormDestroy() {
@@ -334,7 +347,6 @@ void TForm1::ApplyColumnWidths(int page) {
 }
 
 void TForm1::MirrorState() {
-    if (journal_) journal_->RetireSaved(model_);
     if (!toolbar_ || !pageControl_) return;
     if (saveAction_) saveAction_->setEnabled(model_.SaveCommandEnabled());
     if (pageControl_->currentIndex() != model_.ActivePage()) pageControl_->setCurrentIndex(model_.ActivePage());

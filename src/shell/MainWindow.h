@@ -126,9 +126,12 @@ private:
     // Re-centres the window once its frame is known, so the frame fits too;
     // looks again a few times while the window system has not framed it.
     void KeepFrameOnScreen(int attemptsLeft);
-    // The recovery journal: rows an abnormal end left behind are offered
-    // back, then every received row is recorded.
-    void OpenJournal();
+    // The recovery journal: taken and recording before the port is polled;
+    // rows an abnormal end left behind are offered back once the window's
+    // tables are filled.
+    void TakeJournal();
+    void OfferJournalRows();
+    void ShowJournalState();
     // The first activation: the About box as a start-up splash.
     void FormActivate();
     // Releases the port.
@@ -196,6 +199,7 @@ private:
     QAction* saveAction_ = nullptr;
     QLabel* receptionStatus_ = nullptr;
     QLabel* portStatus_ = nullptr;
+    QLabel* journalStatus_ = nullptr;
     QProgressDialog* progress_ = nullptr;
     bool pollingBeforeBusy_ = false;
     bool activated_ = false;

@@ -2,8 +2,10 @@
 // reception errors shown in the status bar and the error list.
 #include <QLabel>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolButton>
 
+#include "datafiles/RecoveryJournal.h"
 #include "shell/MainWindow.h"
 #include "shell/ReceptionErrorsDialog.h"
 #include "core/qt/Text.h"
@@ -22,6 +24,14 @@ void TForm1::BuildStatusBar() {
     portStatus_ = new QLabel(bar);
     portStatus_->setObjectName(QStringLiteral("PortStatus"));
     bar->addPermanentWidget(portStatus_);
+    // Stays until the journal records again: not a line the next reception
+    // error replaces.
+    journalStatus_ = new QLabel(bar);
+    journalStatus_->setObjectName(QStringLiteral("JournalStatus"));
+    journalStatus_->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold"));
+    journalStatus_->setWordWrap(false);
+    journalStatus_->hide();
+    bar->addPermanentWidget(journalStatus_);
     auto* errorsButton = new QToolButton(bar);
     errorsButton->setObjectName(QStringLiteral("ReceptionErrorsButton"));
     errorsButton->setText(QString::fromUtf8("Ошибки приёма"));
@@ -50,6 +60,18 @@ namespace vornik {
 
 void TForm1::ShowPortState() {
     if (portStatus_) portStatus_->setText(FromUtf8(port_.StatusText()));
+}
+
+void TForm1::ShowJournalState() {
+    const std::string text = journal_ ? journal_->StatusText() : std::string();
+    journalStatus_->setText(FromUtf8(text));
+    journalStatus_->setToolTip(FromUtf8(text));
+    journalStatus_->setVisible(!text.empty());
+    // Tried again every few seconds, also while no rows arrive to try it.
+    if (!text.empty() && journal_->IsOpen())
+        QTimer::singleShot(3000, this, [this] {
+            if (journal_ && !journal_->Retry()) ShowJournalState();
+        });
 }
 
 }  // namespace vornik

@@ -87,6 +87,7 @@ void MainModel::ChartClear(bool gaz, bool temp, bool prd) {
         charts_[page].ClearPoints();
         tables_[page].Clear();
         newData_[page] = false;
+        RowsSettled(page);
     }
     StateChanged();
 }
@@ -174,7 +175,27 @@ void MainModel::SetActivePage(int page) {
     StateChanged();
 }
 
+void MainModel::RowsSaved(int page) {
+    CheckPage(page);
+    RowsSettled(page);
+}
+
+void MainModel::RowsSettled(int page) {
+    for (const auto& listener : settledListeners_) listener(page);
+}
+
+void MainModel::EndBulk() {
+    if (bulkDepth_ > 0 && --bulkDepth_ == 0 && changedInBulk_) {
+        changedInBulk_ = false;
+        StateChanged();
+    }
+}
+
 void MainModel::StateChanged() {
+    if (bulkDepth_ > 0) {
+        changedInBulk_ = true;
+        return;
+    }
     if (stateListener_) stateListener_();
 }
 

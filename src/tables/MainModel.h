@@ -93,8 +93,21 @@ public:
     // Called after any change of the state above, so the window can mirror it.
     void SetStateListener(std::function<void()> listener) { stateListener_ = std::move(listener); }
 
+    // Told of a page whose rows need no recovery any more: a data file now
+    // holds them (RowsSaved), or they were cleared or replaced by a loaded
+    // file (ChartClear). A save dialog that was cancelled tells nothing.
+    using RowsSettledListener = std::function<void(int page)>;
+    void AddRowsSettledListener(RowsSettledListener listener) { settledListeners_.push_back(std::move(listener)); }
+    void RowsSaved(int page);
+
+    // Many commits in a row (a journal restore): the state listener hears of
+    // them once, at the end, not once per row.
+    void BeginBulk() { ++bulkDepth_; }
+    void EndBulk();
+
 private:
     void StateChanged();
+    void RowsSettled(int page);
 
     std::array<MeasurementTable, kPageCount> tables_;
     std::array<ChartModel, kPageCount> charts_;
@@ -106,6 +119,9 @@ private:
     bool saveEnabled_ = false;
     int activePage_ = PageGas;
     std::function<void()> stateListener_;
+    std::vector<RowsSettledListener> settledListeners_;
+    int bulkDepth_ = 0;
+    bool changedInBulk_ = false;
 };
 
 // Width of the standard gas column and of the standard temperature/pressure

@@ -139,6 +139,33 @@ TEST(ConfigRecord, DefaultsLeaveReservedAndSpareStringBytes) {
 
 // --- the settings file ---
 
+TEST(ConfigFile, ImpossibleRecordsAndSpecialFilesCountAsMissing) {
+    TempDir dir;
+    TConfig defaults;
+    defaults.LoadDefaults();
+    for (const std::string kind : {"zeros", "ones", "fifo"}) {
+        const std::string file = dir / (kind + ".ini");
+        if (kind == "fifo")
+            ASSERT_EQ(mkfifo(file.c_str(), 0644), 0);  // reading it must not block
+        else
+            WriteAll(file, std::string(TConfig::kSize, kind == "zeros" ? '\0' : '\xFF'));
+        ScriptedPrompt prompt;
+        TConfig c;
+        ConfigStore(file, prompt).ReadAtStartup(c);
+        EXPECT_EQ(prompt.boxes(), std::vector<PromptEvent>{kMissingBox}) << kind;
+        EXPECT_EQ(c.Bytes(), defaults.Bytes()) << kind;
+    }
+    // A record a user can have made (a zero multiplier, an empty port) is kept.
+    TConfig odd = defaults;
+    odd.SetPortName("");
+    odd.GasView().SetSeries(GasO2, {true, 0.0});
+    WriteAll(dir / "odd.ini", std::string(odd.Bytes().begin(), odd.Bytes().end()));
+    TConfig read;
+    ScriptedPrompt quiet;
+    EXPECT_TRUE(ConfigStore(dir / "odd.ini", quiet).Read(read));
+    EXPECT_EQ(read.Bytes(), odd.Bytes());
+}
+
 TEST(ConfigFile, FirstStartWritesDefaults) {
     TempDir dir;
     ScriptedPrompt prompt;

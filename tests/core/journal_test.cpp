@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -79,8 +81,22 @@ struct ProgramRun {
 
 class JournalTest : public ::testing::Test {
 protected:
-    TempDir tempDir;
-    std::string path = tempDir / "vornik-pc.journal";
+    TempDir dir;
+    std::string path = dir / "vornik-pc.journal";
+};
+
+// A prompt whose questions arrive with rows from the line while they are open.
+class ReceivingPrompt : public ScriptedPrompt {
+public:
+    ReceivingPrompt(ReplyDecoder& decoder, std::string bytes) : decoder_(decoder), bytes_(std::move(bytes)) {}
+    bool AskYesNo(const std::string& text) override {
+        decoder_.RecieveAll(bytes_);
+        return ScriptedPrompt::AskYesNo(text);
+    }
+
+private:
+    ReplyDecoder& decoder_;
+    std::string bytes_;
 };
 
 TEST_F(JournalTest, PathLiesBesideTheSettingsFile) {
@@ -123,21 +139,42 @@ TEST_F(JournalTest, DecodedRowsComeBackInArrivalOrderUntilRetired) {
     EXPECT_TRUE(RecoveryJournal::ReadPending(path).empty());
 }
 
-TEST_F(JournalTest, PagesRetireWhenTheirRowsCountAsSaved) {
+TEST_F(JournalTest, PagesRetireWhenTheirRowsAreSavedClearedOrReplaced) {
     ProgramRun run(path);
     ASSERT_TRUE(run.journal.Open());
     run.journal.Attach(run.decoder, run.model);
-    run.model.SetStateListener([&] { run.journal.RetireSaved(run.model); });
     run.decoder.RecieveAll(GasReply().Bytes() + TempReply().Bytes() + PrdReply().Bytes());
     EXPECT_EQ(RecoveryJournal::ReadPending(path).size(), 3u);
 
-    run.model.SetNewData(PageGas, false);  // as a successful save does
+    // A cancelled save dialog clears the flag but writes nothing.
+    run.model.SetNewData(PageGas, false);
+    EXPECT_EQ(RecoveryJournal::ReadPending(path).size(), 3u);
+    run.model.RowsSaved(PageGas);
     run.model.ChartClear(false, true, false);
     const auto pending = RecoveryJournal::ReadPending(path);
     ASSERT_EQ(pending.size(), 1u);
     EXPECT_EQ(pending[0].page, PagePrd);
     EXPECT_EQ(run.journal.PendingRows(PageGas), 0);
     EXPECT_EQ(run.journal.PendingRows(PagePrd), 1);
+}
+
+TEST_F(JournalTest, FileFollowsTheRowsNotYetSaved) {
+    ProgramRun run(path);
+    ASSERT_TRUE(run.journal.Open());
+    run.journal.Attach(run.decoder, run.model);
+    run.decoder.RecieveAll(GasReply().Bytes() + GasReply().Set(1, "18").Bytes());
+    // Temperature rows saved every 500 rows; the two gas rows stay unsaved.
+    for (int i = 1; i <= 8000; ++i) {
+        run.decoder.RecieveAll(TempReply().Set(1, std::to_string(i)).Bytes());
+        if (i % 500 == 0 && i < 8000) run.model.RowsSaved(PageTemp);
+    }
+    EXPECT_LT(fs::file_size(path), 400u << 10);  // 8,000 rows are about 1 MB
+    const auto pending = RecoveryJournal::ReadPending(path);
+    ASSERT_EQ(pending.size(), 502u);
+    EXPECT_EQ(std::count_if(pending.begin(), pending.end(), [](const JournalRow& r) { return r.page == PageGas; }), 2);
+    const MeasurementTable& temp = run.model.Table(PageTemp);
+    EXPECT_EQ(pending.back().cells, Cells(temp, temp.RowCount() - 1));
+    EXPECT_EQ(run.journal.PendingRows(PageTemp), 500);
 }
 
 TEST_F(JournalTest, TornOrDamagedTailIsIgnored) {
@@ -151,6 +188,7 @@ TEST_F(JournalTest, TornOrDamagedTailIsIgnored) {
         ends.push_back(fs::file_size(path));
     }
     const std::string whole = ReadAll(path);
+    journal.CloseCleanly();
 
     // Every cut of the file gives exactly the rows whose records are whole.
     for (size_t cut = 0; cut <= whole.size(); ++cut) {
@@ -162,21 +200,38 @@ TEST_F(JournalTest, TornOrDamagedTailIsIgnored) {
         for (size_t i = 0; i < pending.size(); ++i) EXPECT_EQ(pending[i].cells, rows[i]);
     }
 
-    // A flipped byte in the last record, or a zero-filled tail left by a
-    // power cut, costs only what is damaged.
-    std::string flipped = whole;
-    flipped[whole.size() - 3] ^= 0x20;
-    WriteFile(path, flipped);
-    EXPECT_EQ(RecoveryJournal::ReadPending(path).size(), 2u);
+    // A flipped bit costs only its record, also in the length or the
+    // checksum; a zero-filled tail left by a power cut is a torn tail.
+    for (size_t at : {ends[0] + 2, ends[0] + 5, ends[1] - 3}) {
+        std::string flipped = whole;
+        flipped[at] ^= 0x20;
+        WriteFile(path, flipped);
+        int damaged = 0;
+        const auto pending = RecoveryJournal::ReadPending(path, &damaged);
+        ASSERT_EQ(pending.size(), 2u) << at;
+        EXPECT_EQ(pending[0].cells, rows[0]);
+        EXPECT_EQ(pending[1].cells, rows[2]);
+        EXPECT_EQ(damaged, 1);
+    }
+    // The start-up question says what could not be read.
+    ProgramRun next(path);  // (the last flip, in the second record)
+    next.prompt.Answer(true);
+    EXPECT_EQ(next.journal.OpenAndOfferRestore(next.model, next.prompt), 2);
+    EXPECT_EQ(next.prompt.boxes().at(0).text,
+              "Работа программы была прервана.\r\nВосстановить несохранённые данные (строк: 2)?\r\n"
+              "Повреждённых записей журнала: 1, их строки не восстановить.");
+
+    int damaged = 0;
     WriteFile(path, whole + std::string(4096, '\0'));
-    EXPECT_EQ(RecoveryJournal::ReadPending(path).size(), 3u);
+    EXPECT_EQ(RecoveryJournal::ReadPending(path, &damaged).size(), 3u);
+    EXPECT_EQ(damaged, 0);
 
     // A file that is not a journal holds nothing.
     WriteFile(path, "Номер\tДата\t\r\n");
     EXPECT_TRUE(RecoveryJournal::ReadPending(path).empty());
 }
 
-TEST_F(JournalTest, RestoreAppendsRowsAsUnsavedAndJournalsThemAgain) {
+TEST_F(JournalTest, RestoreAppendsRowsAsUnsaved) {
     ProgramRun before(path);
     ASSERT_TRUE(before.journal.Open());
     before.journal.Attach(before.decoder, before.model);
@@ -189,14 +244,13 @@ TEST_F(JournalTest, RestoreAppendsRowsAsUnsavedAndJournalsThemAgain) {
     ProgramRun after(path);
     after.model.AppendRow(PageGas);
     after.model.Table(PageGas).SetCell(0, 1, "1/5");
-    ASSERT_TRUE(after.journal.Open());
 
     std::vector<JournalRow> input = rows;
     input.push_back({PagePrd, {"too", "few"}});
     JournalRow notNumbers = rows[1];
     notNumbers.cells[3] = "12.5";
     input.push_back(notNumbers);
-    EXPECT_EQ(after.journal.Restore(after.model, input), 3);
+    EXPECT_EQ(RecoveryJournal::Restore(after.model, input), 3);
 
     const MeasurementTable& gas = after.model.Table(PageGas);
     ASSERT_EQ(gas.RowCount(), 4);
@@ -211,9 +265,6 @@ TEST_F(JournalTest, RestoreAppendsRowsAsUnsavedAndJournalsThemAgain) {
     EXPECT_TRUE(after.model.NewData(PageTemp));
     EXPECT_FALSE(after.model.NewData(PagePrd));
     EXPECT_TRUE(after.model.SaveCommandEnabled());
-
-    // The restored rows are unsaved again, so another crash keeps them.
-    EXPECT_EQ(RecoveryJournal::ReadPending(path).size(), 3u);
 }
 
 TEST_F(JournalTest, StartUpAsksOnlyWhenRowsWereLeftBehind) {
@@ -244,6 +295,37 @@ TEST_F(JournalTest, StartUpAsksOnlyWhenRowsWereLeftBehind) {
     EXPECT_EQ(accepted.journal.OpenAndOfferRestore(accepted.model, accepted.prompt), 1);
     EXPECT_EQ(accepted.model.Table(PagePrd).Cell(0, 1), "1/5");
     EXPECT_TRUE(accepted.model.NewData(PagePrd));
+    // The restored rows are unsaved again, so another crash keeps them.
+    EXPECT_EQ(RecoveryJournal::ReadPending(path).size(), 1u);
+}
+
+TEST_F(JournalTest, RowsReceivedWhileTheQuestionIsOpenAreRecorded) {
+    {
+        ProgramRun crashed(path);
+        ASSERT_TRUE(crashed.journal.Open());
+        crashed.journal.Attach(crashed.decoder, crashed.model);
+        crashed.decoder.RecieveAll(GasReply().Set(1, "1").Bytes() + TempReply().Bytes());
+    }
+    for (bool restore : {true, false}) {
+        const std::string kept = ReadAll(path);
+        ProgramRun next(path);
+        ReceivingPrompt prompt(next.decoder, GasReply().Set(1, "2").Bytes() + GasReply().Set(1, "3").Bytes());
+        prompt.Answer(restore);
+        ASSERT_EQ(next.journal.Take(), JournalFile::TakeResult::Taken);
+        next.journal.Attach(next.decoder, next.model);
+        EXPECT_EQ(next.journal.OfferRestore(next.model, prompt), restore ? 2 : 0);
+
+        // Rows of the line come first in the table, the restored ones after.
+        const MeasurementTable& gas = next.model.Table(PageGas);
+        ASSERT_EQ(gas.RowCount(), restore ? 4 : 3);
+        EXPECT_EQ(gas.Cell(0, 1), "1/2");
+        if (restore) {
+            EXPECT_EQ(gas.Cell(0, 3), "3/1");
+        }
+        // Whatever the answer, a crash now keeps every row of the tables.
+        EXPECT_EQ(RecoveryJournal::ReadPending(path).size(), restore ? 4u : 2u);
+        WriteFile(path, kept);
+    }
 }
 
 TEST_F(JournalTest, JournalThatCannotBeCreatedRecordsNothing) {
@@ -255,7 +337,7 @@ TEST_F(JournalTest, JournalThatCannotBeCreatedRecordsNothing) {
     EXPECT_NO_THROW(journal.Retire(PageTemp));
 }
 
-TEST_F(JournalTest, WriteFailureIsReportedOnceAndReceptionGoesOn) {
+TEST_F(JournalTest, WriteFailureStaysReportedUntilWritingWorksAgain) {
     // A file size limit makes the journal's writes fail part way, as a full
     // disk would.
     rlimit old{};
@@ -266,21 +348,75 @@ TEST_F(JournalTest, WriteFailureIsReportedOnceAndReceptionGoesOn) {
     run.decoder.SetErrorReport([&](const std::string& t) { errors.push_back(t); });
     ASSERT_TRUE(run.journal.Open());
     run.journal.Attach(run.decoder, run.model);
+    int statusChanges = 0;
+    run.journal.SetStatusListener([&] { ++statusChanges; });
     rlimit small = old;
     small.rlim_cur = 1500;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    for (int i = 0; i < 20; ++i) run.decoder.RecieveAll(GasReply().Bytes());
+    for (int i = 0; i < 20; ++i) run.decoder.RecieveAll(GasReply().Set(1, std::to_string(i)).Bytes());
+    EXPECT_FALSE(run.journal.Retry());
     setrlimit(RLIMIT_FSIZE, &old);
     signal(SIGXFSZ, oldHandler);
 
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0], std::string(kJournalWriteErrorText) + path);
-    EXPECT_FALSE(run.journal.IsOpen());
+    EXPECT_EQ(statusChanges, 1);
+    EXPECT_EQ(run.journal.StatusText().rfind(kJournalWriteErrorText + path, 0), 0u) << run.journal.StatusText();
+    EXPECT_TRUE(errors.empty());
     EXPECT_EQ(run.model.Table(PageGas).RowCount(), 21);
-    // What was written before the failure can still be restored.
-    const auto pending = RecoveryJournal::ReadPending(path);
-    EXPECT_GT(pending.size(), 0u);
-    EXPECT_LT(pending.size(), 20u);
+    const auto written = RecoveryJournal::ReadPending(path);
+    EXPECT_GT(written.size(), 0u);
+    EXPECT_LT(written.size(), 20u);
+
+    // Space again: every unsaved row is in the journal.
+    EXPECT_TRUE(run.journal.Retry());
+    EXPECT_EQ(statusChanges, 2);
+    EXPECT_EQ(run.journal.StatusText(), "");
+    EXPECT_EQ(RecoveryJournal::ReadPending(path), TableRows(run.model));
+    run.decoder.RecieveAll(GasReply().Bytes());
+    EXPECT_EQ(RecoveryJournal::ReadPending(path).size(), 21u);
+}
+
+TEST_F(JournalTest, EveryRunningCopyOwnsItsJournal) {
+    const std::string settings = dir / "vornik-pc.ini";
+    EXPECT_EQ(JournalPathFor(settings, 2), dir / "vornik-pc-2.journal");
+    int copyA = 0, copyB = 0;
+    auto a = TakeJournal(settings, copyA);
+    ProgramRun runA(a->Path());
+    a->Attach(runA.decoder, runA.model);
+    runA.decoder.RecieveAll(GasReply().Bytes() + GasReply().Bytes());
+
+    // A second copy neither offers, retires nor removes the first one's rows.
+    auto b = TakeJournal(settings, copyB);
+    EXPECT_EQ(copyA, 1);
+    EXPECT_EQ(copyB, 2);
+    EXPECT_NE(b->Path(), a->Path());
+    EXPECT_EQ(b->Leftover().rows, 0);
+    RecoveryJournal intruder(a->Path());
+    EXPECT_EQ(intruder.Take(), JournalFile::TakeResult::Busy);
+    EXPECT_FALSE(intruder.Open());
+    b->CloseCleanly();
+    runA.decoder.RecieveAll(GasReply().Bytes());
+    EXPECT_EQ(RecoveryJournal::ReadPending(a->Path()).size(), 3u);
+
+    // The first copy dies: the next start takes its journal with its rows...
+    a.reset();
+    auto c = TakeJournal(settings, copyA);
+    EXPECT_EQ(copyA, 1);
+    EXPECT_EQ(c->Leftover().rows, 3);
+    c.reset();
+    // ... also when the copy that died had a higher number.
+    fs::rename(dir / "vornik-pc.journal", dir / "vornik-pc-3.journal");
+    c = TakeJournal(settings, copyA);
+    EXPECT_EQ(copyA, 3);
+    EXPECT_EQ(c->Leftover().rows, 3);
+}
+
+TEST_F(JournalTest, SpecialFilesAreNotJournals) {
+    ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
+    int copy = 0;
+    auto journal = TakeJournal(dir / "vornik-pc.ini", copy);  // must not block
+    EXPECT_FALSE(journal->IsOpen());
+    EXPECT_NE(journal->StatusText().find("not a regular file"), std::string::npos);
+    EXPECT_TRUE(RecoveryJournal::ReadPending(path).empty());
 }
 
 // A child process decodes an endless reply stream with the journal attached

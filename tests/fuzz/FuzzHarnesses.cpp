@@ -244,7 +244,10 @@ std::string ConfigHarness(const uint8_t* data, size_t size) {
     QuietPrompt prompt;
     TConfig config;
     const bool read = ConfigStore(in, prompt).Read(config);
-    if (read != (size >= TConfig::kSize)) return read ? "a short file was read" : "a whole record was not read";
+    TConfig given;
+    if (size >= TConfig::kSize) std::copy(data, data + TConfig::kSize, given.Bytes().begin());
+    const bool whole = size >= TConfig::kSize && given.Plausible();
+    if (read != whole) return read ? "a short or impossible record was read" : "a whole record was not read";
     if (!read) return "";
     ReadEveryField(config);
     if (!ConfigStore(out, prompt).SaveConfig(config)) return "the record could not be saved";

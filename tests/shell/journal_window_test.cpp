@@ -5,6 +5,9 @@
 #include <filesystem>
 
 #include <QAction>
+#include <QEventLoop>
+#include <QLabel>
+#include <QTimer>
 
 #include "ReplyBuilder.h"
 #include "TestForm.h"
@@ -55,18 +58,65 @@ TEST(JournalWindow, UnsavedRowsComeBackAfterAnAbnormalEnd) {
     EXPECT_EQ(RecoveryJournal::ReadPending(journal).size(), 3u);
 }
 
-TEST(JournalWindow, SavedOrClearedRowsAreNotOfferedAgain) {
+TEST(JournalWindow, RowsLeaveTheJournalOnlyWhenSavedOrCleared) {
+    TestForm fixture;
+    fixture.WriteDefaultSettings();
+    fixture.Create();
+    const std::string journal = fixture.form->journal()->Path();
+    ReceiveGasReplies(fixture, 2);
+    // A cancelled save dialog writes nothing: the rows stay recoverable.
+    fixture.dialogs.Answer(std::nullopt);
+    fixture.form->SaveCharDialog();
+    EXPECT_FALSE(fixture.form->model().NewData(PageGas));
+    EXPECT_EQ(RecoveryJournal::ReadPending(journal).size(), 2u);
+
+    ReceiveGasReplies(fixture, 1);
+    fixture.dialogs.Answer(fixture.dir / "saved.gas");
+    fixture.form->SaveCharDialog();
+    EXPECT_FALSE(fixture.form->model().NewData(PageGas));
+    EXPECT_TRUE(RecoveryJournal::ReadPending(journal).empty());
+
+    ReceiveGasReplies(fixture, 1);
+    EXPECT_EQ(RecoveryJournal::ReadPending(journal).size(), 1u);
+    fixture.form->navigation().BitBtn5Click();  // delete all data of the page
+    EXPECT_TRUE(RecoveryJournal::ReadPending(journal).empty());
+}
+
+TEST(JournalWindow, RowsArrivingWhileTheRestoreQuestionIsOpenAreRecorded) {
     TestForm fixture;
     fixture.WriteDefaultSettings();
     fixture.Create();
     ReceiveGasReplies(fixture, 2);
-    fixture.dialogs.Answer(fixture.dir / "saved.gas");
-    fixture.form->SaveCharDialog();
-    EXPECT_FALSE(fixture.form->model().NewData(PageGas));
-    EXPECT_TRUE(RecoveryJournal::ReadPending(fixture.form->journal()->Path()).empty());
+    const std::string journal = fixture.form->journal()->Path();
+    const std::string left = ReadAll(journal);
+    fixture.form.reset();
+    WriteAll(journal, left);  // as a crash leaves it
 
-    ReceiveGasReplies(fixture, 1);
-    EXPECT_EQ(RecoveryJournal::ReadPending(fixture.form->journal()->Path()).size(), 1u);
-    fixture.form->navigation().BitBtn5Click();  // delete all data of the page
-    EXPECT_TRUE(RecoveryJournal::ReadPending(fixture.form->journal()->Path()).empty());
+    fixture.prompt.Clear();
+    fixture.prompt.Answer(true);
+    fixture.prompt.WhileAsking([&] {
+        for (int i = 0; i < 3; ++i) fixture.device->Receive(GasReply().Set(1, std::to_string(50 + i)).Bytes());
+        QEventLoop wait;
+        QTimer::singleShot(300, &wait, &QEventLoop::quit);  // the port is polled meanwhile
+        wait.exec();
+    });
+    TForm1& form = fixture.Create();
+    ASSERT_EQ(form.model().Table(PageGas).RowCount(), 6);
+    EXPECT_EQ(form.model().Table(PageGas).Cell(0, 1), "1/50");
+    EXPECT_EQ(RecoveryJournal::ReadPending(journal).size(), 5u);
+}
+
+TEST(JournalWindow, AJournalThatCannotBeWrittenIsShownUntilItCan) {
+    TestForm fixture;
+    fixture.WriteDefaultSettings();
+    std::filesystem::create_directory(fixture.dir / "vornik-pc.journal");
+    TForm1& form = fixture.Create();
+    auto* status = form.findChild<QLabel*>("JournalStatus");
+    ASSERT_NE(status, nullptr);
+    EXPECT_FALSE(status->isHidden());
+    EXPECT_TRUE(status->text().startsWith(QString::fromUtf8(kJournalWriteErrorText))) << status->text().toStdString();
+    // A reception error goes to its own line and leaves this one standing.
+    for (char c : std::string(">G00" "12\r\n<")) form.Recieve(nullptr, static_cast<uint8_t>(c), false);
+    EXPECT_GT(form.receptionErrors().Total(), 0u);
+    EXPECT_FALSE(status->isHidden());
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace vornik::test {
 
 void ScriptedPrompt::Beep() { events_.push_back({PromptEvent::Beep, "", ""}); }
@@ -12,6 +14,7 @@ void ScriptedPrompt::ShowError(const std::string& text) {
 
 bool ScriptedPrompt::AskYesNo(const std::string& text) {
     events_.push_back({PromptEvent::Question, "Confirm", text});
+    if (whileAsking_) std::exchange(whileAsking_, nullptr)();
     if (answers_.empty()) {
         ADD_FAILURE() << "unexpected question: " << text;
         return false;

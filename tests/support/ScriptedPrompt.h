@@ -2,6 +2,7 @@
 // A Prompt for tests: records every box and beep in order and answers
 // questions from a queue. A question with no answer queued fails the test.
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,8 @@ public:
 
     // Queues the answer of the next question (true = Yes).
     void Answer(bool yes) { answers_.push_back(yes); }
+    // Runs while the next question is open (e.g. rows arriving meanwhile).
+    void WhileAsking(std::function<void()> action) { whileAsking_ = std::move(action); }
 
     const std::vector<PromptEvent>& events() const { return events_; }
     // Events other than beeps: the boxes the user would have seen.
@@ -39,6 +42,7 @@ public:
 private:
     std::vector<PromptEvent> events_;
     std::deque<bool> answers_;
+    std::function<void()> whileAsking_;
 };
 
 }  // namespace vornik::test

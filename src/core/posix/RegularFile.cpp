@@ -1,28 +1,31 @@
 #include "core/RegularFile.h"
 
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-
 namespace vornik {
 
-std::FILE* OpenRegularFile(const std::string& path) {
-    // Non-blocking, so that opening a FIFO with no writer returns at once.
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return nullptr;
-    struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
-        errno = EINVAL;
-        return nullptr;
+std::FILE* OpenRegularFile(const std::string& path, std::string* error) {
+    // O_NONBLOCK: opening a FIFO with no writer returns at once instead of
+    // waiting for one.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    int code = errno;
+    if (fd >= 0) {
+        struct stat info {};
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::fcntl(fd, F_SETFL, 0) == 0) {
+            if (std::FILE* file = ::fdopen(fd, "rb")) return file;
+            code = errno;
+        } else {
+            code = S_ISREG(info.st_mode) ? errno : EINVAL;
+        }
+        ::close(fd);
     }
-    const int flags = fcntl(fd, F_GETFL);
-    if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    std::FILE* file = fdopen(fd, "rb");
-    if (!file) close(fd);
-    return file;
+    if (error) *error = code == EINVAL ? std::string("not a regular file") : std::strerror(code);
+    errno = code;
+    return nullptr;
 }
 
 }  // namespace vornik

@@ -1,30 +1,26 @@
 #include "core/RegularFile.h"
 
-#include <fcntl.h>
-#include <io.h>
 #include <windows.h>
 
-#include <filesystem>
+#include <io.h>
+
+#include "core/Paths.h"
 
 namespace vornik {
 
-std::FILE* OpenRegularFile(const std::string& path) {
-    const std::wstring wide = std::filesystem::u8path(path).wstring();
-    HANDLE handle = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return nullptr;
-    // A disk file; pipes, consoles and devices are refused.
+std::FILE* OpenRegularFile(const std::string& path, std::string* error) {
+    std::FILE* file = OpenFile(path, "rb");
+    if (!file) {
+        if (error) *error = "cannot be opened";
+        return nullptr;
+    }
+    // Named pipes and devices are not files on the disk.
+    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
     if (GetFileType(handle) != FILE_TYPE_DISK) {
-        CloseHandle(handle);
+        std::fclose(file);
+        if (error) *error = "not a regular file";
         return nullptr;
     }
-    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
-    if (fd < 0) {
-        CloseHandle(handle);
-        return nullptr;
-    }
-    std::FILE* file = _fdopen(fd, "rb");
-    if (!file) _close(fd);
     return file;
 }
 

@@ -19,13 +19,32 @@ std::wstring Wide(const std::string& utf8) {
 
 JournalFile::~JournalFile() { Close(); }
 
-bool JournalFile::Create(const std::string& path) {
+bool JournalFile::Fail() {
+    error_ = "Windows error " + std::to_string(GetLastError());
+    return false;
+}
+
+JournalFile::TakeResult JournalFile::Take(const std::string& path, bool create) {
     Close();
-    HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+    // Sharing no write access is the lock: another program asking to write
+    // is refused until this handle closes, which the system does when the
+    // process ends.
+    HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                           nullptr, create ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        if (code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION) return TakeResult::Busy;
+        if (!create && (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)) return TakeResult::Missing;
+        Fail();
+        return TakeResult::Failed;
+    }
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+        CloseHandle(h);
+        error_ = "not a regular file";
+        return TakeResult::Failed;
+    }
     handle_ = h;
-    return true;
+    return TakeResult::Taken;
 }
 
 bool JournalFile::IsOpen() const { return handle_ != nullptr; }
@@ -33,26 +52,43 @@ bool JournalFile::IsOpen() const { return handle_ != nullptr; }
 bool JournalFile::Append(const void* data, size_t size) {
     if (!handle_) return false;
     LARGE_INTEGER zero{};
-    if (!SetFilePointerEx(handle_, zero, nullptr, FILE_END)) return false;
+    if (!SetFilePointerEx(handle_, zero, nullptr, FILE_END)) return Fail();
     const char* p = static_cast<const char*>(data);
     while (size > 0) {
         DWORD written = 0;
         const DWORD chunk = size > 0x40000000 ? 0x40000000 : DWORD(size);
-        if (!WriteFile(handle_, p, chunk, &written, nullptr) || written == 0) return false;
+        if (!WriteFile(handle_, p, chunk, &written, nullptr) || written == 0) return Fail();
         p += written;
         size -= written;
     }
     return true;
 }
 
-bool JournalFile::Truncate(size_t size) {
+bool JournalFile::Truncate(uint64_t size) {
     if (!handle_) return false;
     LARGE_INTEGER pos;
     pos.QuadPart = LONGLONG(size);
-    return SetFilePointerEx(handle_, pos, nullptr, FILE_BEGIN) && SetEndOfFile(handle_);
+    return (SetFilePointerEx(handle_, pos, nullptr, FILE_BEGIN) && SetEndOfFile(handle_)) || Fail();
 }
 
-bool JournalFile::Sync() { return handle_ && FlushFileBuffers(handle_); }
+bool JournalFile::Sync() { return handle_ && (FlushFileBuffers(handle_) || Fail()); }
+
+bool JournalFile::Replace(JournalFile& fresh, const std::string& freshPath, const std::string& path) {
+    if (!handle_ || !fresh.handle_) return false;
+    // The open journal shares delete access, which lets the new file take
+    // its name; where the system refuses, the old journal stays in use.
+    if (!MoveFileExW(Wide(freshPath).c_str(), Wide(path).c_str(), MOVEFILE_REPLACE_EXISTING)) return Fail();
+    Close();
+    handle_ = fresh.handle_;
+    fresh.handle_ = nullptr;
+    return true;
+}
+
+void JournalFile::Remove(const std::string& path) {
+    // Shared delete access: the file goes once the handle below is closed.
+    if (handle_) DeleteFileW(Wide(path).c_str());
+    Close();
+}
 
 void JournalFile::Close() {
     if (handle_) CloseHandle(handle_);

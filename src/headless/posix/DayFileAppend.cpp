@@ -7,39 +7,23 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/FileLinks.h"
 #include "headless/DayFileTail.h"
 
 namespace vornik {
 namespace {
 
-std::string FolderOfPath(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// The rule of the kernel's protected_symlinks: in a folder that is sticky and
-// writable by everyone, a link is followed only when it belongs to us or to
-// the folder's owner. Anyone may plant a link there to a file of ours.
-bool MayFollowLink(const std::string& path) {
-    struct stat link {}, folder {};
-    if (lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return true;
-    if (stat(FolderOfPath(path).c_str(), &folder) != 0) return false;
-    const bool shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
-    return !shared || link.st_uid == geteuid() || link.st_uid == folder.st_uid;
-}
-
 int OpenForAppend(const std::string& path, std::string& error) {
-    // Non-blocking, so that a FIFO in the file's place cannot stall the logger.
-    const int flags = O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-    int fd = ::open(path.c_str(), flags | O_NOFOLLOW, 0666);
-    if (fd < 0 && errno == ELOOP) {
-        if (!MayFollowLink(path)) {
-            error = "a link of another user in a shared folder";
-            return -1;
-        }
-        fd = ::open(path.c_str(), flags, 0666);
+    // Links are followed as the data-file save follows them: never a link
+    // planted by another user in a shared folder.
+    std::string target;
+    if (const int refused = ResolveLinksForWriting(path, target)) {
+        error = refused == EACCES ? "a link of another user in a shared folder" : std::strerror(refused);
+        return -1;
     }
+    // Non-blocking, so that a FIFO in the file's place cannot stall the logger.
+    const int flags = O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW;
+    const int fd = ::open(target.c_str(), flags, 0666);
     if (fd < 0) {
         error = std::strerror(errno);
         return -1;

@@ -150,7 +150,7 @@ private:
 
     bool Seek(uint64_t offset, int whence) {
 #ifdef _WIN32
-        return _fseeki64(file_, __int64(offset), whence) == 0;
+        return _fseeki64(file_, static_cast<long long>(offset), whence) == 0;
 #else
         return fseeko(file_, off_t(offset), whence) == 0;
 #endif

@@ -78,6 +78,14 @@ AxisTicks LinearTicks(double s0, double s1, double pixels, double spacing, doubl
         t.major.push_back(value);
         t.labels.push_back(AxisLabelText(value, decimals));
     }
+    // A range a few rounding steps wide may hold no multiple of the step (it
+    // depends on the last bit of the platform's pow): its middle still says
+    // where the axis is.
+    if (t.major.empty()) {
+        const double middle = s0 + halfSpan;
+        t.major.push_back(middle);
+        t.labels.push_back(AxisLabelText(middle, decimals));
+    }
     return t;
 }
 

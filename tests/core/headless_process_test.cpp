@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "ReplyBuilder.h"
 #include "TestFiles.h"
 #include "TestPty.h"
@@ -27,62 +28,14 @@ using namespace std::chrono_literals;
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = 10s) {
-    for (auto end = std::chrono::steady_clock::now() + limit; std::chrono::steady_clock::now() < end;) {
-        if (done()) return true;
-        std::this_thread::sleep_for(20ms);
-    }
-    return done();
-}
-
-size_t Count(const std::string& text, const std::string& part) {
-    size_t n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-    return n;
-}
-
 // vornik-log with its log in a file.
-class Logger {
-public:
-    Logger(const std::vector<std::string>& args, const std::string& log) : log_(log) {
-        pid_ = fork();
-        if (pid_ == 0) {
-            const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-            dup2(fd, 2);
-            // The test's own terminals must close when the test closes them,
-            // and the program must not outlive a test that ends early.
-            for (int other = 3; other < 1024; ++other) close(other);
-            prctl(PR_SET_PDEATHSIG, SIGKILL);
-            std::vector<char*> argv{const_cast<char*>(VORNIK_BINARY_DIR "/vornik-log")};
-            for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
+struct Logger : ChildProcess {
+    Logger(std::vector<std::string> args, const std::string& log)
+        : ChildProcess(WithProgram(std::move(args)), log) {}
+    static std::vector<std::string> WithProgram(std::vector<std::string> args) {
+        args.insert(args.begin(), VORNIK_BINARY_DIR "/vornik-log");
+        return args;
     }
-    ~Logger() {
-        if (pid_ > 0) Stop();
-    }
-    // SIGTERM, then the exit status (-1 when it did not end in time).
-    int Stop() {
-        kill(pid_, SIGTERM);
-        return Wait();
-    }
-    int Wait() {
-        int status = 0;
-        const bool ended = WaitFor([&] { return waitpid(pid_, &status, WNOHANG) == pid_; });
-        if (!ended) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, &status, 0);
-        }
-        pid_ = -1;
-        return ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    std::string Log() const { return ReadAll(log_); }
-
-private:
-    std::string log_;
-    pid_t pid_ = -1;
 };
 
 std::string OnlyFile(const std::string& folder, const std::string& extension) {

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "ReplyBuilder.h"
+#include "ProgramCopy.h"
 #include "TestFiles.h"
 #include "config/Config.h"
 #include "datafiles/RecoveryJournal.h"
@@ -28,13 +29,7 @@ TEST(KillAndRestart, RowsDecodedBeforeAKillAreInTheJournal) {
 
     // A copy of the program in its own folder, with its own settings file.
     TempDir dir;
-    const std::string copy = dir / "vornik-pc";
-    std::filesystem::copy_file(program, copy);
-    std::filesystem::permissions(copy, std::filesystem::perms::owner_all);
-    TConfig config;
-    config.LoadDefaults();
-    config.SetPortName(name);
-    WriteAll(dir / "vornik-pc.ini", std::string(config.Bytes().begin(), config.Bytes().end()));
+    const std::string copy = CopyProgramListeningTo(dir, name);
 
     const pid_t child = fork();
     ASSERT_GE(child, 0);

@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "ReplyBuilder.h"
+#include "ProgramCopy.h"
 #include "TestFiles.h"
 #include "config/Config.h"
 #include "datafiles/RecoveryJournal.h"
@@ -46,13 +47,7 @@ TEST(TwoCopies, TheSecondCopyLeavesTheFirstCopysJournalAlone) {
     ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
 
     TempDir dir;
-    const std::string copy = dir / "vornik-pc";
-    std::filesystem::copy_file(program, copy);
-    std::filesystem::permissions(copy, std::filesystem::perms::owner_all);
-    TConfig config;
-    config.LoadDefaults();
-    config.SetPortName(name);
-    WriteAll(dir / "vornik-pc.ini", std::string(config.Bytes().begin(), config.Bytes().end()));
+    const std::string copy = CopyProgramListeningTo(dir, name);
     const std::string first = dir / "vornik-pc.journal";
     const std::string second = dir / "vornik-pc-2.journal";
 

@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "TestFiles.h"
 #include "TestPty.h"
 #include "reception/ReplyGenerator.h"
@@ -36,54 +37,6 @@ std::string Env(const char* name) {
     const char* value = std::getenv(name);
     return value ? value : "";
 }
-
-bool WaitFor(const std::function<bool()>& done, std::chrono::seconds limit) {
-    for (auto end = std::chrono::steady_clock::now() + limit; std::chrono::steady_clock::now() < end;) {
-        if (done()) return true;
-        std::this_thread::sleep_for(50ms);
-    }
-    return done();
-}
-
-size_t Count(const std::string& text, const std::string& part) {
-    size_t n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-    return n;
-}
-
-// A program whose standard error goes to a file.
-class Process {
-public:
-    Process(std::vector<std::string> argv, const std::string& log) : log_(log) {
-        pid_ = fork();
-        if (pid_ == 0) {
-            const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-            dup2(fd, 2);
-            // The test's own terminals must close when the test closes them,
-            // and the program must not outlive a test that ends early.
-            for (int other = 3; other < 1024; ++other) close(other);
-            prctl(PR_SET_PDEATHSIG, SIGKILL);
-            std::vector<char*> args;
-            for (auto& a : argv) args.push_back(a.data());
-            args.push_back(nullptr);
-            execv(args[0], args.data());
-            _exit(127);
-        }
-    }
-    ~Process() {
-        kill(pid_, SIGTERM);
-        int status = 0;
-        if (!WaitFor([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, 10s)) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, &status, 0);
-        }
-    }
-    std::string Log() const { return ReadAll(log_); }
-
-private:
-    std::string log_;
-    pid_t pid_ = -1;
-};
 
 // The day files of a folder, by name.
 std::vector<std::pair<std::string, std::string>> DayFiles(const std::string& folder) {
@@ -138,9 +91,9 @@ protected:
 
 TEST_F(WineSerial, TheWindowsLoggerWritesTheSameDayFilesAsTheLinuxOne) {
     PlugIn();
-    Process linuxLogger({Env("VORNIK_LINUX_LOGGER"), "--port", dir / "port", "--out", dir / "linux"},
+    ChildProcess linuxLogger({Env("VORNIK_LINUX_LOGGER"), "--port", dir / "port", "--out", dir / "linux"},
                         dir / "linux.log");
-    Process wineLogger({Env("VORNIK_WINE"), Env("VORNIK_WINE_LOGGER"), "--port", "COM12", "--out",
+    ChildProcess wineLogger({Env("VORNIK_WINE"), Env("VORNIK_WINE_LOGGER"), "--port", "COM12", "--out",
                         "Z:" + dir / "wine"},
                        dir / "wine.log");
     const auto listening = [&](size_t times) {

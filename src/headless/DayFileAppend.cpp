@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -20,6 +22,19 @@ long long WholeLinesLength(long long size, const ReadAt& readAt) {
         end = start;
     }
     return 0;
+}
+
+bool AppendWholeLines(const OpenDayFile& file, const std::string& header, const std::string& lines,
+                      std::string& error) {
+    const long long size = file.size < 0 ? -1 : WholeLinesLength(file.size, file.readAt);
+    bool ok = size >= 0 && (size == file.size || file.truncate(size));
+    if (ok) ok = file.write(size == 0 ? header + lines : lines);
+    if (!ok) {
+        error = std::strerror(errno);
+        // Takes back what part of the append reached the file.
+        if (size >= 0 && !file.truncate(size)) error += "; the file could not be cut back";
+    }
+    return ok;
 }
 
 long long LastRowNumber(const std::string& path) {

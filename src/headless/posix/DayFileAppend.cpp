@@ -58,18 +58,14 @@ bool AppendLines(const std::string& path, const std::string& header, const std::
     const int fd = OpenForAppend(path, error);
     if (fd < 0) return false;
     struct stat st {};
-    fstat(fd, &st);
-    const ReadAt readAt = [fd](long long offset, char* buffer, int n) {
-        return static_cast<int>(::pread(fd, buffer, static_cast<size_t>(n), offset));
-    };
-    long long size = WholeLinesLength(st.st_size, readAt);
-    bool ok = size >= 0 && (size == st.st_size || ::ftruncate(fd, size) == 0);
-    if (ok) ok = WriteAll(fd, size == 0 ? header + lines : lines);
-    if (!ok) {
-        error = std::strerror(errno);
-        // Takes back what part of the append reached the file.
-        if (size >= 0 && ::ftruncate(fd, size) != 0) error += "; the file could not be cut back";
-    }
+    const OpenDayFile file{
+        fstat(fd, &st) == 0 ? static_cast<long long>(st.st_size) : -1,
+        [fd](long long offset, char* buffer, int n) {
+            return static_cast<int>(::pread(fd, buffer, static_cast<size_t>(n), offset));
+        },
+        [fd](long long length) { return ::ftruncate(fd, length) == 0; },
+        [fd](const std::string& bytes) { return WriteAll(fd, bytes); }};
+    const bool ok = AppendWholeLines(file, header, lines, error);
     ::close(fd);
     return ok;
 }

@@ -42,19 +42,15 @@ bool AppendLines(const std::string& path, const std::string& header, const std::
         error = std::strerror(errno);
         return false;
     }
-    const long long fileSize = _filelengthi64(fd);
-    const ReadAt readAt = [fd](long long offset, char* buffer, int n) {
-        if (_lseeki64(fd, offset, SEEK_SET) != offset) return -1;
-        return _read(fd, buffer, static_cast<unsigned>(n));
-    };
-    const long long size = fileSize < 0 ? -1 : WholeLinesLength(fileSize, readAt);
-    bool ok = size >= 0 && (size == fileSize || _chsize_s(fd, size) == 0);
-    if (ok) ok = WriteAll(fd, size == 0 ? header + lines : lines);
-    if (!ok) {
-        error = std::strerror(errno);
-        // Takes back what part of the append reached the file.
-        if (size >= 0 && _chsize_s(fd, size) != 0) error += "; the file could not be cut back";
-    }
+    const OpenDayFile file{
+        _filelengthi64(fd),
+        [fd](long long offset, char* buffer, int n) {
+            if (_lseeki64(fd, offset, SEEK_SET) != offset) return -1;
+            return _read(fd, buffer, static_cast<unsigned>(n));
+        },
+        [fd](long long length) { return _chsize_s(fd, length) == 0; },
+        [fd](const std::string& bytes) { return WriteAll(fd, bytes); }};
+    const bool ok = AppendWholeLines(file, header, lines, error);
     _close(fd);
     return ok;
 }

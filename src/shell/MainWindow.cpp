@@ -26,7 +26,7 @@
 #include "shell/TableModel.h"
 #include "core/qt/Text.h"
 #include "shell/Toolbar.h"
-#include "shell/WindowPlacement.h"
+#include "shell/WindowCentring.h"
 #include "tables/ChartDefs.h"
 
 namespace vornik {

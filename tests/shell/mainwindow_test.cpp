@@ -11,7 +11,7 @@
 
 #include "shell/MainWindow.h"
 #include "shell/TableModel.h"
-#include "shell/WindowPlacement.h"
+#include "shell/WindowCentring.h"
 #include "ReplyBuilder.h"
 #include "TestForm.h"
 

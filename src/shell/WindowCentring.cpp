@@ -1,4 +1,4 @@
-#include "shell/WindowPlacement.h"
+#include "shell/WindowCentring.h"
 
 namespace vornik {
 

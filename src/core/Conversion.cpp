@@ -241,23 +241,31 @@ bool ReadShortCommaNumber(std::string_view text, int64_t& units, int& decimals) 
 }
 
 // Both exact in a double, so the one division rounds exactly as a full
-// decimal conversion does.
-bool ReadShortCommaNumber(std::string_view text, double& value) {
+// decimal conversion does. The sign is the text's ("-0" is -0).
+double ShortCommaValue(std::string_view text, int64_t units, int decimals) {
     constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    int64_t units = 0;
-    int decimals = 0;
-    if (!ReadShortCommaNumber(text, units, decimals)) return false;
     const double magnitude = static_cast<double>(units < 0 ? -units : units) / kPowers[decimals];
-    value = text[0] == '-' ? -magnitude : magnitude;
-    return true;
+    return text[0] == '-' ? -magnitude : magnitude;
 }
 
 }  // namespace
 
+CellNumber ReadCellNumber(std::string_view text) {
+    CellNumber number;
+    if (ReadShortCommaNumber(text, number.units, number.decimals)) {
+        number.value = ShortCommaValue(text, number.units, number.decimals);
+    } else {
+        number.decimals = -1;
+        number.value = CellValue(text);
+    }
+    return number;
+}
+
 double CellValue(std::string_view text) {
-    double fast = 0;
-    if (ReadShortCommaNumber(text, fast)) return fast;
+    int64_t units = 0;
+    int decimals = 0;
+    if (ReadShortCommaNumber(text, units, decimals)) return ShortCommaValue(text, units, decimals);
     const bool accepted = std::all_of(text.begin(), text.end(), [](char c) {
         return c == ',' || c == '-' || c == '.' || IsDigit(c);
     });

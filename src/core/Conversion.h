@@ -44,6 +44,17 @@ std::string ScaleFieldSum(std::string_view textA, std::string_view textB, int di
 // "5," are numbers, "", "-", "," and "12.5" are not).
 double CellValue(std::string_view text);
 
+// A cell's number as CellValue reads it (malformed numbers throw alike) and,
+// for the usual short number ("-12,34", at most 15 digits), its digits:
+// `value` is `units` / 10^`decimals` rounded once. `decimals` is -1 for
+// every other cell.
+struct CellNumber {
+    double value = 0;
+    int64_t units = 0;
+    int decimals = -1;
+};
+CellNumber ReadCellNumber(std::string_view text);
+
 // A cell as an exact decimal: `units` / 10^`decimals`. The value CellValue
 // gives, without binary rounding: a text CellValue reads as 0 gives 0, a
 // malformed number throws as in CellValue. False for a number of more than

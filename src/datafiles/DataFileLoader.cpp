@@ -21,6 +21,7 @@
 #include "core/Errors.h"
 #include "core/Conversion.h"
 #include "tables/ChartDefs.h"
+#include "tables/PackedValues.h"
 
 namespace vornik {
 
@@ -115,21 +116,25 @@ public:
                 return true;
             }
             splitter_.Split(p, length);
-            std::array<double, kBatchSeries> values;
+            std::array<CellNumber, kBatchSeries> numbers;
             try {
-                for (size_t i = 0; i < series_; ++i) values[i] = CellValue(splitter_.Field(defs_[i].column));
+                for (size_t i = 0; i < series_; ++i) numbers[i] = ReadCellNumber(splitter_.Field(defs_[i].column));
             } catch (const VornikError&) {
                 failed_ = true;
                 return false;
             }
-            for (size_t i = 0; i < series_; ++i) batch_[i].push_back(values[i]);
+            for (size_t i = 0; i < series_; ++i) {
+                const CellNumber& n = numbers[i];
+                // The digits as read, so that the series need not find them again.
+                codes_[i].push_back(n.decimals < 0 ? PackedValues::kUnpacked
+                                                   : PackedValues::PackDecimal(n.value, n.units, n.decimals));
+                batch_[i].push_back(n.value);
+            }
             ++points_;
+            if (batch_[0].size() == kBatchPoints) Flush();
             return true;
         });
-        for (size_t i = 0; i < series_; ++i) {
-            chart_.Series(static_cast<int>(i)).Append(batch_[i].data(), batch_[i].size());
-            batch_[i].clear();
-        }
+        Flush();
     }
 
     bool Failed() const { return failed_; }
@@ -137,12 +142,24 @@ public:
 
 private:
     static constexpr size_t kBatchSeries = kMaxChartSeries;
+    // Points parsed before they go to the series: few enough that the
+    // batches cost little memory beside the series.
+    static constexpr size_t kBatchPoints = 4096;
+
+    void Flush() {
+        for (size_t i = 0; i < series_; ++i) {
+            chart_.Series(static_cast<int>(i)).Append(batch_[i].data(), batch_[i].size(), codes_[i].data());
+            batch_[i].clear();
+            codes_[i].clear();
+        }
+    }
 
     ChartModel& chart_;
     const std::vector<SeriesDef>& defs_;
     LineSplitter splitter_;
     size_t series_;
     std::array<std::vector<double>, kBatchSeries> batch_;
+    std::array<std::vector<uint32_t>, kBatchSeries> codes_;
     bool header_ = true;
     bool failed_ = false;
     long long points_ = 0;

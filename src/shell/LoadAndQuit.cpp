@@ -67,8 +67,9 @@ int RunLoadAndQuit(int argc, char* argv[], std::chrono::steady_clock::time_point
     const auto paintStart = std::chrono::steady_clock::now();
     form.grab();
     const double paint = SecondsSince(paintStart);
-    std::printf("load: %.3f s\nload processor time: %.3f s\npaint after load: %.3f s\npeak resident memory: %.0f MiB\n",
-                load, loadCpu, paint, StatusMiB("VmHWM:"));
+    std::printf("load: %.3f s\nload processor time: %.3f s\npaint after load: %.3f s\npeak resident memory: %.0f MiB\n"
+                "resident memory after load: %.0f MiB\n",
+                load, loadCpu, paint, StatusMiB("VmHWM:"), StatusMiB("VmRSS:"));
     return 0;
 }
 

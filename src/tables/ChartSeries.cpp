@@ -44,32 +44,33 @@ void MinMaxSummary::Append(double value, size_t count) {
     }
 }
 
-void MinMaxSummary::Range(const std::vector<double>& values, size_t first, size_t last, double& lo,
-                          double& hi) const {
+void MinMaxSummary::Range(const PackedValues& values, size_t first, size_t last, double& lo, double& hi) const {
     lo = std::numeric_limits<double>::infinity();
     hi = -lo;
-    auto scan = [&](const double* mins, const double* maxs, size_t a, size_t b) {
-        for (size_t i = a; i < b; ++i) {
-            lo = std::min(lo, mins[i]);
-            hi = std::max(hi, maxs[i]);
-        }
-    };
     // Entries [a, b) of the current level; the raw points are the level below 0.
     size_t a = first, b = last + 1;
-    const double* mins = values.data();
-    const double* maxs = values.data();
+    const Level* level = nullptr;
+    auto scan = [&](size_t from, size_t to) {
+        if (!level) {
+            values.Extremes(from, to, lo, hi);
+            return;
+        }
+        for (size_t i = from; i < to; ++i) {
+            lo = std::min(lo, level->lo[i]);
+            hi = std::max(hi, level->hi[i]);
+        }
+    };
     for (size_t k = 0; k < levels_.size(); ++k) {
         // Whole entries of level k inside [a, b); the ragged ends stay here.
         const size_t ka = (a + kFanout - 1) / kFanout, kb = b / kFanout;
         if (ka >= kb) break;
-        scan(mins, maxs, a, ka * kFanout);
-        scan(mins, maxs, kb * kFanout, b);
+        scan(a, ka * kFanout);
+        scan(kb * kFanout, b);
         a = ka;
         b = kb;
-        mins = levels_[k].lo.data();
-        maxs = levels_[k].hi.data();
+        level = &levels_[k];
     }
-    scan(mins, maxs, a, b);
+    scan(a, b);
 }
 
 void MinMaxSummary::Reserve(size_t points) {
@@ -97,19 +98,22 @@ void ChartSeries::Add(double y) {
     const size_t capacity = values_.capacity();
     if (values_.size() == capacity)
         values_.reserve(capacity < 1024 ? std::max<size_t>(64, capacity * 2) : capacity * 5 / 4);
-    values_.push_back(y);
+    values_.Push(y);
     summary_.Append(y, values_.size());
     if (y > 0) NotePositive(y, y);
 }
 
-void ChartSeries::Append(const double* values, size_t count) {
+void ChartSeries::Append(const double* values, size_t count, const uint32_t* codes) {
     if (values_.size() + count > values_.capacity())
         values_.reserve(std::max(values_.size() + count, values_.capacity() * 5 / 4));
-    values_.insert(values_.end(), values, values + count);
     double lo = std::numeric_limits<double>::infinity(), hi = 0;
-    for (size_t i = 0, n = values_.size() - count; i < count; ++i) {
+    for (size_t i = 0; i < count; ++i) {
         const double y = values[i];
-        summary_.Append(y, ++n);
+        if (codes)
+            values_.Push(y, codes[i]);
+        else
+            values_.Push(y);
+        summary_.Append(y, values_.size());
         if (y > 0) {
             lo = std::min(lo, y);
             hi = std::max(hi, y);
@@ -132,19 +136,18 @@ void ChartSeries::NotePositive(double lo, double hi) {
 void ChartSeries::Reserve(size_t points) {
     if (points <= values_.capacity()) return;
     values_.reserve(points);
-    AdviseLargePages(values_.data(), values_.capacity() * sizeof(double));
+    AdviseLargePages(values_.data(), values_.capacity() * sizeof(uint32_t));
     summary_.Reserve(points);
 }
 
 void ChartSeries::Clear() {
-    values_.clear();
-    values_.shrink_to_fit();
+    values_.Release();
     summary_.Clear();
     anyPositive_ = false;
 }
 
 bool ChartSeries::RawExtremes(double& lo, double& hi) const {
-    if (values_.empty()) return false;
+    if (values_.size() == 0) return false;
     RawRange(0, values_.size() - 1, lo, hi);
     return true;
 }
@@ -155,6 +158,6 @@ bool ChartSeries::PositiveExtremes(double& lo, double& hi) const {
     return anyPositive_;
 }
 
-size_t ChartSeries::MemoryBytes() const { return values_.capacity() * sizeof(double) + summary_.MemoryBytes(); }
+size_t ChartSeries::MemoryBytes() const { return values_.MemoryBytes() + summary_.MemoryBytes(); }
 
 }  // namespace vornik

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/Color.h"
+#include "tables/PackedValues.h"
 
 namespace vornik {
 
@@ -28,7 +29,7 @@ public:
     void Reserve(size_t points);
 
     // Extremes of values[first..last] (inclusive); `values` is the series.
-    void Range(const std::vector<double>& values, size_t first, size_t last, double& lo, double& hi) const;
+    void Range(const PackedValues& values, size_t first, size_t last, double& lo, double& hi) const;
 
     size_t MemoryBytes() const;
 
@@ -51,14 +52,14 @@ public:
 
     // Points: X = index, Y as appended. The multiplier applies at drawing.
     void Add(double y);
-    // The same as Add for each of values[0..count), in one step.
-    void Append(const double* values, size_t count);
+    // The same as Add for each of values[0..count), in one step. `codes`,
+    // where given, holds each value's PackedValues code from its reader.
+    void Append(const double* values, size_t count, const uint32_t* codes = nullptr);
     void Clear();
     // Room for `points` points in all, so that a bulk load grows nothing.
     void Reserve(size_t points);
     size_t Count() const { return values_.size(); }
     double Y(size_t index) const { return values_[index]; }
-    const std::vector<double>& Values() const { return values_; }
     // Raw extremes of points first..last (inclusive, first <= last < Count()).
     void RawRange(size_t first, size_t last, double& lo, double& hi) const {
         summary_.Range(values_, first, last, lo, hi);
@@ -93,7 +94,7 @@ private:
     bool shown_ = true;
     bool allAxes_ = false;
     double multiplier_ = 1.0;
-    std::vector<double> values_;
+    PackedValues values_;
     MinMaxSummary summary_;
     // Running extremes of positive values, for the logarithmic axis.
     double posLo_ = 0, posHi_ = 0;

@@ -11,7 +11,9 @@
 
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
+#include "core/Conversion.h"
 #include "datafiles/DataFile.h"
+#include "tables/ChartDefs.h"
 
 using namespace vornik;
 using vornik::test::PromptEvent;
@@ -51,12 +53,17 @@ void ExpectSameLoad(Loaded& a, Loaded& b, int page) {
         for (int c = 0; c < ta.ColumnCount(); ++c) ASSERT_EQ(ta.Cell(c, r), tb.Cell(c, r)) << r << "," << c;
     const auto& ca = a.model.Chart(page);
     const auto& cb = b.model.Chart(page);
+    const auto& defs = ChartSeriesDefs(page);
     for (int s = 0; s < ca.SeriesCount(); ++s) {
-        const auto& va = ca.Series(s).Values();
-        const auto& vb = cb.Series(s).Values();
-        ASSERT_EQ(va.size(), vb.size());
-        if (!va.empty()) {
-            EXPECT_EQ(std::memcmp(va.data(), vb.data(), va.size() * sizeof(double)), 0);
+        const ChartSeries& sa = ca.Series(s);
+        const ChartSeries& sb = cb.Series(s);
+        ASSERT_EQ(sa.Count(), sb.Count());
+        // Every point bit for bit, and bit for bit the number its cell reads as.
+        for (size_t i = 0; i < sa.Count(); ++i) {
+            const double a = sa.Y(i), b = sb.Y(i);
+            const double cell = CellValue(ta.Cell(defs[static_cast<size_t>(s)].column, static_cast<int>(i) + 1));
+            ASSERT_EQ(std::memcmp(&a, &b, sizeof a), 0) << s << ":" << i;
+            ASSERT_EQ(std::memcmp(&a, &cell, sizeof a), 0) << s << ":" << i;
         }
         double loA, hiA, loB, hiB;
         if (ca.Series(s).RawExtremes(loA, hiA) && cb.Series(s).RawExtremes(loB, hiB)) {

@@ -1,0 +1,97 @@
+#include "tables/PackedValues.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+
+namespace vornik {
+
+namespace {
+
+constexpr int64_t kMaxDigits = (int64_t(1) << 27) - 1;
+
+}  // namespace
+
+const double PackedValues::kPowers[kSideDecimals] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6, 1e7,
+                                                     1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14};
+
+uint32_t PackedValues::PackDecimal(double value, int64_t units, int decimals) {
+    if (decimals < 0 || decimals >= static_cast<int>(kSideDecimals)) return kUnpacked;
+    if (units < -kMaxDigits || units > kMaxDigits) return kUnpacked;
+    if (units == 0 && std::signbit(value)) return kUnpacked;  // -0 has no digits of its own
+    return (static_cast<uint32_t>(decimals) << kDecimalsShift) | (static_cast<uint32_t>(units) & kDigitsMask);
+}
+
+// The fewest decimals that give `value` back exactly, or kUnpacked.
+uint32_t PackedValues::Pack(double value) {
+    if (!std::isfinite(value)) return kUnpacked;
+    for (int decimals = 0; decimals < static_cast<int>(kSideDecimals); ++decimals) {
+        const double scaled = value * kPowers[decimals];
+        if (!(std::fabs(scaled) <= static_cast<double>(kMaxDigits))) return kUnpacked;
+        const double units = std::nearbyint(scaled);
+        if (units / kPowers[decimals] == value) return PackDecimal(value, static_cast<int64_t>(units), decimals);
+    }
+    return kUnpacked;
+}
+
+void PackedValues::Push(double value) { Push(value, Pack(value)); }
+
+void PackedValues::Push(double value, uint32_t code) {
+    if (code == kUnpacked) {
+        PushSide(value);
+        return;
+    }
+    codes_.push_back(code);
+}
+
+void PackedValues::PushSide(double value) {
+    if (side_.size() > kDigitsMask) throw std::length_error("too many unpacked chart values");
+    // The side array can only grow when the codes can: no code without its value.
+    if (codes_.size() == codes_.capacity()) codes_.reserve(codes_.size() + codes_.size() / 4 + 64);
+    side_.push_back(value);
+    codes_.push_back((kSideDecimals << kDecimalsShift) | static_cast<uint32_t>(side_.size() - 1));
+}
+
+void PackedValues::reserve(size_t count) { codes_.reserve(count); }
+
+void PackedValues::Release() {
+    codes_.clear();
+    codes_.shrink_to_fit();
+    side_.clear();
+    side_.shrink_to_fit();
+}
+
+void PackedValues::Extremes(size_t first, size_t end, double& lo, double& hi) const {
+    if (first >= end) return;
+    // Values with the same count of decimals compare as their digits: one
+    // pass over the codes, and only the two extremes are divided.
+    uint32_t all = ~uint32_t(0), any = 0;
+    int32_t loDigits = std::numeric_limits<int32_t>::max(), hiDigits = std::numeric_limits<int32_t>::min();
+    for (size_t i = first; i < end; ++i) {
+        const uint32_t code = codes_[i];
+        all &= code;
+        any |= code;
+        // The digits shifted up by four bits keep their order.
+        const int32_t shifted = static_cast<int32_t>(code << 4);
+        loDigits = std::min(loDigits, shifted);
+        hiDigits = std::max(hiDigits, shifted);
+    }
+    const uint32_t decimals = any >> kDecimalsShift;
+    if (decimals == all >> kDecimalsShift && decimals != kSideDecimals) {
+        lo = std::min(lo, Decode((decimals << kDecimalsShift) | (static_cast<uint32_t>(loDigits) >> 4)));
+        hi = std::max(hi, Decode((decimals << kDecimalsShift) | (static_cast<uint32_t>(hiDigits) >> 4)));
+        return;
+    }
+    for (size_t i = first; i < end; ++i) {
+        const double v = Decode(codes_[i]);
+        lo = std::min(lo, v);
+        hi = std::max(hi, v);
+    }
+}
+
+size_t PackedValues::MemoryBytes() const {
+    return codes_.capacity() * sizeof(uint32_t) + side_.capacity() * sizeof(double);
+}
+
+}  // namespace vornik

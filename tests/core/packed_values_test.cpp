@@ -1,0 +1,104 @@
+// A series keeps most values in four bytes: what it gives back must be the
+// very double it was given, and its extremes those of a plain walk.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
+
+#include "core/Conversion.h"
+#include "tables/PackedValues.h"
+
+using namespace vornik;
+
+namespace {
+
+bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// A cell's text pushed both ways: with the digits its reader found, and as a bare double.
+void PushCell(PackedValues& withDigits, PackedValues& bare, const std::string& text) {
+    const CellNumber n = ReadCellNumber(text);
+    withDigits.Push(n.value, n.decimals < 0 ? PackedValues::kUnpacked
+                                            : PackedValues::PackDecimal(n.value, n.units, n.decimals));
+    bare.Push(n.value);
+}
+
+}  // namespace
+
+TEST(PackedValues, GiveBackEveryValueBitForBit) {
+    PackedValues withDigits, bare;
+    std::vector<std::string> texts = {"143,8", "-0,5", "0", "-0", "-0,0", ",5", "5,", "134217727", "-134217727",
+                                      "134217728", "1,34217727", "0,00000000000001", "0,000000000000001",
+                                      "123456789012345", "12345678901234567890", "text", "99999,99999"};
+    std::mt19937 rng(11);
+    std::uniform_int_distribution<int> decimals(0, 15);
+    std::uniform_int_distribution<long long> digits(-999999999, 999999999);
+    for (int i = 0; i < 20000; ++i) {
+        std::string t = std::to_string(std::llabs(digits(rng)));
+        const int d = decimals(rng);
+        if (d > 0) t = std::string(static_cast<size_t>(std::max(0, d + 1 - static_cast<int>(t.size()))), '0') + t;
+        if (d > 0) t.insert(t.size() - static_cast<size_t>(d), ",");
+        texts.push_back(i % 2 ? "-" + t : t);
+    }
+    for (const std::string& t : texts) PushCell(withDigits, bare, t);
+    for (size_t i = 0; i < texts.size(); ++i) {
+        const double want = CellValue(texts[i]);
+        ASSERT_TRUE(SameBits(withDigits[i], want)) << texts[i];
+        ASSERT_TRUE(SameBits(bare[i], want)) << texts[i];
+    }
+
+    // Values no cell holds: results of arithmetic and the special ones.
+    const double specials[] = {0.1 + 0.2, 1.0 / 3, 1e300, -1e-300, 5e-324, -0.0,
+                               std::numeric_limits<double>::max(), std::numeric_limits<double>::infinity(),
+                               -std::numeric_limits<double>::infinity(), 2e9, 0.5e-14};
+    PackedValues other;
+    for (double v : specials) other.Push(v);
+    other.Push(std::numeric_limits<double>::quiet_NaN());
+    for (size_t i = 0; i < std::size(specials); ++i) EXPECT_TRUE(SameBits(other[i], specials[i])) << specials[i];
+    EXPECT_TRUE(std::isnan(other[std::size(specials)]));
+
+    // Four bytes a value where the digits fit.
+    PackedValues small;
+    small.reserve(1000);
+    for (int i = 0; i < 1000; ++i) small.Push(i * 0.25);
+    EXPECT_EQ(small.MemoryBytes(), 1000 * sizeof(uint32_t));
+    small.Release();
+    EXPECT_EQ(small.size(), 0u);
+    EXPECT_EQ(small.MemoryBytes(), 0u);
+}
+
+TEST(PackedValues, ExtremesMatchAPlainWalk) {
+    std::mt19937 rng(5);
+    std::uniform_int_distribution<int> units(-2000000, 2000000);
+    std::uniform_int_distribution<int> pick(0, 99);
+    // Same decimals throughout; decimals mixed; with unpacked values among them.
+    for (int mix = 0; mix < 3; ++mix) {
+        SCOPED_TRACE(mix);
+        PackedValues values;
+        for (int i = 0; i < 5000; ++i) {
+            const int d = mix == 0 ? 2 : pick(rng) % 4;
+            const double v = units(rng) / std::pow(10.0, d);
+            const uint32_t code = PackedValues::PackDecimal(v, static_cast<int64_t>(std::llround(v * std::pow(10.0, d))), d);
+            if (mix == 2 && pick(rng) < 5)
+                values.Push(pick(rng) < 50 ? -0.0 : v / 3);
+            else
+                values.Push(v, code);
+        }
+        std::uniform_int_distribution<size_t> index(0, values.size());
+        for (int trial = 0; trial < 3000; ++trial) {
+            size_t a = index(rng), b = index(rng);
+            if (a > b) std::swap(a, b);
+            double lo = std::numeric_limits<double>::infinity(), hi = -lo;
+            values.Extremes(a, b, lo, hi);
+            double wantLo = std::numeric_limits<double>::infinity(), wantHi = -wantLo;
+            for (size_t i = a; i < b; ++i) {
+                wantLo = std::min(wantLo, values[i]);
+                wantHi = std::max(wantHi, values[i]);
+            }
+            ASSERT_EQ(lo, wantLo) << a << ".." << b;
+            ASSERT_EQ(hi, wantHi) << a << ".." << b;
+        }
+    }
+}

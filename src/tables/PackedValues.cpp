@@ -37,14 +37,6 @@ uint32_t PackedValues::Pack(double value) {
 
 void PackedValues::Push(double value) { Push(value, Pack(value)); }
 
-void PackedValues::Push(double value, uint32_t code) {
-    if (code == kUnpacked) {
-        PushSide(value);
-        return;
-    }
-    codes_.push_back(code);
-}
-
 void PackedValues::PushSide(double value) {
     if (side_.size() > kDigitsMask) throw std::length_error("too many unpacked chart values");
     // The side array can only grow when the codes can: no code without its value.

@@ -25,7 +25,12 @@ public:
 
     void Push(double value);
     // `code` is the value's code from PackDecimal, or kUnpacked.
-    void Push(double value, uint32_t code);
+    void Push(double value, uint32_t code) {
+        if (code == kUnpacked)
+            PushSide(value);
+        else
+            codes_.push_back(code);
+    }
 
     double operator[](size_t i) const { return Decode(codes_[i]); }
     size_t size() const { return codes_.size(); }

@@ -27,7 +27,7 @@ namespace vornik {
 
 namespace {
 
-constexpr size_t kBlockSize = 4 << 20;  // read in blocks of 4 MiB
+constexpr size_t kBlockSize = 1 << 20;  // read in blocks of 1 MiB
 static_assert(kBlockSize > 2 * kMaxDataLineBytes, "a block holds a whole line");
 
 // Files above this size are worth a second thread.

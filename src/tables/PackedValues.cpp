@@ -23,19 +23,26 @@ uint32_t PackedValues::PackDecimal(double value, int64_t units, int decimals) {
     return (static_cast<uint32_t>(decimals) << kDecimalsShift) | (static_cast<uint32_t>(units) & kDigitsMask);
 }
 
-// The fewest decimals that give `value` back exactly, or kUnpacked.
-uint32_t PackedValues::Pack(double value) {
-    if (!std::isfinite(value)) return kUnpacked;
-    for (int decimals = 0; decimals < static_cast<int>(kSideDecimals); ++decimals) {
-        const double scaled = value * kPowers[decimals];
-        if (!(std::fabs(scaled) <= static_cast<double>(kMaxDigits))) return kUnpacked;
-        const double units = std::nearbyint(scaled);
-        if (units / kPowers[decimals] == value) return PackDecimal(value, static_cast<int64_t>(units), decimals);
-    }
-    return kUnpacked;
+// The code of `value` with `decimals` decimals, or kUnpacked where they do
+// not give it back exactly.
+uint32_t PackedValues::PackWith(double value, int decimals) {
+    const double scaled = value * kPowers[decimals];
+    if (!(std::fabs(scaled) <= static_cast<double>(kMaxDigits))) return kUnpacked;
+    const double units = std::nearbyint(scaled);
+    if (units / kPowers[decimals] != value) return kUnpacked;
+    return PackDecimal(value, static_cast<int64_t>(units), decimals);
 }
 
-void PackedValues::Push(double value) { Push(value, Pack(value)); }
+void PackedValues::Push(double value) {
+    // A series' values mostly have as many decimals as the one before: try
+    // that first, then the fewest that give the value back.
+    uint32_t code = PackWith(value, lastDecimals_);
+    for (int decimals = 0; code == kUnpacked && decimals < static_cast<int>(kSideDecimals); ++decimals) {
+        code = PackWith(value, decimals);
+        if (code != kUnpacked) lastDecimals_ = decimals;
+    }
+    Push(value, code);
+}
 
 void PackedValues::PushSide(double value) {
     if (side_.size() > kDigitsMask) throw std::length_error("too many unpacked chart values");

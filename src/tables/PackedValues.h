@@ -59,13 +59,14 @@ private:
     }
     // The signed digits, sign-extended from 28 bits.
     static double Digits(uint32_t code) { return static_cast<int32_t>(code << 4) / 16; }
-    static uint32_t Pack(double value);
+    static uint32_t PackWith(double value, int decimals);
     void PushSide(double value);
 
     static const double kPowers[kSideDecimals];
 
     std::vector<uint32_t> codes_;
     std::vector<double> side_;
+    int lastDecimals_ = 0;  // those of the last value packed by Push(double)
 };
 
 }  // namespace vornik

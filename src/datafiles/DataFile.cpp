@@ -36,7 +36,7 @@ constexpr size_t kBlockSize = 4 << 20;  // write in blocks of 4 MiB
 size_t FileBytes(const MeasurementTable& table) {
     const size_t columns = static_cast<size_t>(table.ColumnCount());
     size_t bytes = 0;
-    for (int r = 0; r < table.RowCount(); ++r) bytes += table.Row(r).cellEnd[columns - 1] + columns + 2;
+    for (int r = 0; r < table.RowCount(); ++r) bytes += table.Row(r).length + columns + 2;
     return bytes;
 }
 
@@ -51,20 +51,14 @@ public:
     bool Row(const MeasurementTable& table, int r) {
         const MeasurementTable::RowView row = table.Row(r);
         const size_t columns = static_cast<size_t>(table.ColumnCount());
-        const size_t size = row.cellEnd[columns - 1] + columns + 2;
+        const size_t size = row.length + columns + 2;
         if (used_ + size > buffer_.size()) {
             if (!Flush()) return false;
             if (size > buffer_.size()) buffer_.resize(size);
         }
         char* out = buffer_.data() + used_;
-        size_t begin = 0;
-        for (size_t c = 0; c < columns; ++c) {
-            const size_t end = row.cellEnd[c];
-            std::memcpy(out, row.text + begin, end - begin);
-            out += end - begin;
-            *out++ = '\t';
-            begin = end;
-        }
+        out = row.wide ? Cells(row, columns, out, [&row](size_t c) { return row.End(c); })
+                       : Cells(row, columns, out, [&row](size_t c) { return size_t{row.ends[c]}; });
         *out++ = '\r';
         *out++ = '\n';
         used_ = static_cast<size_t>(out - buffer_.data());
@@ -80,6 +74,21 @@ public:
     bool Full() const { return used_ >= buffer_.size() / 2; }
 
 private:
+    // Copies the row's cells to `out`, each followed by TAB; `end(c)` reads
+    // cell c's end, one loop for each width of the ends.
+    template <class EndFn>
+    static char* Cells(const MeasurementTable::RowView& row, size_t columns, char* out, EndFn end) {
+        size_t begin = 0;
+        for (size_t c = 0; c < columns; ++c) {
+            const size_t cellEnd = end(c);
+            std::memcpy(out, row.text + begin, cellEnd - begin);
+            out += cellEnd - begin;
+            *out++ = '\t';
+            begin = cellEnd;
+        }
+        return out;
+    }
+
     AtomicFileWriter& writer_;
     std::vector<char> buffer_;
     size_t used_ = 0;

@@ -32,11 +32,12 @@ namespace {
 
 constexpr size_t kBlockSize = 4 << 20;  // write in blocks of 4 MiB
 
-// The bytes of the table as a file.
-size_t FileBytes(const MeasurementTable& table) {
+// The bytes of the table as a file, counted up to `limit` (a table's rows
+// are spread over its whole storage: counting them all costs a pass over it).
+size_t FileBytesUpTo(const MeasurementTable& table, size_t limit) {
     const size_t columns = static_cast<size_t>(table.ColumnCount());
     size_t bytes = 0;
-    for (int r = 0; r < table.RowCount(); ++r) bytes += table.Row(r).length + columns + 2;
+    for (int r = 0; r < table.RowCount() && bytes < limit; ++r) bytes += table.Row(r).length + columns + 2;
     return bytes;
 }
 
@@ -44,8 +45,8 @@ size_t FileBytes(const MeasurementTable& table) {
 // needs no more than its own size.
 class LineWriter {
 public:
-    LineWriter(AtomicFileWriter& writer, size_t fileBytes)
-        : writer_(writer), buffer_(std::min(kBlockSize, fileBytes)) {}
+    LineWriter(AtomicFileWriter& writer, const MeasurementTable& table)
+        : writer_(writer), buffer_(std::min(kBlockSize, FileBytesUpTo(table, kBlockSize))) {}
 
     // Appends row `r` as a line: every cell followed by TAB, then CR LF.
     bool Row(const MeasurementTable& table, int r) {
@@ -57,8 +58,15 @@ public:
             if (size > buffer_.size()) buffer_.resize(size);
         }
         char* out = buffer_.data() + used_;
-        out = row.wide ? Cells(row, columns, out, [&row](size_t c) { return row.End(c); })
-                       : Cells(row, columns, out, [&row](size_t c) { return size_t{row.ends[c]}; });
+        size_t begin = 0;
+        for (size_t c = 0; c < columns; ++c) {
+            const size_t end = row.End(c);
+            // Not memcpy: knowing one-byte ends, the compiler turns it into
+            // an inline string move that is slow for cells this short.
+            out = std::copy(row.text + begin, row.text + end, out);
+            *out++ = '\t';
+            begin = end;
+        }
         *out++ = '\r';
         *out++ = '\n';
         used_ = static_cast<size_t>(out - buffer_.data());
@@ -74,21 +82,6 @@ public:
     bool Full() const { return used_ >= buffer_.size() / 2; }
 
 private:
-    // Copies the row's cells to `out`, each followed by TAB; `end(c)` reads
-    // cell c's end, one loop for each width of the ends.
-    template <class EndFn>
-    static char* Cells(const MeasurementTable::RowView& row, size_t columns, char* out, EndFn end) {
-        size_t begin = 0;
-        for (size_t c = 0; c < columns; ++c) {
-            const size_t cellEnd = end(c);
-            std::memcpy(out, row.text + begin, cellEnd - begin);
-            out += cellEnd - begin;
-            *out++ = '\t';
-            begin = cellEnd;
-        }
-        return out;
-    }
-
     AtomicFileWriter& writer_;
     std::vector<char> buffer_;
     size_t used_ = 0;
@@ -105,7 +98,7 @@ bool SaveChartToFile(const MainModel& model, const std::string& fileName, bool g
 
     AtomicFileWriter writer(fileName);
     bool ok = writer.Open();
-    LineWriter lines(writer, FileBytes(table));
+    LineWriter lines(writer, table);
     for (int r = 0; ok && r < rows; ++r) {
         ok = lines.Row(table, r);
         // Progress is told about once per block written.

@@ -144,19 +144,6 @@ int MeasurementTable::AppendRowCells(const std::vector<std::string_view>& cells)
     return row;
 }
 
-MeasurementTable::RowView MeasurementTable::Row(int row) const {
-    CheckAddress(0, row);
-    return View(row);
-}
-
-MeasurementTable::RowView MeasurementTable::View(int row) const {
-    const bool wide = (rowHigh_[row] & kWideBit) != 0;
-    const char* record = arena_.data() + RecordStart(row);
-    RowView view{record + EndsBytes(wide), reinterpret_cast<const unsigned char*>(record), wide, 0};
-    view.length = view.End(static_cast<size_t>(columns_) - 1);
-    return view;
-}
-
 bool MeasurementTable::PointsIntoArena(const std::vector<std::string_view>& cells) const {
     const char* begin = arena_.data();
     const char* end = begin + arena_.size();

@@ -76,7 +76,10 @@ public:
             return end;
         }
     };
-    RowView Row(int row) const;
+    RowView Row(int row) const {
+        CheckAddress(0, row);
+        return View(row);
+    }
 
     // True when the table holds no data: row 1 is missing or has no text in
     // any cell. (A row loaded from a file may lack only its number in column
@@ -134,7 +137,14 @@ private:
     void SetRecordStart(int row, size_t start, bool wide);
     size_t RecordBytes(int row) const;
     size_t EndsBytes(bool wide) const { return static_cast<size_t>(columns_) * (wide ? 2 : 1); }
-    RowView View(int row) const;  // Row without the address check
+    // Row without the address check.
+    RowView View(int row) const {
+        const bool wide = (rowHigh_[row] & kWideBit) != 0;
+        const char* record = arena_.data() + RecordStart(row);
+        RowView view{record + EndsBytes(wide), reinterpret_cast<const unsigned char*>(record), wide, 0};
+        view.length = view.End(static_cast<size_t>(columns_) - 1);
+        return view;
+    }
     // Writes the record of `cells` (the cells after them empty), `length`
     // bytes of text in all, at `start`: the arena's end, or the start of its
     // last record, which it replaces. The arena ends after it. Returns

@@ -25,7 +25,7 @@ void MeasurementTable::CheckAddress(int column, int row) const {
 
 void MeasurementTable::SetRecordStart(int row, size_t start, bool wide) {
     rowLow_[row] = static_cast<uint32_t>(start);
-    rowHigh_[row] = static_cast<uint8_t>((start >> 32) | (wide ? kWideBit : 0));
+    rowHigh_[row] = static_cast<uint8_t>((uint64_t(start) >> 32) | (wide ? kWideBit : 0));
 }
 
 size_t MeasurementTable::RecordBytes(int row) const {

@@ -132,7 +132,7 @@ private:
     static size_t CheckRowLength(const std::vector<std::string_view>& cells);
 
     size_t RecordStart(int row) const {
-        return static_cast<size_t>(rowHigh_[row] & ~kWideBit) << 32 | rowLow_[row];
+        return static_cast<size_t>(uint64_t(rowHigh_[row] & ~kWideBit) << 32 | rowLow_[row]);
     }
     void SetRecordStart(int row, size_t start, bool wide);
     size_t RecordBytes(int row) const;

@@ -282,7 +282,8 @@ public:
         MeasurementTable& table = model_.Table(page);
         const uint64_t overhead = 14 + 4 * uint64_t(table.ColumnCount());
         const uint64_t text = recordBytes > overhead * uint64_t(rows) ? recordBytes - overhead * uint64_t(rows) : 0;
-        if (rows > 0) table.Reserve(table.RowCount() + rows, table.MemoryBytes() + size_t(text));
+        const uint64_t ends = uint64_t(rows) * uint64_t(table.ColumnCount());
+        if (rows > 0) table.Reserve(table.RowCount() + rows, table.MemoryBytes() + size_t(text + ends));
     }
 
     // False when the row does not fit its table.

@@ -10,8 +10,10 @@
 namespace vornik {
 
 MeasurementTable::MeasurementTable(int columns)
-    : columns_(columns), widths_(static_cast<size_t>(columns), 64) {
+    : columns_(columns), widths_(static_cast<size_t>(columns > 0 ? columns : 0), 64) {
     if (columns <= 0) throw std::invalid_argument("a table needs columns");
+    arena_.assign(EndsBytes(false), 0);  // the empty record
+    liveBytes_ = arena_.size();
     SetRowCount(2);
 }
 
@@ -21,8 +23,14 @@ void MeasurementTable::CheckAddress(int column, int row) const {
                                 ") is outside the table");
 }
 
-size_t MeasurementTable::CellOffset(int column, int row) const {
-    return static_cast<size_t>(row) * static_cast<size_t>(columns_) + static_cast<size_t>(column);
+void MeasurementTable::SetRecordStart(int row, size_t start, bool wide) {
+    rowLow_[row] = static_cast<uint32_t>(start);
+    rowHigh_[row] = static_cast<uint8_t>((uint64_t(start) >> 32) | (wide ? kWideBit : 0));
+}
+
+size_t MeasurementTable::RecordBytes(int row) const {
+    const RowView view = View(row);
+    return EndsBytes(view.wide) + view.length;
 }
 
 void MeasurementTable::SetRowCount(int rows) {
@@ -30,13 +38,15 @@ void MeasurementTable::SetRowCount(int rows) {
     const int old = RowCount();
     if (rows == old) return;
     if (rows < old) {
-        for (int r = rows; r < old; ++r) liveBytes_ -= cellEnd_[CellOffset(columns_ - 1, r)];
-        rowStart_.resize(static_cast<size_t>(rows));
-        cellEnd_.resize(static_cast<size_t>(rows) * columns_);
-        if (rows == 0) arena_.clear(), liveBytes_ = 0;
+        for (int r = rows; r < old; ++r)
+            if (RecordStart(r) != 0) liveBytes_ -= RecordBytes(r);
+        rowLow_.resize(static_cast<size_t>(rows));
+        rowHigh_.resize(static_cast<size_t>(rows));
+        if (rows == 0) arena_.resize(EndsBytes(false)), liveBytes_ = arena_.size();
     } else {
-        rowStart_.resize(static_cast<size_t>(rows), arena_.size());
-        cellEnd_.resize(static_cast<size_t>(rows) * columns_, 0);
+        // New rows share the empty record.
+        rowLow_.resize(static_cast<size_t>(rows), 0);
+        rowHigh_.resize(static_cast<size_t>(rows), 0);
     }
     if (rows == 1) fixedRow_ = false;
     if (currentRow_ >= rows) currentRow_ = rows - 1;
@@ -46,10 +56,9 @@ void MeasurementTable::SetRowCount(int rows) {
 
 std::string_view MeasurementTable::Cell(int column, int row) const {
     CheckAddress(column, row);
-    const size_t first = CellOffset(0, row);
-    const size_t begin = column == 0 ? 0 : cellEnd_[first + column - 1];
-    const size_t end = cellEnd_[first + column];
-    return std::string_view(arena_.data() + rowStart_[row] + begin, end - begin);
+    const RowView view = View(row);
+    const size_t begin = column == 0 ? 0 : view.End(static_cast<size_t>(column) - 1);
+    return std::string_view(view.text + begin, view.End(static_cast<size_t>(column)) - begin);
 }
 
 void MeasurementTable::SetCell(int column, int row, std::string_view text) {
@@ -70,14 +79,13 @@ void MeasurementTable::SetRowCells(int row, const std::vector<std::string_view>&
     NotifyRows(row, row);
 }
 
-void MeasurementTable::Reserve(int rows, size_t textBytes) {
+void MeasurementTable::Reserve(int rows, size_t bytes) {
     if (rows > 0) {
-        rowStart_.reserve(static_cast<size_t>(rows));
-        cellEnd_.reserve(static_cast<size_t>(rows) * static_cast<size_t>(columns_));
-        AdviseLargePages(rowStart_.data(), rowStart_.capacity() * sizeof(uint64_t));
-        AdviseLargePages(cellEnd_.data(), cellEnd_.capacity() * sizeof(uint16_t));
+        rowLow_.reserve(static_cast<size_t>(rows));
+        rowHigh_.reserve(static_cast<size_t>(rows));
+        AdviseLargePages(rowLow_.data(), rowLow_.capacity() * sizeof(uint32_t));
     }
-    arena_.reserve(textBytes);
+    arena_.reserve(bytes);
     AdviseLargePages(arena_.data(), arena_.capacity());
 }
 
@@ -86,6 +94,30 @@ size_t MeasurementTable::CheckRowLength(const std::vector<std::string_view>& cel
     for (const auto& text : cells) length += text.size();
     if (length > kMaxRowBytes) throw std::length_error("a table row holds at most 65535 bytes of text");
     return length;
+}
+
+size_t MeasurementTable::WriteRecord(size_t start, const std::vector<std::string_view>& cells, size_t length) {
+    const bool wide = length > kMaxNarrowRowBytes;
+    const size_t endsBytes = EndsBytes(wide);
+    if (start + endsBytes + length > kMaxArenaBytes) throw std::length_error("a table holds at most 512 GiB");
+    arena_.resize(start + endsBytes + length);  // a failure to grow keeps every byte
+    unsigned char* ends = reinterpret_cast<unsigned char*>(arena_.data() + start);
+    char* text = arena_.data() + start + endsBytes;
+    size_t end = 0;
+    for (size_t c = 0; c < static_cast<size_t>(columns_); ++c) {
+        if (c < cells.size() && !cells[c].empty()) {
+            std::memcpy(text + end, cells[c].data(), cells[c].size());
+            end += cells[c].size();
+        }
+        if (wide) {
+            const uint16_t wideEnd = static_cast<uint16_t>(end);
+            std::memcpy(ends + 2 * c, &wideEnd, sizeof wideEnd);
+        } else {
+            ends[c] = static_cast<unsigned char>(end);
+        }
+    }
+    liveBytes_ += endsBytes + length;
+    return start;
 }
 
 int MeasurementTable::AppendRowCells(const std::vector<std::string_view>& cells) {
@@ -98,35 +130,18 @@ int MeasurementTable::AppendRowCells(const std::vector<std::string_view>& cells)
         return row;
     }
     const size_t length = CheckRowLength(cells);
-    // Room first, so that a failure leaves the table as it was.
-    const size_t start = arena_.size();
-    const size_t ends = cellEnd_.size();
+    // Room in the index first, so that a failure leaves the table as it was.
+    rowLow_.push_back(0);
     try {
-        arena_.resize(start + length);
-        cellEnd_.resize(ends + static_cast<size_t>(columns_));
-        rowStart_.push_back(start);
+        rowHigh_.push_back(0);
+        if (length > 0) SetRecordStart(row, WriteRecord(arena_.size(), cells, length), length > kMaxNarrowRowBytes);
     } catch (...) {
-        arena_.resize(start);
-        cellEnd_.resize(ends);
+        rowLow_.resize(static_cast<size_t>(row));
+        rowHigh_.resize(static_cast<size_t>(row));
         throw;
     }
-    char* out = arena_.data() + start;
-    uint16_t* cellEnd = cellEnd_.data() + ends;
-    size_t end = 0;
-    for (const auto& text : cells) {
-        if (!text.empty()) std::memcpy(out + end, text.data(), text.size());
-        end += text.size();
-        *cellEnd++ = static_cast<uint16_t>(end);
-    }
-    std::fill(cellEnd, cellEnd_.data() + cellEnd_.size(), static_cast<uint16_t>(end));
-    liveBytes_ += end;
     NotifyShape();
     return row;
-}
-
-MeasurementTable::RowView MeasurementTable::Row(int row) const {
-    CheckAddress(0, row);
-    return RowView{arena_.data() + rowStart_[row], cellEnd_.data() + CellOffset(0, row)};
 }
 
 bool MeasurementTable::PointsIntoArena(const std::vector<std::string_view>& cells) const {
@@ -144,37 +159,38 @@ void MeasurementTable::WriteRow(int row, const std::vector<std::string_view>& ce
         WriteRow(row, std::vector<std::string_view>(copies.begin(), copies.end()));
         return;
     }
-    CheckRowLength(cells);
-    const size_t first = CellOffset(0, row);
-    const size_t oldLength = cellEnd_[first + columns_ - 1];
-    const bool lastInArena = rowStart_[row] + oldLength == arena_.size() && oldLength > 0;
-    if (lastInArena) {
-        // The row sits at the end of the arena: rewrite it in place.
-        arena_.resize(rowStart_[row]);
+    const size_t length = CheckRowLength(cells);
+    const size_t oldStart = RecordStart(row);
+    const size_t oldBytes = oldStart == 0 ? 0 : RecordBytes(row);
+    // A row whose record ends the arena is rewritten in place.
+    const bool lastInArena = oldStart != 0 && oldStart + oldBytes == arena_.size();
+    size_t start = 0;
+    if (length > 0) {
+        start = WriteRecord(lastInArena ? oldStart : arena_.size(), cells, length);
+    } else if (lastInArena) {
+        arena_.resize(oldStart);
     }
-    liveBytes_ -= oldLength;
-    rowStart_[row] = arena_.size();
-    uint16_t end = 0;
-    for (int c = 0; c < columns_; ++c) {
-        const auto& text = cells[c];
-        arena_.insert(arena_.end(), text.begin(), text.end());
-        end = static_cast<uint16_t>(end + text.size());
-        cellEnd_[first + c] = end;
-    }
-    liveBytes_ += end;
+    liveBytes_ -= oldBytes;
+    SetRecordStart(row, start, length > kMaxNarrowRowBytes);
     CompactIfWasteful();
 }
 
+// Packing once the waste is half the live bytes, into room for as much waste
+// again, keeps the arena within 1.5 times its live bytes while rows are
+// rewritten, without growing between two packings.
 void MeasurementTable::CompactIfWasteful() {
     const size_t waste = arena_.size() - liveBytes_;
-    if (waste < 4096 || waste < liveBytes_) return;
+    if (waste < 1024 || waste < liveBytes_ / 2) return;
     std::vector<char> packed;
-    packed.reserve(liveBytes_ + liveBytes_ / 4);
+    packed.reserve(liveBytes_ + liveBytes_ / 2);
+    packed.assign(arena_.begin(), arena_.begin() + static_cast<std::ptrdiff_t>(EndsBytes(false)));
     for (int r = 0; r < RowCount(); ++r) {
-        const size_t length = cellEnd_[CellOffset(columns_ - 1, r)];
-        const char* from = arena_.data() + rowStart_[r];
-        rowStart_[r] = packed.size();
-        packed.insert(packed.end(), from, from + length);
+        const size_t from = RecordStart(r);
+        if (from == 0) continue;
+        const size_t bytes = RecordBytes(r);
+        SetRecordStart(r, packed.size(), (rowHigh_[r] & kWideBit) != 0);
+        packed.insert(packed.end(), arena_.begin() + static_cast<std::ptrdiff_t>(from),
+                      arena_.begin() + static_cast<std::ptrdiff_t>(from + bytes));
     }
     arena_.swap(packed);
 }
@@ -236,8 +252,7 @@ void MeasurementTable::NotifyShape() {
 }
 
 size_t MeasurementTable::MemoryBytes() const {
-    return arena_.capacity() + rowStart_.capacity() * sizeof(uint64_t) +
-           cellEnd_.capacity() * sizeof(uint16_t);
+    return arena_.capacity() + rowLow_.capacity() * sizeof(uint32_t) + rowHigh_.capacity();
 }
 
 }  // namespace vornik

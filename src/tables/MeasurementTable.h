@@ -2,13 +2,17 @@
 // A measurement table: a grid of text cells, row 0 the headers, rows 1 on one
 // measurement each. Cells are Windows-1251 bytes.
 //
-// Storage is one byte arena per table: each row is a run of its cells' bytes
-// back to back, found by its start offset and the end offset of every cell
-// within the row. A row costs 8 + 2 x columns bytes beyond its text, and holds
-// at most kMaxRowBytes bytes of text. A cell is
-// changed by rewriting its row at the end of the arena; the space left behind
-// is reclaimed when it outgrows the live text.
+// Storage is one byte arena per table. Each row is one record in it: the end
+// offset of every cell within the row's text, then the text, its cells back to
+// back. A row of at most 255 bytes of text (nearly every real row) keeps its
+// cell ends in one byte each; a longer one in two. The row index holds each
+// record's start and width in 5 bytes, so a row costs 5 + columns bytes beyond
+// its text (5 + 2 x columns when long), and holds at most kMaxRowBytes bytes of
+// text. Every row without text shares one empty record at the arena's start.
+// A cell is changed by rewriting its row at the end of the arena; the space
+// left behind is reclaimed when it outgrows the live records.
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,7 +37,7 @@ public:
     explicit MeasurementTable(int columns);
 
     int ColumnCount() const { return columns_; }
-    int RowCount() const { return static_cast<int>(rowStart_.size()); }
+    int RowCount() const { return static_cast<int>(rowLow_.size()); }
 
     // Grows with empty rows or drops rows from the end. Setting the row count
     // to 1 leaves no room for the fixed header row: from then on the table
@@ -47,21 +51,35 @@ public:
     // and leaves the table as it was (so do SetCell and AppendRowCells).
     void SetRowCells(int row, const std::vector<std::string_view>& cells);
 
-    // Bulk loading: room for `rows` rows and `textBytes` bytes of cell text.
-    void Reserve(int rows, size_t textBytes);
+    // Bulk loading: room for `rows` rows and `bytes` bytes of their records.
+    // A row's record takes its text plus a byte per cell (two above 255 bytes
+    // of text): no more than its line in a data file, whose size is therefore
+    // room enough for its rows.
+    void Reserve(int rows, size_t bytes);
     // Adds a row at the end holding the first cells.size() cells (the others
     // empty); the same as growing the row count by one and writing the row,
     // without per-row allocations. Returns the new row's index.
     int AppendRowCells(const std::vector<std::string_view>& cells);
 
     // A row's cells without per-cell checks, for bulk readers: cell c is
-    // text[cellEnd[c-1] .. cellEnd[c]) (from 0 for c = 0). Valid until the
-    // table changes.
+    // text[End(c-1) .. End(c)) (from 0 for c = 0). Valid until the table changes.
     struct RowView {
         const char* text;
-        const uint16_t* cellEnd;
+        const unsigned char* ends;  // one byte per cell, two (host order) when wide
+        bool wide;
+        size_t length;  // bytes of text, the end of the last cell
+
+        size_t End(size_t column) const {
+            if (!wide) return ends[column];
+            uint16_t end;
+            std::memcpy(&end, ends + 2 * column, sizeof end);  // not aligned
+            return end;
+        }
     };
-    RowView Row(int row) const;
+    RowView Row(int row) const {
+        CheckAddress(0, row);
+        return View(row);
+    }
 
     // True when the table holds no data: row 1 is missing or has no text in
     // any cell. (A row loaded from a file may lack only its number in column
@@ -98,7 +116,12 @@ public:
     size_t MemoryBytes() const;
 
 private:
-    size_t CellOffset(int column, int row) const;
+    // Rows of more text than this keep two bytes per cell end.
+    static constexpr size_t kMaxNarrowRowBytes = 255;
+    // Record starts are 39 bits; the top bit of rowHigh_ marks a wide row.
+    static constexpr unsigned kWideBit = 0x80;
+    static constexpr uint64_t kMaxArenaBytes = uint64_t(1) << 39;
+
     void CheckAddress(int column, int row) const;
     void WriteRow(int row, const std::vector<std::string_view>& cells);
     void CompactIfWasteful();
@@ -108,11 +131,31 @@ private:
     // The row's text length; throws std::length_error above kMaxRowBytes.
     static size_t CheckRowLength(const std::vector<std::string_view>& cells);
 
+    size_t RecordStart(int row) const {
+        return static_cast<size_t>(uint64_t(rowHigh_[row] & ~kWideBit) << 32 | rowLow_[row]);
+    }
+    void SetRecordStart(int row, size_t start, bool wide);
+    size_t RecordBytes(int row) const;
+    size_t EndsBytes(bool wide) const { return static_cast<size_t>(columns_) * (wide ? 2 : 1); }
+    // Row without the address check.
+    RowView View(int row) const {
+        const bool wide = (rowHigh_[row] & kWideBit) != 0;
+        const char* record = arena_.data() + RecordStart(row);
+        RowView view{record + EndsBytes(wide), reinterpret_cast<const unsigned char*>(record), wide, 0};
+        view.length = view.End(static_cast<size_t>(columns_) - 1);
+        return view;
+    }
+    // Writes the record of `cells` (the cells after them empty), `length`
+    // bytes of text in all, at `start`: the arena's end, or the start of its
+    // last record, which it replaces. The arena ends after it. Returns
+    // `start`; throws before any change when there is no room.
+    size_t WriteRecord(size_t start, const std::vector<std::string_view>& cells, size_t length);
+
     int columns_;
     std::vector<char> arena_;
-    std::vector<uint64_t> rowStart_;  // per row, offset of its first byte
-    std::vector<uint16_t> cellEnd_;   // per cell, end offset within its row
-    size_t liveBytes_ = 0;            // arena bytes that belong to current rows
+    std::vector<uint32_t> rowLow_;  // per row, the low 32 bits of its record's start
+    std::vector<uint8_t> rowHigh_;  // per row, the start's upper bits and kWideBit
+    size_t liveBytes_ = 0;  // arena bytes of current rows' records and the empty record
     std::vector<int> widths_;
     int currentRow_ = 1;
     bool fixedRow_ = true;

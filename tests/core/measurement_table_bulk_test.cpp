@@ -49,3 +49,47 @@ TEST(MeasurementTableBulk, RowLongerThanTheLimitIsRefusedWhole) {
     EXPECT_EQ(t.Cell(2, 1), "w");
     EXPECT_EQ(t.Cell(0, 1), half);
 }
+
+TEST(MeasurementTableBulk, RowsAboveAndBelow255BytesKeepTheirCellsThroughRewritesAndCompaction) {
+    MeasurementTable t(3);
+    const std::string narrow(255 - 2, 'n');  // with "a" and "b": exactly 255 bytes
+    const std::string wide(300, 'w');
+    t.SetRowCount(1);
+    for (int i = 0; i < 6; ++i) {
+        if (i % 2) t.AppendRowCells({"a", wide, std::to_string(i)});
+        else t.AppendRowCells({"a", narrow, "b"});
+    }
+    t.SetRowCount(5);  // drops a wide row
+    for (int r = 1; r < 5; ++r) {
+        EXPECT_EQ(t.Cell(1, r), r % 2 ? narrow : wide) << r;
+        EXPECT_EQ(t.Cell(2, r), r % 2 ? "b" : std::to_string(r - 1)) << r;
+        const MeasurementTable::RowView view = t.Row(r);
+        EXPECT_EQ(view.length, r % 2 ? 255u : 302u);
+        EXPECT_EQ(view.End(0), 1u);
+    }
+    // Narrow to wide and back, at the arena's end and in the middle; many
+    // rewrites leave enough waste behind to compact the arena several times.
+    for (int pass = 0; pass < 200; ++pass) {
+        const int r = 1 + pass % 4;
+        const std::string grown(pass % 3 == 0 ? 400 : 10, char('A' + pass % 26));
+        t.SetCell(1, r, grown);
+        EXPECT_EQ(t.Cell(1, r), grown);
+        t.SetCell(1, r, r % 2 ? narrow : wide);  // as it was
+    }
+    // A row emptied shares no bytes with its neighbours.
+    t.SetRowCells(2, {"", "", ""});
+    for (int c = 0; c < 3; ++c) EXPECT_EQ(t.Cell(c, 2), "");
+    t.SetCell(0, 2, "back");
+    for (int r = 1; r < 5; ++r) {
+        EXPECT_EQ(t.Cell(0, r), r == 2 ? "back" : "a") << r;
+        EXPECT_EQ(t.Cell(1, r), r == 2 ? "" : r % 2 ? narrow : wide) << r;
+    }
+    EXPECT_LT(t.MemoryBytes(), 16u * 1024);
+    // The longest row still fits: its ends read past 255.
+    const std::string most(MeasurementTable::kMaxRowBytes - 2, 'm');
+    t.SetRowCells(3, {"x", most, "y"});
+    EXPECT_EQ(t.Cell(2, 3), "y");
+    EXPECT_EQ(t.Row(3).End(1), MeasurementTable::kMaxRowBytes - 1);
+    EXPECT_THROW(t.SetCell(0, 3, "xx"), std::length_error);
+    EXPECT_EQ(t.Cell(0, 3), "x");
+}

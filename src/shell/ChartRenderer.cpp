@@ -219,6 +219,9 @@ void ChartRenderer::PaintSeries(QPainter& p, const ChartGeometry& g, const Chart
     const double unit = std::max(1.0, std::sqrt(std::abs(base.determinant())));
     const int lineWidth = std::max(2, static_cast<int>(std::lround(2 * unit)));
     const int dotLength = std::max(1, static_cast<int>(std::lround(unit)));
+    const int before = lineWidth / 2;
+    ColumnSpans spans;
+    std::vector<QRect> rects;
     // In 3D every series has its own depth slot, the first at the front; the
     // back ones are drawn first.
     for (int k = static_cast<int>(shown.size()) - 1; k >= 0; --k) {
@@ -227,23 +230,16 @@ void ChartRenderer::PaintSeries(QPainter& p, const ChartGeometry& g, const Chart
         QTransform at = base;
         at.translate(z, -z);
         const QRect plot = DevicePixels(at, g.plot);
-        const std::vector<TraceVertex> points = SeriesPoints(shown[k], plot, view, everyPoint_);
-        if (points.empty()) continue;
-        p.save();
-        p.setWorldTransform(QTransform());
-        // The line is cut at the frame of the plot, never pushed onto it.
-        p.setClipRect(plot);
-        p.setBrush(ToQColor(s.LineColor()));
+        TraceSpans(s, BoundsOf(plot), view.x, view.y, chart_.IsLog(AxisLeft), everyPoint_, spans);
         // Every pixel of the line's centre becomes a square of the line's
-        // width, drawn as one rectangle per run of equal columns.
-        const ColumnSpans spans(points, BoundsOf(plot));
-        const int before = lineWidth / 2;
+        // width, one rectangle per run of equal columns, all drawn at once.
+        rects.clear();
         int runStart = -1;
         auto flush = [&](int end) {
             if (runStart < 0) return;
             const int top = spans.Top(runStart), bottom = spans.Bottom(runStart);
-            p.drawRect(QRect(spans.X(runStart) - before, top - before, end - runStart + lineWidth - 1,
-                             bottom - top + lineWidth));
+            rects.emplace_back(spans.X(runStart) - before, top - before, end - runStart + lineWidth - 1,
+                               bottom - top + lineWidth);
             runStart = -1;
         };
         for (int i = 0; i < spans.Count(); ++i) {
@@ -254,6 +250,13 @@ void ChartRenderer::PaintSeries(QPainter& p, const ChartGeometry& g, const Chart
             if (on && runStart < 0) runStart = i;
         }
         flush(spans.Count() - 1);
+        if (rects.empty()) continue;
+        p.save();
+        p.setWorldTransform(QTransform());
+        // The line is cut at the frame of the plot, never pushed onto it.
+        p.setClipRect(plot);
+        p.setBrush(ToQColor(s.LineColor()));
+        p.drawRects(rects.data(), static_cast<int>(rects.size()));
         p.restore();
     }
 }

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "tables/ChartTicks.h"
+#include "tables/SeriesTracer.h"
 
 namespace vornik {
 namespace {
@@ -117,14 +118,16 @@ void ChartRenderer::PaintScaled(QPainter& painter, const QRect& target, const QS
 
 void ChartRenderer::Paint(QPainter& p, const QRect& rect, const ChartViewport& view) const {
     p.save();
+    const ChartGeometry g = Layout(rect, p.device(), view);
+    // The lines are traced while the panel and axes are painted.
+    SeriesTracer lines(SeriesLines(g, p.worldTransform()), view.x, view.y, chart_.IsLog(AxisLeft), everyPoint_);
     // Panel: the start colour at the bottom, the end colour at the top.
     QLinearGradient gradient(rect.topLeft(), rect.bottomLeft());
     gradient.setColorAt(0, ToQColor(chart_.PanelEndColor()));
     gradient.setColorAt(1, ToQColor(chart_.PanelStartColor()));
     p.fillRect(rect, gradient);
-    const ChartGeometry g = Layout(rect, p.device(), view);
     PaintAxes(p, g, view);
-    PaintSeries(p, g, view);
+    PaintSeries(p, lines.Wait());
     PaintLegend(p, g);
     p.restore();
 }
@@ -207,10 +210,26 @@ void ChartRenderer::PaintAxes(QPainter& p, const ChartGeometry& g, const ChartVi
     }
 }
 
-void ChartRenderer::PaintSeries(QPainter& p, const ChartGeometry& g, const ChartViewport& view) const {
+std::vector<SeriesTracer::Line> ChartRenderer::SeriesLines(const ChartGeometry& g, const QTransform& base) const {
     std::vector<int> shown;
     for (int i = 0; i < chart_.SeriesCount(); ++i)
         if (chart_.Series(i).Shown()) shown.push_back(i);
+    // In 3D every series has its own depth slot, the first at the front; the
+    // back ones are drawn first.
+    std::vector<SeriesTracer::Line> lines;
+    for (int k = static_cast<int>(shown.size()) - 1; k >= 0; --k) {
+        const int z = g.depth > 0 ? static_cast<int>(std::lround(g.depth * (k + 0.5) / shown.size())) : 0;
+        QTransform at = base;
+        at.translate(z, -z);
+        SeriesTracer::Line line;
+        line.series = &chart_.Series(shown[k]);
+        line.plot = BoundsOf(DevicePixels(at, g.plot));
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+void ChartRenderer::PaintSeries(QPainter& p, const std::vector<SeriesTracer::Line>& lines) const {
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(Qt::NoPen);
     // The lines are traced on the device's own pixels: a printer's painter
@@ -219,41 +238,37 @@ void ChartRenderer::PaintSeries(QPainter& p, const ChartGeometry& g, const Chart
     const double unit = std::max(1.0, std::sqrt(std::abs(base.determinant())));
     const int lineWidth = std::max(2, static_cast<int>(std::lround(2 * unit)));
     const int dotLength = std::max(1, static_cast<int>(std::lround(unit)));
-    // In 3D every series has its own depth slot, the first at the front; the
-    // back ones are drawn first.
-    for (int k = static_cast<int>(shown.size()) - 1; k >= 0; --k) {
-        const ChartSeries& s = chart_.Series(shown[k]);
-        const int z = g.depth > 0 ? static_cast<int>(std::lround(g.depth * (k + 0.5) / shown.size())) : 0;
-        QTransform at = base;
-        at.translate(z, -z);
-        const QRect plot = DevicePixels(at, g.plot);
-        const std::vector<TraceVertex> points = SeriesPoints(shown[k], plot, view, everyPoint_);
-        if (points.empty()) continue;
-        p.save();
-        p.setWorldTransform(QTransform());
-        // The line is cut at the frame of the plot, never pushed onto it.
-        p.setClipRect(plot);
-        p.setBrush(ToQColor(s.LineColor()));
+    const int before = lineWidth / 2;
+    std::vector<QRect> rects;
+    for (const SeriesTracer::Line& line : lines) {
+        const ColumnSpans& spans = line.spans;
         // Every pixel of the line's centre becomes a square of the line's
-        // width, drawn as one rectangle per run of equal columns.
-        const ColumnSpans spans(points, BoundsOf(plot));
-        const int before = lineWidth / 2;
+        // width, one rectangle per run of equal columns, all drawn at once.
+        rects.clear();
         int runStart = -1;
         auto flush = [&](int end) {
             if (runStart < 0) return;
             const int top = spans.Top(runStart), bottom = spans.Bottom(runStart);
-            p.drawRect(QRect(spans.X(runStart) - before, top - before, end - runStart + lineWidth - 1,
-                             bottom - top + lineWidth));
+            rects.emplace_back(spans.X(runStart) - before, top - before, end - runStart + lineWidth - 1,
+                               bottom - top + lineWidth);
             runStart = -1;
         };
         for (int i = 0; i < spans.Count(); ++i) {
             // Dotted: two line widths drawn, three left out.
-            const bool on = spans.Covered(i) && (!s.Dotted() || ((spans.X(i) - plot.left()) / dotLength) % 5 < 2);
+            const bool on =
+                spans.Covered(i) && (!line.series->Dotted() || ((spans.X(i) - line.plot.left) / dotLength) % 5 < 2);
             if (runStart >= 0 && (!on || spans.Top(i) != spans.Top(runStart) || spans.Bottom(i) != spans.Bottom(runStart)))
                 flush(i - 1);
             if (on && runStart < 0) runStart = i;
         }
         flush(spans.Count() - 1);
+        if (rects.empty()) continue;
+        p.save();
+        p.setWorldTransform(QTransform());
+        // The line is cut at the frame of the plot, never pushed onto it.
+        p.setClipRect(QRect(QPoint(line.plot.left, line.plot.top), QPoint(line.plot.right, line.plot.bottom)));
+        p.setBrush(ToQColor(line.series->LineColor()));
+        p.drawRects(rects.data(), static_cast<int>(rects.size()));
         p.restore();
     }
 }

@@ -10,9 +10,11 @@
 
 #include "tables/ChartModel.h"
 #include "tables/ChartTrace.h"
+#include "tables/SeriesTracer.h"
 
 class QPainter;
 class QPaintDevice;
+class QTransform;
 
 namespace vornik {
 
@@ -56,7 +58,9 @@ public:
     std::vector<TraceVertex> SeriesPoints(int i, const QRect& plot, const ChartViewport& view, bool everyPoint) const;
 
 private:
-    void PaintSeries(QPainter& p, const ChartGeometry& g, const ChartViewport& view) const;
+    // The shown series back to front, each with its plot in device pixels.
+    std::vector<SeriesTracer::Line> SeriesLines(const ChartGeometry& g, const QTransform& base) const;
+    void PaintSeries(QPainter& p, const std::vector<SeriesTracer::Line>& lines) const;
     void PaintAxes(QPainter& p, const ChartGeometry& g, const ChartViewport& view) const;
     void PaintLegend(QPainter& p, const ChartGeometry& g) const;
 

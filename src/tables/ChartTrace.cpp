@@ -39,26 +39,26 @@ struct Mapper {
 // point: every run of placed points as its first, lowest, highest and last
 // point, a gap between runs. Runs cut apart by a gap stay apart, as they
 // are in a line through every point.
-template <typename Push>
-void PushRuns(const ChartSeries& s, const Mapper& m, size_t first, size_t last, double column, Push& push) {
+template <typename Sink>
+void PushRuns(const ChartSeries& s, const Mapper& m, size_t first, size_t last, double column, Sink& sink) {
     bool inRun = false;
     double top = 0, bottom = 0, lastRow = 0;
     auto endRun = [&] {
         if (!inRun) return;
-        push(column, top);
-        push(column, bottom);
-        push(column, lastRow);
+        sink.Add(column, top);
+        sink.Add(column, bottom);
+        sink.Add(column, lastRow);
         inRun = false;
     };
     for (size_t k = first; k <= last; ++k) {
         const double r = m.Row(s.Y(k));
         if (std::isnan(r)) {
             endRun();
-            push(column, kNaN);
+            sink.Add(column, kNaN);
             continue;
         }
         if (!inRun) {
-            push(column, r);
+            sink.Add(column, r);
             top = bottom = r;
             inRun = true;
         }
@@ -69,15 +69,14 @@ void PushRuns(const ChartSeries& s, const Mapper& m, size_t first, size_t last, 
     endRun();
 }
 
-}  // namespace
-
-std::vector<TraceVertex> SeriesTrace(const ChartSeries& s, const PlotBounds& plot, const AxisRange& x,
-                                     const AxisRange& y, bool logarithmic, bool everyPoint) {
-    std::vector<TraceVertex> out;
+// The line of a series as vertices handed to `sink.Add(x, y)` in order.
+template <typename Sink>
+void Trace(const ChartSeries& s, const PlotBounds& plot, const AxisRange& x, const AxisRange& y, bool logarithmic,
+           bool everyPoint, Sink& sink) {
     const size_t n = s.Count();
-    if (n == 0 || plot.Width() < 1 || plot.Height() < 1) return out;
-    if (!std::isfinite(x.min) || !std::isfinite(x.max) || !(x.max > x.min)) return out;
-    if (!std::isfinite(y.min) || !std::isfinite(y.max) || !(y.max > y.min)) return out;
+    if (n == 0 || plot.Width() < 1 || plot.Height() < 1) return;
+    if (!std::isfinite(x.min) || !std::isfinite(x.max) || !(x.max > x.min)) return;
+    if (!std::isfinite(y.min) || !std::isfinite(y.max) || !(y.max > y.min)) return;
     Mapper m;
     m.x0 = x.min;
     m.left = plot.left;
@@ -87,83 +86,160 @@ std::vector<TraceVertex> SeriesTrace(const ChartSeries& s, const PlotBounds& plo
     m.ky = (plot.Height() - 1) / (y.max - y.min);
     m.multiplier = s.Multiplier();
     m.log = logarithmic;
-    if (!std::isfinite(m.kx) || !std::isfinite(m.ky)) return out;  // a span below what pixels resolve
+    if (!std::isfinite(m.kx) || !std::isfinite(m.ky)) return;  // a span below what pixels resolve
 
     // The points in view and one beyond each side, for the lines that enter it.
     const double lastIndex = static_cast<double>(n - 1);
     const size_t first = static_cast<size_t>(std::clamp(std::ceil(x.min) - 1, 0.0, lastIndex));
     const size_t last = static_cast<size_t>(std::clamp(std::floor(x.max) + 1, 0.0, lastIndex));
-    if (first > last) return out;
+    if (first > last) return;
     const size_t count = last - first + 1;
-    auto push = [&out](double col, double row) {
-        if (!out.empty() && out.back().x == col &&
-            (out.back().y == row || (std::isnan(row) && std::isnan(out.back().y))))
-            return;
-        out.push_back({col, row});
-    };
 
     if (everyPoint || count <= static_cast<size_t>(2 * plot.Width())) {
-        out.reserve(count);
-        for (size_t i = first; i <= last; ++i) push(m.Col(i), m.Row(s.Y(i)));
-        return out;
+        for (size_t i = first; i <= last; ++i) sink.Add(m.Col(i), m.Row(s.Y(i)));
+        return;
     }
     // M4: per pixel column its first, lowest, highest and last point. Within
     // one column every point has the same x, so this covers exactly the
     // pixels that a line through every point covers. A column with points
     // that have no place on the axis is walked (PushRuns).
-    out.reserve(4 * static_cast<size_t>(plot.Width()) + 8);
     size_t i = first;
+    double c = m.Col(i);
     while (i <= last) {
-        const double c = m.Col(i);
         // Last index of column c: estimated from the inverse map, then fixed
         // with the forward map so both drawings agree on every boundary.
         const double edge = m.x0 + (c + 0.5 - m.left) / m.kx;
         size_t b = edge >= lastIndex ? last : static_cast<size_t>(std::clamp(std::floor(edge), 0.0, lastIndex));
         b = std::clamp(b, i, last);
-        while (b < last && m.Col(b + 1) == c) ++b;
-        while (b > i && m.Col(b) != c) --b;
+        // The column of point b + 1, which the next round starts with.
+        double next = b < last ? m.Col(b + 1) : 0;
+        while (b < last && next == c) {
+            ++b;
+            if (b < last) next = m.Col(b + 1);
+        }
+        while (b > i) {
+            const double column = m.Col(b);
+            if (column == c) break;
+            next = column;
+            --b;
+        }
         double lo, hi;
         s.RawRange(i, b, lo, hi);
         // Rows are monotonic in the value: when both extremes have a row,
         // every point between them has one.
         const double rowLo = m.Row(lo), rowHi = m.Row(hi);
         if (!std::isnan(rowLo) && !std::isnan(rowHi)) {
-            push(c, m.Row(s.Y(i)));
-            push(c, rowLo);
-            push(c, rowHi);
-            push(c, m.Row(s.Y(b)));
+            sink.Add(c, m.Row(s.Y(i)));
+            sink.Add(c, rowLo);
+            sink.Add(c, rowHi);
+            sink.Add(c, m.Row(s.Y(b)));
         } else if (m.NonePlaced(lo, hi)) {
-            push(c, kNaN);
+            sink.Add(c, kNaN);
         } else {
-            PushRuns(s, m, i, b, c, push);
+            PushRuns(s, m, i, b, c, sink);
         }
         i = b + 1;
+        c = next;
     }
-    return out;
 }
 
-ColumnSpans::ColumnSpans(const std::vector<TraceVertex>& v, const PlotBounds& plot)
-    : left_(plot.left), right_(plot.right), topRow_(plot.top), bottomRow_(plot.bottom),
-      top_(std::max(0, plot.Width()), std::numeric_limits<int>::max()),
-      bottom_(top_.size(), std::numeric_limits<int>::min()) {
-    for (size_t i = 0; i < v.size(); ++i) {
-        const TraceVertex b = v[i];
-        if (b.Gap()) continue;
-        Cover(b.x, b.y, b.y);
-        if (i == 0 || v[i - 1].Gap()) continue;
-        const TraceVertex a = v[i - 1];
-        if (a.x == b.x) {
-            Cover(a.x, a.y, b.y);
-            continue;
-        }
-        // The part of the segment inside each column strip [x - 0.5, x + 0.5].
-        const double slope = (b.y - a.y) / (b.x - a.x);
-        const double x0 = std::max(a.x, double(left_)), x1 = std::min(b.x, double(right_));
-        for (double x = x0; x <= x1; x += 1) {
-            const double t0 = std::max(x - 0.5, a.x), t1 = std::min(x + 0.5, b.x);
-            Cover(x, a.y + (t0 - a.x) * slope, a.y + (t1 - a.x) * slope);
-        }
+// Collects the vertices, leaving out a repeat of the one before.
+struct VertexList {
+    std::vector<TraceVertex> out;
+    void Add(double x, double y) {
+        if (!out.empty() && out.back().x == x && (out.back().y == y || (std::isnan(y) && std::isnan(out.back().y))))
+            return;
+        out.push_back({x, y});
     }
+};
+
+}  // namespace
+
+std::vector<TraceVertex> SeriesTrace(const ChartSeries& s, const PlotBounds& plot, const AxisRange& x,
+                                     const AxisRange& y, bool logarithmic, bool everyPoint) {
+    VertexList list;
+    Trace(s, plot, x, y, logarithmic, everyPoint, list);
+    return std::move(list.out);
+}
+
+void TraceSpans(const ChartSeries& s, const PlotBounds& plot, const AxisRange& x, const AxisRange& y,
+                bool logarithmic, bool everyPoint, ColumnSpans& spans) {
+    spans.Begin(plot);
+    Trace(s, plot, x, y, logarithmic, everyPoint, spans);
+    spans.End();
+}
+
+ColumnSpans::ColumnSpans(const std::vector<TraceVertex>& v, const PlotBounds& plot) {
+    Begin(plot);
+    for (const TraceVertex& p : v) Add(p.x, p.y);
+    End();
+}
+
+void ColumnSpans::Begin(const PlotBounds& plot) {
+    left_ = plot.left;
+    right_ = plot.right;
+    topRow_ = plot.top;
+    bottomRow_ = plot.bottom;
+    const size_t width = static_cast<size_t>(std::max(0, plot.Width()));
+    top_.assign(width, std::numeric_limits<int>::max());
+    bottom_.assign(width, std::numeric_limits<int>::min());
+    hasLast_ = open_ = false;
+}
+
+void ColumnSpans::Add(double x, double y) {
+    if (std::isnan(y)) {
+        Close();
+        hasLast_ = false;
+        return;
+    }
+    if (hasLast_ && x == lastX_) {
+        Extend(y, y);
+    } else {
+        if (hasLast_) Segment(lastX_, lastY_, x, y);
+        Close();
+        Open(x, y, y);
+    }
+    hasLast_ = true;
+    lastX_ = x;
+    lastY_ = y;
+}
+
+// The part of a segment inside each column strip [x - 0.5, x + 0.5]. The
+// part in the first column starts exactly at the open column's last vertex
+// and joins it; the others are covered on their own, since the end worked
+// out from the slope may miss the next vertex by a rounding step, which is
+// many rows when the line comes from far outside the plot.
+void ColumnSpans::Segment(double ax, double ay, double bx, double by) {
+    const double slope = (by - ay) / (bx - ax);
+    const double x0 = std::max(ax, double(left_)), x1 = std::min(bx, double(right_));
+    for (double x = x0; x <= x1; x += 1) {
+        const double t0 = std::max(x - 0.5, ax), t1 = std::min(x + 0.5, bx);
+        const double y0 = ay + (t0 - ax) * slope, y1 = ay + (t1 - ax) * slope;
+        if (x == ax)
+            Extend(y0, y1);
+        else
+            Cover(x, y0, y1);
+    }
+}
+
+void ColumnSpans::Open(double column, double y0, double y1) {
+    open_ = true;
+    openColumn_ = column;
+    openLo_ = std::min(y0, y1);
+    openHi_ = std::max(y0, y1);
+}
+
+void ColumnSpans::Extend(double y0, double y1) {
+    openLo_ = std::min(openLo_, std::min(y0, y1));
+    openHi_ = std::max(openHi_, std::max(y0, y1));
+}
+
+// The rows merged in the open column are one connected stretch of the
+// line, so covering them at once covers what each part would.
+void ColumnSpans::Close() {
+    if (!open_) return;
+    open_ = false;
+    Cover(openColumn_, openLo_, openHi_);
 }
 
 void ColumnSpans::Cover(double column, double y0, double y1) {

@@ -40,9 +40,19 @@ std::vector<TraceVertex> SeriesTrace(const ChartSeries& series, const PlotBounds
 // inside the plot. A column's pixels are the rows its part of the line spans
 // (every vertex, and every segment between two vertices that are not gaps),
 // cut at the plot's top and bottom.
+//
+// Built vertex by vertex: Begin, Add for each vertex in order, End. The
+// vertices of one column are merged as they come, so a line needs no
+// vertex list, and the buffers are kept from one line to the next.
 class ColumnSpans {
 public:
+    ColumnSpans() = default;
     ColumnSpans(const std::vector<TraceVertex>& vertices, const PlotBounds& plot);
+
+    void Begin(const PlotBounds& plot);
+    void Add(double x, double y);  // y NaN: a gap
+    void End() { Close(); }
+
     int Count() const { return static_cast<int>(top_.size()); }
     int X(int i) const { return left_ + i; }
     bool Covered(int i) const { return top_[i] <= bottom_[i]; }
@@ -50,10 +60,23 @@ public:
     int Bottom(int i) const { return bottom_[i]; }
 
 private:
+    void Segment(double ax, double ay, double bx, double by);
+    // The column being built: the rows of its connected part of the line so
+    // far, as fractional rows. Closing it covers them.
+    void Open(double column, double y0, double y1);
+    void Extend(double y0, double y1);
+    void Close();
     void Cover(double column, double y0, double y1);
 
-    int left_, right_, topRow_, bottomRow_;
+    int left_ = 0, right_ = -1, topRow_ = 0, bottomRow_ = -1;
     std::vector<int> top_, bottom_;
+    bool hasLast_ = false, open_ = false;
+    double lastX_ = 0, lastY_ = 0;
+    double openColumn_ = 0, openLo_ = 0, openHi_ = 0;
 };
+
+// The spans of the line SeriesTrace gives, traced straight into `spans`.
+void TraceSpans(const ChartSeries& series, const PlotBounds& plot, const AxisRange& x, const AxisRange& y,
+                bool logarithmic, bool everyPoint, ColumnSpans& spans);
 
 }  // namespace vornik

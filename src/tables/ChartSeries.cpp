@@ -45,19 +45,23 @@ void MinMaxSummary::Append(double value, size_t count) {
 }
 
 void MinMaxSummary::Range(const PackedValues& values, size_t first, size_t last, double& lo, double& hi) const {
-    lo = std::numeric_limits<double>::infinity();
-    hi = -lo;
+    // Extremes kept in locals: through the references the compiler would
+    // store and reload them for every entry, as they might alias the arrays.
+    double low = std::numeric_limits<double>::infinity();
+    double high = -low;
     // Entries [a, b) of the current level; the raw points are the level below 0.
     size_t a = first, b = last + 1;
     const Level* level = nullptr;
     auto scan = [&](size_t from, size_t to) {
         if (!level) {
-            values.Extremes(from, to, lo, hi);
+            values.Extremes(from, to, low, high);
             return;
         }
+        const double* mins = level->lo.data();
+        const double* maxs = level->hi.data();
         for (size_t i = from; i < to; ++i) {
-            lo = std::min(lo, level->lo[i]);
-            hi = std::max(hi, level->hi[i]);
+            low = std::min(low, mins[i]);
+            high = std::max(high, maxs[i]);
         }
     };
     for (size_t k = 0; k < levels_.size(); ++k) {
@@ -71,6 +75,8 @@ void MinMaxSummary::Range(const PackedValues& values, size_t first, size_t last,
         level = &levels_[k];
     }
     scan(a, b);
+    lo = low;
+    hi = high;
 }
 
 void MinMaxSummary::Reserve(size_t points) {

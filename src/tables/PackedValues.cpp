@@ -82,11 +82,14 @@ void PackedValues::Extremes(size_t first, size_t end, double& lo, double& hi) co
         hi = std::max(hi, Decode((decimals << kDecimalsShift) | (static_cast<uint32_t>(hiDigits) >> 4)));
         return;
     }
+    double low = lo, high = hi;
     for (size_t i = first; i < end; ++i) {
         const double v = Decode(codes_[i]);
-        lo = std::min(lo, v);
-        hi = std::max(hi, v);
+        low = std::min(low, v);
+        high = std::max(high, v);
     }
+    lo = low;
+    hi = high;
 }
 
 size_t PackedValues::MemoryBytes() const {

@@ -212,60 +212,13 @@ std::string ScaleFieldSum(std::string_view textA, std::string_view textB, int di
 
 namespace {
 
-// The usual cell, "-12,34" with at most 15 digits, read in one pass as its
-// digits over a power of ten. Anything else (longer numbers, errors, texts)
-// takes the general path.
-bool ReadShortCommaNumber(std::string_view text, int64_t& units, int& decimals) {
-    size_t i = 0;
-    const bool negative = !text.empty() && text[0] == '-';
-    if (negative) ++i;
-    int64_t mantissa = 0;
-    int digits = 0;
-    decimals = -1;  // -1 until the comma
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        if (IsDigit(c)) {
-            if (++digits > 15) return false;
-            mantissa = mantissa * 10 + (c - '0');
-            if (decimals >= 0) ++decimals;
-        } else if (c == ',' && decimals < 0) {
-            decimals = 0;
-        } else {
-            return false;
-        }
-    }
-    if (digits == 0) return false;
-    if (decimals < 0) decimals = 0;
-    units = negative ? -mantissa : mantissa;
-    return true;
-}
-
-// Both exact in a double, so the one division rounds exactly as a full
-// decimal conversion does. The sign is the text's ("-0" is -0).
-double ShortCommaValue(std::string_view text, int64_t units, int decimals) {
-    constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                  1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    const double magnitude = static_cast<double>(units < 0 ? -units : units) / kPowers[decimals];
-    return text[0] == '-' ? -magnitude : magnitude;
-}
-
 }  // namespace
-
-CellNumber ReadCellNumber(std::string_view text) {
-    CellNumber number;
-    if (ReadShortCommaNumber(text, number.units, number.decimals)) {
-        number.value = ShortCommaValue(text, number.units, number.decimals);
-    } else {
-        number.decimals = -1;
-        number.value = CellValue(text);
-    }
-    return number;
-}
 
 double CellValue(std::string_view text) {
     int64_t units = 0;
     int decimals = 0;
-    if (ReadShortCommaNumber(text, units, decimals)) return ShortCommaValue(text, units, decimals);
+    if (conversion::ReadShortCommaNumber(text, units, decimals))
+        return conversion::ShortCommaValue(text, units, decimals);
     const bool accepted = std::all_of(text.begin(), text.end(), [](char c) {
         return c == ',' || c == '-' || c == '.' || IsDigit(c);
     });
@@ -280,7 +233,7 @@ double CellValue(std::string_view text) {
 }
 
 bool CellDecimal(std::string_view text, int64_t& units, int& decimals) {
-    if (ReadShortCommaNumber(text, units, decimals)) return true;
+    if (conversion::ReadShortCommaNumber(text, units, decimals)) return true;
     // Texts read as 0; malformed numbers throw; long numbers are not exact here.
     if (CellValue(text) != 0 || IsCommaNumber(text)) return false;
     units = 0;

@@ -44,6 +44,48 @@ std::string ScaleFieldSum(std::string_view textA, std::string_view textB, int di
 // "5," are numbers, "", "-", "," and "12.5" are not).
 double CellValue(std::string_view text);
 
+namespace conversion {
+
+// The usual cell, "-12,34" with at most 15 digits, read in one pass as its
+// digits and decimals. Anything else (longer numbers, errors, texts) is
+// CellValue's general path. Inline: a load reads millions of them.
+inline bool ReadShortCommaNumber(std::string_view text, int64_t& units, int& decimals) {
+    size_t i = 0;
+    const bool negative = !text.empty() && text[0] == '-';
+    if (negative) ++i;
+    int64_t mantissa = 0;
+    int digits = 0;
+    decimals = -1;  // -1 until the comma
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9') {
+            if (++digits > 15) return false;
+            mantissa = mantissa * 10 + (c - '0');
+            if (decimals >= 0) ++decimals;
+        } else if (c == ',' && decimals < 0) {
+            decimals = 0;
+        } else {
+            return false;
+        }
+    }
+    if (digits == 0) return false;
+    if (decimals < 0) decimals = 0;
+    units = negative ? -mantissa : mantissa;
+    return true;
+}
+
+// Digits and power of ten are both exact in a double, so the one division
+// rounds exactly as a full decimal conversion does. The sign is the text's
+// ("-0" is -0).
+inline double ShortCommaValue(std::string_view text, int64_t units, int decimals) {
+    constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                  1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const double magnitude = static_cast<double>(units < 0 ? -units : units) / kPowers[decimals];
+    return text[0] == '-' ? -magnitude : magnitude;
+}
+
+}  // namespace conversion
+
 // A cell's number as CellValue reads it (malformed numbers throw alike) and,
 // for the usual short number ("-12,34", at most 15 digits), its digits:
 // `value` is `units` / 10^`decimals` rounded once. `decimals` is -1 for
@@ -53,7 +95,16 @@ struct CellNumber {
     int64_t units = 0;
     int decimals = -1;
 };
-CellNumber ReadCellNumber(std::string_view text);
+inline CellNumber ReadCellNumber(std::string_view text) {
+    CellNumber number;
+    if (conversion::ReadShortCommaNumber(text, number.units, number.decimals)) {
+        number.value = conversion::ShortCommaValue(text, number.units, number.decimals);
+    } else {
+        number.decimals = -1;
+        number.value = CellValue(text);
+    }
+    return number;
+}
 
 // A cell as an exact decimal: `units` / 10^`decimals`. The value CellValue
 // gives, without binary rounding: a text CellValue reads as 0 gives 0, a

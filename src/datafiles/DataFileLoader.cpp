@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <thread>
@@ -116,22 +117,22 @@ public:
                 return true;
             }
             splitter_.Split(p, length);
-            std::array<CellNumber, kBatchSeries> numbers;
+            // Into the batch's next place; it counts only once every cell is a number.
             try {
-                for (size_t i = 0; i < series_; ++i) numbers[i] = ReadCellNumber(splitter_.Field(defs_[i].column));
+                for (size_t i = 0; i < series_; ++i) {
+                    const CellNumber n = ReadCellNumber(splitter_.Field(defs_[i].column));
+                    // The digits as read, so that the series need not find them again.
+                    batch_->codes[i][batched_] = n.decimals < 0 ? PackedValues::kUnpacked
+                                                                : PackedValues::PackDecimal(n.value, n.units, n.decimals);
+                    batch_->values[i][batched_] = n.value;
+                }
             } catch (const VornikError&) {
                 failed_ = true;
                 return false;
             }
-            for (size_t i = 0; i < series_; ++i) {
-                const CellNumber& n = numbers[i];
-                // The digits as read, so that the series need not find them again.
-                codes_[i].push_back(n.decimals < 0 ? PackedValues::kUnpacked
-                                                   : PackedValues::PackDecimal(n.value, n.units, n.decimals));
-                batch_[i].push_back(n.value);
-            }
+            ++batched_;
             ++points_;
-            if (batch_[0].size() == kBatchPoints) Flush();
+            if (batched_ == kBatchPoints) Flush();
             return true;
         });
         Flush();
@@ -147,19 +148,21 @@ private:
     static constexpr size_t kBatchPoints = 4096;
 
     void Flush() {
-        for (size_t i = 0; i < series_; ++i) {
-            chart_.Series(static_cast<int>(i)).Append(batch_[i].data(), batch_[i].size(), codes_[i].data());
-            batch_[i].clear();
-            codes_[i].clear();
-        }
+        for (size_t i = 0; i < series_; ++i)
+            chart_.Series(static_cast<int>(i)).Append(batch_->values[i].data(), batched_, batch_->codes[i].data());
+        batched_ = 0;
     }
 
     ChartModel& chart_;
     const std::vector<SeriesDef>& defs_;
     LineSplitter splitter_;
     size_t series_;
-    std::array<std::vector<double>, kBatchSeries> batch_;
-    std::array<std::vector<uint32_t>, kBatchSeries> codes_;
+    struct Batch {
+        std::array<std::array<double, kBatchPoints>, kBatchSeries> values;
+        std::array<std::array<uint32_t, kBatchPoints>, kBatchSeries> codes;
+    };
+    std::unique_ptr<Batch> batch_{new Batch};  // left unset: filled before it is read
+    size_t batched_ = 0;  // points in the batch
     bool header_ = true;
     bool failed_ = false;
     long long points_ = 0;

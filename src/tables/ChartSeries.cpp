@@ -25,22 +25,45 @@ void MinMaxSummary::Fold(size_t k, size_t entry, double lo, double hi) {
     }
 }
 
-void MinMaxSummary::Append(double value, size_t count) {
-    const size_t index = count - 1;
-    if (index & (kFanout - 1)) {
-        // Inside a block: its level-0 entry is the last one.
-        Level& first = levels_[0];
-        first.lo.back() = std::min(first.lo.back(), value);
-        first.hi.back() = std::max(first.hi.back(), value);
-    } else {
-        Fold(0, index >> kShift, value, value);
-    }
+void MinMaxSummary::Append(double value, size_t count) { AppendMany(&value, 1, count - 1); }
+
+void MinMaxSummary::FoldComplete(size_t count) {
     // An entry is folded into the level above once its block is complete:
     // only complete entries are ever read, so the upper levels cost nothing
     // for the points in between.
+    const size_t index = count - 1;
     for (size_t k = 0; count % (size_t(1) << (kShift * (k + 1))) == 0; ++k) {
         const size_t entry = index >> (kShift * (k + 1));
         Fold(k + 1, entry >> kShift, levels_[k].lo[entry], levels_[k].hi[entry]);
+    }
+}
+
+void MinMaxSummary::AppendMany(const double* values, size_t count, size_t before) {
+    // Block by block: the points of one level-0 block are folded in
+    // registers, in order, and the entry is written once.
+    for (size_t i = 0; i < count;) {
+        const size_t inBlock = (before + i) & (kFanout - 1);
+        const size_t end = i + std::min(count - i, kFanout - inBlock);
+        size_t j = i;
+        double lo, hi;
+        if (inBlock == 0) {
+            lo = hi = values[j++];
+        } else {
+            lo = levels_[0].lo.back();
+            hi = levels_[0].hi.back();
+        }
+        for (; j < end; ++j) {
+            lo = std::min(lo, values[j]);
+            hi = std::max(hi, values[j]);
+        }
+        if (inBlock == 0) {
+            Fold(0, (before + i) >> kShift, lo, hi);
+        } else {
+            levels_[0].lo.back() = lo;
+            levels_[0].hi.back() = hi;
+        }
+        i = end;
+        FoldComplete(before + i);
     }
 }
 
@@ -112,14 +135,16 @@ void ChartSeries::Add(double y) {
 void ChartSeries::Append(const double* values, size_t count, const uint32_t* codes) {
     if (values_.size() + count > values_.capacity())
         values_.reserve(std::max(values_.size() + count, values_.capacity() * 5 / 4));
+    const size_t before = values_.size();
+    if (codes) {
+        values_.PushMany(values, codes, count);
+    } else {
+        for (size_t i = 0; i < count; ++i) values_.Push(values[i]);
+    }
+    summary_.AppendMany(values, count, before);
     double lo = std::numeric_limits<double>::infinity(), hi = 0;
     for (size_t i = 0; i < count; ++i) {
         const double y = values[i];
-        if (codes)
-            values_.Push(y, codes[i]);
-        else
-            values_.Push(y);
-        summary_.Append(y, values_.size());
         if (y > 0) {
             lo = std::min(lo, y);
             hi = std::max(hi, y);

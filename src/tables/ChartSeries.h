@@ -21,6 +21,8 @@ public:
     static constexpr size_t kFanout = size_t(1) << kShift;  // 32
 
     void Append(double value, size_t count);  // `count` points after this one
+    // The same as Append for each of values[0..count), `before` points before them.
+    void AppendMany(const double* values, size_t count, size_t before);
     void Clear() {
         levels_.clear();
         reserved_ = 0;
@@ -35,6 +37,8 @@ public:
 
 private:
     void Fold(size_t level, size_t entry, double lo, double hi);
+    // Folds the blocks that the `count`-th point completed into the levels above.
+    void FoldComplete(size_t count);
 
     struct Level {
         std::vector<double> lo, hi;

@@ -7,21 +7,8 @@
 
 namespace vornik {
 
-namespace {
-
-constexpr int64_t kMaxDigits = (int64_t(1) << 27) - 1;
-
-}  // namespace
-
 const double PackedValues::kPowers[kSideDecimals] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6, 1e7,
                                                      1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14};
-
-uint32_t PackedValues::PackDecimal(double value, int64_t units, int decimals) {
-    if (decimals < 0 || decimals >= static_cast<int>(kSideDecimals)) return kUnpacked;
-    if (units < -kMaxDigits || units > kMaxDigits) return kUnpacked;
-    if (units == 0 && std::signbit(value)) return kUnpacked;  // -0 has no digits of its own
-    return (static_cast<uint32_t>(decimals) << kDecimalsShift) | (static_cast<uint32_t>(units) & kDigitsMask);
-}
 
 // The code of `value` with `decimals` decimals, or kUnpacked where they do
 // not give it back exactly.
@@ -42,6 +29,19 @@ void PackedValues::Push(double value) {
         if (code != kUnpacked) lastDecimals_ = decimals;
     }
     Push(value, code);
+}
+
+void PackedValues::PushMany(const double* values, const uint32_t* codes, size_t count) {
+    const size_t unpacked = static_cast<size_t>(std::count(codes, codes + count, kUnpacked));
+    if (unpacked == 0) {
+        codes_.insert(codes_.end(), codes, codes + count);
+        return;
+    }
+    // Room first, so that nothing is half added when memory runs out.
+    if (side_.size() + unpacked > size_t(kDigitsMask) + 1) throw std::length_error("too many unpacked chart values");
+    side_.reserve(side_.size() + unpacked);
+    codes_.reserve(codes_.size() + count);
+    for (size_t i = 0; i < count; ++i) Push(values[i], codes[i]);
 }
 
 void PackedValues::PushSide(double value) {

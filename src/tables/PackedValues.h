@@ -7,6 +7,7 @@
 // decimal text does: the value read back is the very double that was stored.
 // Any other value (a long or huge number, -0, infinity, NaN, the result of
 // arithmetic) is kept whole on the side, its code pointing at it.
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -21,9 +22,16 @@ public:
     // The code of units / 10^decimals, which must be `value` (as the reader
     // of a cell computed it); kUnpacked where the digits do not fit or the
     // value is -0.
-    static uint32_t PackDecimal(double value, int64_t units, int decimals);
+    static uint32_t PackDecimal(double value, int64_t units, int decimals) {
+        if (decimals < 0 || decimals >= static_cast<int>(kSideDecimals)) return kUnpacked;
+        if (units < -kMaxDigits || units > kMaxDigits) return kUnpacked;
+        if (units == 0 && std::signbit(value)) return kUnpacked;  // -0 has no digits of its own
+        return (static_cast<uint32_t>(decimals) << kDecimalsShift) | (static_cast<uint32_t>(units) & kDigitsMask);
+    }
 
     void Push(double value);
+    // values[0..count) with their codes from PackDecimal (or kUnpacked).
+    void PushMany(const double* values, const uint32_t* codes, size_t count);
     // `code` is the value's code from PackDecimal, or kUnpacked.
     void Push(double value, uint32_t code) {
         if (code == kUnpacked)
@@ -48,6 +56,7 @@ public:
     size_t MemoryBytes() const;
 
 private:
+    static constexpr int64_t kMaxDigits = (int64_t(1) << 27) - 1;
     static constexpr unsigned kDecimalsShift = 28;
     static constexpr uint32_t kDigitsMask = (uint32_t(1) << kDecimalsShift) - 1;
     static constexpr uint32_t kSideDecimals = 15;  // the code points at a side value

@@ -37,11 +37,21 @@ double Linear(int i) { return i; }
 TEST(MinMaxSummary, RangesMatchAWalkOverEveryPoint) {
     std::mt19937 rng(7);
     std::uniform_real_distribution<double> value(-1000, 1000);
-    ChartSeries s("S", 0);
+    ChartSeries one("S", 0), many("S", 0);
     const size_t count = 40000;  // three summary levels
-    for (size_t i = 0; i < count; ++i) s.Add(value(rng));
+    std::vector<double> values(count);
+    for (double& v : values) v = value(rng);
+    for (double v : values) one.Add(v);
+    // The same points appended in runs of every length, as a load appends them.
+    std::uniform_int_distribution<size_t> run(0, 100);
+    for (size_t i = 0; i < count;) {
+        const size_t n = std::min(count - i, run(rng));
+        many.Append(values.data() + i, n);
+        i += n;
+    }
     std::uniform_int_distribution<size_t> index(0, count - 1);
-    for (int trial = 0; trial < 2000; ++trial) {
+    for (int trial = 0; trial < 4000; ++trial) {
+        const ChartSeries& s = trial % 2 ? many : one;
         size_t a = index(rng), b = index(rng);
         if (trial % 4 == 0) b = std::min(count - 1, a + trial % 70);  // short ranges
         if (a > b) std::swap(a, b);
@@ -55,6 +65,7 @@ TEST(MinMaxSummary, RangesMatchAWalkOverEveryPoint) {
         ASSERT_EQ(lo, wantLo) << a << ".." << b;
         ASSERT_EQ(hi, wantHi) << a << ".." << b;
     }
+    ChartSeries& s = one;
     s.Clear();
     double lo, hi;
     EXPECT_FALSE(s.RawExtremes(lo, hi));

@@ -253,4 +253,13 @@ void ColumnSpans::Cover(double column, double y0, double y1) {
     bottom_[i] = std::max(bottom_[i], static_cast<int>(std::min(b, double(bottomRow_))));
 }
 
+bool ColumnSpans::SameCoverage(const ColumnSpans& other) const {
+    if (Count() != other.Count()) return false;
+    for (int i = 0; i < Count(); ++i) {
+        if (Covered(i) != other.Covered(i)) return false;
+        if (Covered(i) && (Top(i) != other.Top(i) || Bottom(i) != other.Bottom(i))) return false;
+    }
+    return true;
+}
+
 }  // namespace vornik

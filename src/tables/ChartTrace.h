@@ -58,6 +58,8 @@ public:
     bool Covered(int i) const { return top_[i] <= bottom_[i]; }
     int Top(int i) const { return top_[i]; }
     int Bottom(int i) const { return bottom_[i]; }
+    // The same columns with the same pixels covered.
+    bool SameCoverage(const ColumnSpans& other) const;
 
 private:
     void Segment(double ax, double ay, double bx, double by);

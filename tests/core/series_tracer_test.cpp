@@ -7,19 +7,6 @@
 
 using namespace vornik;
 
-namespace {
-
-bool SameSpans(const ColumnSpans& a, const ColumnSpans& b) {
-    if (a.Count() != b.Count()) return false;
-    for (int i = 0; i < a.Count(); ++i) {
-        if (a.Covered(i) != b.Covered(i)) return false;
-        if (a.Covered(i) && (a.Top(i) != b.Top(i) || a.Bottom(i) != b.Bottom(i))) return false;
-    }
-    return true;
-}
-
-}  // namespace
-
 // Lines traced by the tracer, on two threads when the chart is big, are
 // those traced one by one, each on its own plot and in the order given.
 TEST(SeriesTracer, TracesEveryLineAsOnItsOwn) {
@@ -44,7 +31,7 @@ TEST(SeriesTracer, TracesEveryLineAsOnItsOwn) {
             ColumnSpans alone;
             TraceSpans(*series[s], traced[s].plot, x, y, false, false, alone);
             EXPECT_EQ(traced[s].series, series[s].get());
-            EXPECT_TRUE(SameSpans(traced[s].spans, alone)) << "series " << s;
+            EXPECT_TRUE(traced[s].spans.SameCoverage(alone)) << "series " << s;
             EXPECT_GT(alone.Count(), 0);
         }
     }

@@ -45,15 +45,6 @@ std::string CheckTicks(const AxisTicks& t, double s0, double s1, const char* axi
     return "";
 }
 
-bool SameSpans(const ColumnSpans& a, const ColumnSpans& b) {
-    if (a.Count() != b.Count()) return false;
-    for (int i = 0; i < a.Count(); ++i) {
-        if (a.Covered(i) != b.Covered(i)) return false;
-        if (a.Covered(i) && (a.Top(i) != b.Top(i) || a.Bottom(i) != b.Bottom(i))) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 // Byte 0: bit 0 logarithmic left axis, bit 1 fixed left range, bit 2 fixed
@@ -94,7 +85,7 @@ std::string ChartHarness(const uint8_t* data, size_t size) {
     const bool log = chart.IsLog(AxisLeft);
     const ColumnSpans decimated(SeriesTrace(s, plot, x, y, log, false), plot);
     const ColumnSpans every(SeriesTrace(s, plot, x, y, log, true), plot);
-    if (!SameSpans(decimated, every)) return "the decimated line covers other pixels than every point";
+    if (!decimated.SameCoverage(every)) return "the decimated line covers other pixels than every point";
     for (int i = 0; i < every.Count(); ++i)
         if (every.Covered(i) && (every.Top(i) < plot.top || every.Bottom(i) > plot.bottom))
             return "a line pixel outside the plot";

@@ -5,6 +5,12 @@
 #include <filesystem>
 #include <system_error>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#endif
+
 namespace vornik {
 
 namespace {
@@ -30,6 +36,23 @@ std::string Env(const char* name) {
 #else
     const char* value = std::getenv(name);
     return value ? std::string(value) : std::string();
+#endif
+}
+
+// Creates an empty file, failing if one exists, so an existing file is never
+// touched (fopen's "x" mode, which Windows' msvcrt does not know).
+bool CreateNewFile(const std::string& path) {
+#ifdef _WIN32
+    const int fd = _wopen(std::filesystem::u8path(path).wstring().c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY,
+                          _S_IREAD | _S_IWRITE);
+    if (fd < 0) return false;
+    _close(fd);
+    return true;
+#else
+    std::FILE* f = std::fopen(path.c_str(), "wbx");
+    if (!f) return false;
+    std::fclose(f);
+    return true;
 #endif
 }
 
@@ -82,10 +105,7 @@ bool FolderWritable(const std::string& folder) {
     if (!std::filesystem::is_directory(std::filesystem::u8path(folder), ec)) return false;
     for (int attempt = 0; attempt < 10; ++attempt) {
         const std::string probe = JoinPath(folder, ".vornik-probe-" + std::to_string(std::rand()));
-        // "x": fail if it exists, so an existing file is never touched.
-        std::FILE* f = OpenFile(probe, "wbx");
-        if (f) {
-            std::fclose(f);
+        if (CreateNewFile(probe)) {
             std::filesystem::remove(std::filesystem::u8path(probe), ec);
             return true;
         }

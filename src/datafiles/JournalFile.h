@@ -45,7 +45,10 @@ public:
     // Renames the taken file `fresh` (at `freshPath`) over `path`, the name of
     // this file; this object then holds the renamed file and `fresh` nothing.
     // The lock passes without a gap: `fresh` is locked before it takes the
-    // name. False (both files as they were) on failure.
+    // name (on Windows only where the file system renames over an open file;
+    // elsewhere this file is closed just before the rename and taken back if
+    // it fails). False (both files as they were) on failure; this object is
+    // then closed only if another program took the file in that moment.
     bool Replace(JournalFile& fresh, const std::string& freshPath, const std::string& path);
 
     // Removes the file at `path` (this file's name) and closes it.

@@ -499,6 +499,7 @@ bool RecoveryJournal::Rewrite() {
     ok = ok && fresh.Append(buffer.data(), buffer.size()) && fresh.Sync() && file_.Replace(fresh, freshPath, path_);
     if (!ok) {
         fresh.Remove(freshPath);
+        if (!file_.IsOpen()) Fail(file_.ErrorText());  // lost to another copy while replacing
         return false;
     }
     pending_ = written;

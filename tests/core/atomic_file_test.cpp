@@ -1,7 +1,10 @@
-// Saving in shared folders. Cases that need a second user run in a child
-// process as uid/gid 65534.
+// Saving files whole. Links, owners and shared folders are POSIX matters;
+// cases that need a second user run in a child process as uid/gid 65534.
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <grp.h>
 #include <signal.h>
@@ -9,6 +12,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <filesystem>
@@ -24,6 +28,106 @@ using vornik::test::TempDir;
 using vornik::test::WriteAll;
 namespace fs = std::filesystem;
 
+namespace {
+
+bool Write(const std::string& path, const std::string& bytes, bool* inPlace = nullptr) {
+    AtomicFileWriter writer(path);
+    if (!writer.Open()) return false;
+    if (inPlace) *inPlace = writer.InPlace();
+    return writer.Write(bytes) && writer.Commit();
+}
+
+unsigned long ThisProcess() {
+#ifdef _WIN32
+    return GetCurrentProcessId();
+#else
+    return static_cast<unsigned long>(getpid());
+#endif
+}
+
+// The id of a process that has already ended.
+unsigned long EndedProcess() {
+#ifdef _WIN32
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    wchar_t command[] = L"cmd.exe /c exit";
+    if (!CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                        &process))
+        return 0;
+    WaitForSingleObject(process.hProcess, INFINITE);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return process.dwProcessId;
+#else
+    const pid_t pid = fork();
+    if (pid == 0) _exit(0);
+    waitpid(pid, nullptr, 0);
+    return static_cast<unsigned long>(pid);
+#endif
+}
+
+}  // namespace
+
+// A failed or abandoned save leaves the old file whole and no temporary file
+// beside it; a read-only file or a folder is not replaced.
+TEST(AtomicSave, TheOldFileStaysWholeUnlessTheSaveCompletes) {
+    TempDir dir;
+    const std::string file = dir / "data.gas";
+    ASSERT_TRUE(Write(file, "old"));
+    {
+        AtomicFileWriter abandoned(file);
+        ASSERT_TRUE(abandoned.Open());
+        ASSERT_TRUE(abandoned.Write("partial"));
+    }
+    EXPECT_EQ(ReadAll(file), "old");
+    EXPECT_EQ(dir.EntryCount(), 1u);
+
+    fs::create_directory(dir / "folder");
+    AtomicFileWriter intoFolder(dir / "folder");
+    EXPECT_FALSE(intoFolder.Open());
+    EXPECT_FALSE(intoFolder.Error().empty());
+
+    fs::permissions(file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+#ifndef _WIN32
+    if (geteuid() != 0)  // root may write a read-only file
+#endif
+    {
+        std::string error;
+        EXPECT_FALSE(WriteFileAtomically(file, "new", &error));
+        EXPECT_NE(error.find(file), std::string::npos) << error;
+        EXPECT_EQ(ReadAll(file), "old");
+    }
+    fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_TRUE(WriteFileAtomically(file, "new"));
+    EXPECT_EQ(ReadAll(file), "new");
+    EXPECT_EQ(dir.EntryCount(), 2u);
+}
+
+TEST(AtomicSave, StaleTemporaryFilesOfKilledRunsAreRemovedAtTheNextSave) {
+    TempDir dir;
+    const unsigned long gone = EndedProcess();
+    ASSERT_NE(gone, 0u);
+    const auto temp = [&](const std::string& file, unsigned long pid, const char* counter = "1") {
+        std::string name = TemporaryFileName(dir / file, pid, 0);
+        WriteAll(name.replace(name.size() - 1, 1, counter), "partial");
+        return name;
+    };
+    const std::string stale = temp("f", gone);
+    const std::string kept[] = {temp("f", ThisProcess(), "7"), temp("g", gone), temp("f", gone, "2x")};
+    ASSERT_TRUE(Write(dir / "f", "new"));
+    EXPECT_FALSE(fs::exists(stale));
+    for (const auto& name : kept) EXPECT_TRUE(fs::exists(name)) << name;
+
+    // A long name is cut in its temporary names; those are recognised too.
+    const std::string longName = dir / std::string(250, 'n');
+    unsigned long pid = 0;
+    EXPECT_TRUE(IsTemporaryFileOf(longName, fs::path(TemporaryFileName(longName, 42, 3)).filename().string(), pid));
+    EXPECT_EQ(pid, 42u);
+}
+
+#ifndef _WIN32
 namespace {
 
 constexpr uid_t kOther = 65534;
@@ -48,13 +152,6 @@ struct stat StatOf(const std::string& path) {
     struct stat st {};
     lstat(path.c_str(), &st);
     return st;
-}
-
-bool Write(const std::string& path, const std::string& bytes, bool* inPlace = nullptr) {
-    AtomicFileWriter writer(path);
-    if (!writer.Open()) return false;
-    if (inPlace) *inPlace = writer.InPlace();
-    return writer.Write(bytes) && writer.Commit();
 }
 
 }  // namespace
@@ -146,26 +243,4 @@ TEST(SharedFolders, LinksAreFollowedToTheirTargetsUnlessPlantedInASharedFolder) 
     ASSERT_EQ(chown((dir / "tmp").c_str(), kOther, kOther), 0);
     EXPECT_EQ(ResolveLinksForWriting(dir / "tmp/planted", target), 0);
 }
-
-TEST(SharedFolders, StaleTemporaryFilesOfKilledRunsAreRemovedAtTheNextSave) {
-    TempDir dir;
-    const pid_t gone = fork();
-    if (gone == 0) _exit(0);
-    waitpid(gone, nullptr, 0);
-    const auto temp = [&](const std::string& file, unsigned long pid, const char* counter = "1") {
-        std::string name = TemporaryFileName(dir / file, pid, 0);
-        WriteAll(name.replace(name.size() - 1, 1, counter), "partial");
-        return name;
-    };
-    const std::string stale = temp("f", gone);
-    const std::string kept[] = {temp("f", getpid(), "7"), temp("g", gone), temp("f", gone, "2x")};
-    ASSERT_TRUE(Write(dir / "f", "new"));
-    EXPECT_FALSE(fs::exists(stale));
-    for (const auto& name : kept) EXPECT_TRUE(fs::exists(name)) << name;
-
-    // A long name is cut in its temporary names; those are recognised too.
-    const std::string longName = dir / std::string(250, 'n');
-    unsigned long pid = 0;
-    EXPECT_TRUE(IsTemporaryFileOf(longName, fs::path(TemporaryFileName(longName, 42, 3)).filename(), pid));
-    EXPECT_EQ(pid, 42u);
-}
+#endif  // _WIN32

@@ -4,6 +4,9 @@
 
 #include <io.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "core/Paths.h"
 
 namespace vornik {
@@ -11,14 +14,16 @@ namespace vornik {
 std::FILE* OpenRegularFile(const std::string& path, std::string* error) {
     std::FILE* file = OpenFile(path, "rb");
     if (!file) {
-        if (error) *error = "cannot be opened";
+        if (error) *error = std::strerror(errno);
         return nullptr;
     }
-    // Named pipes and devices are not files on the disk.
+    // Devices ("NUL", "COM1", also as "com1.gas" in any folder) and named
+    // pipes are not files on the disk.
     const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
     if (GetFileType(handle) != FILE_TYPE_DISK) {
         std::fclose(file);
         if (error) *error = "not a regular file";
+        errno = EINVAL;
         return nullptr;
     }
     return file;

@@ -15,6 +15,42 @@ std::wstring Wide(const std::string& utf8) {
     return out;
 }
 
+// FILE_RENAME_INFO as FileRenameInfoEx (Windows 10 1607) reads it: flags in
+// place of the ReplaceIfExists byte.
+struct RenameInfoEx {
+    DWORD flags;
+    HANDLE root;
+    DWORD nameLength;
+    WCHAR name[1];
+};
+constexpr auto kFileRenameInfoEx = FILE_INFO_BY_HANDLE_CLASS(22);
+constexpr DWORD kReplaceIfExists = 0x1;
+constexpr DWORD kPosixSemantics = 0x2;
+
+// Renames the file at `from` to `name` in its own folder, over a file that
+// is open, as POSIX does. Where the system or its file system lacks this
+// (before Windows 10, FAT, network shares, wine), false. The rename goes
+// through a handle of its own, as the taken handles lack delete access
+// (readers of the journal could not open it beside one that has it).
+bool RenameOverOpenFile(const std::string& from, const std::wstring& name) {
+    HANDLE file = CreateFileW(Wide(from).c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    std::string buffer(sizeof(RenameInfoEx) + name.size() * sizeof(WCHAR), '\0');
+    auto* info = reinterpret_cast<RenameInfoEx*>(buffer.data());
+    info->flags = kReplaceIfExists | kPosixSemantics;
+    info->nameLength = DWORD(name.size() * sizeof(WCHAR));
+    name.copy(info->name, name.size());
+    const bool renamed = SetFileInformationByHandle(file, kFileRenameInfoEx, info, DWORD(buffer.size()));
+    CloseHandle(file);
+    return renamed;
+}
+
+std::wstring FileNameOf(const std::string& path) {
+    const size_t slash = path.find_last_of("/\\");
+    return Wide(slash == std::string::npos ? path : path.substr(slash + 1));
+}
+
 }  // namespace
 
 JournalFile::~JournalFile() { Close(); }
@@ -75,9 +111,18 @@ bool JournalFile::Sync() { return handle_ && (FlushFileBuffers(handle_) || Fail(
 
 bool JournalFile::Replace(JournalFile& fresh, const std::string& freshPath, const std::string& path) {
     if (!handle_ || !fresh.handle_) return false;
-    // The open journal shares delete access, which lets the new file take
-    // its name; where the system refuses, the old journal stays in use.
-    if (!MoveFileExW(Wide(freshPath).c_str(), Wide(path).c_str(), MOVEFILE_REPLACE_EXISTING)) return Fail();
+    if (!RenameOverOpenFile(freshPath, FileNameOf(path))) {
+        // Elsewhere an open file cannot be replaced: this one is closed, and
+        // taken back when the rename fails. Until the rename its name is
+        // free for a moment.
+        Close();
+        if (!MoveFileExW(Wide(freshPath).c_str(), Wide(path).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+            const DWORD code = GetLastError();
+            Take(path, false);
+            error_ = "Windows error " + std::to_string(code);
+            return false;
+        }
+    }
     Close();
     handle_ = fresh.handle_;
     fresh.handle_ = nullptr;

@@ -28,7 +28,8 @@ public:
 // The journal a run that received a million gas replies leaves behind.
 void GenerateJournal() {
     std::error_code error;
-    if (std::filesystem::file_size(kJournal, error) > 200u << 20) return;
+    const auto size = std::filesystem::file_size(kJournal, error);  // -1 when missing
+    if (!error && size > 200u << 20) return;
     MainModel model;
     SilentPrompt prompt;
     ReplyDecoder decoder(model, prompt, [](const std::string&) {});

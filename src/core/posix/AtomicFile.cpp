@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "core/FileLinks.h"
+#include "core/posix/WriteFully.h"
 
 namespace vornik {
 
@@ -155,17 +156,8 @@ bool AtomicFileWriter::Write(const void* data, size_t size) {
         return true;
     }
     const int fd = static_cast<int>(handle_);
-    const size_t bytes = size;
-    while (size > 0) {
-        const ssize_t n = write(fd, p, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return Fail(target_, errno);
-        }
-        p += n;
-        size -= static_cast<size_t>(n);
-    }
-    StartWriteBack(fd, bytes);
+    if (!WriteFully(fd, p, size)) return Fail(target_, errno);
+    StartWriteBack(fd, size);
     return true;
 }
 

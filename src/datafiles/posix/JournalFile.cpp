@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/posix/WriteFully.h"
+
 namespace vornik {
 
 JournalFile::~JournalFile() { Close(); }
@@ -61,18 +63,7 @@ bool JournalFile::IsOpen() const { return fd_ >= 0; }
 
 bool JournalFile::Append(const void* data, size_t size) {
     if (fd_ < 0) return false;
-    const char* p = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t n = ::write(fd_, p, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            if (n == 0) errno = ENOSPC;
-            return Fail();
-        }
-        p += n;
-        size -= size_t(n);
-    }
-    return true;
+    return WriteFully(fd_, data, size) || Fail();
 }
 
 bool JournalFile::Truncate(uint64_t size) {

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "core/FileLinks.h"
+#include "core/posix/WriteFully.h"
 #include "headless/DayFileTail.h"
 
 namespace vornik {
@@ -37,20 +38,6 @@ int OpenForAppend(const std::string& path, std::string& error) {
     return fd;
 }
 
-bool WriteAll(int fd, const std::string& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            if (n == 0) errno = ENOSPC;
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
 }  // namespace
 
 bool AppendLines(const std::string& path, const std::string& header, const std::string& lines,
@@ -64,7 +51,7 @@ bool AppendLines(const std::string& path, const std::string& header, const std::
             return static_cast<int>(::pread(fd, buffer, static_cast<size_t>(n), offset));
         },
         [fd](long long length) { return ::ftruncate(fd, length) == 0; },
-        [fd](const std::string& bytes) { return WriteAll(fd, bytes); }};
+        [fd](const std::string& bytes) { return WriteFully(fd, bytes.data(), bytes.size()); }};
     const bool ok = AppendWholeLines(file, header, lines, error);
     ::close(fd);
     return ok;

@@ -12,7 +12,8 @@
 int main(int argc, char* argv[]) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0) {
-            std::printf("Usage: vornik-log %s", vornik::kHeadlessUsage);
+            std::printf("Usage: vornik-log %s%s  --help            this text\n", vornik::kHeadlessUsage,
+                        vornik::kHeadlessOptions);
             return 0;
         }
     }

@@ -89,10 +89,18 @@ std::vector<std::string> Utf8Arguments(int argc, char* argv[]) {
 
 }  // namespace
 
-const char* const kHeadlessUsage =
-    "[--port NAME] [--out DIR] [--status SECONDS]\n"
-    "    every received row is appended to the day's data file of its kind in DIR;\n"
-    "    a port not there yet is opened once it is; a status line every SECONDS (300)\n";
+const char* const kHeadlessUsage = "[--port NAME] [--out DIR] [--status SECONDS]\n";
+
+const char* const kHeadlessOptions =
+    "Every received row is appended to the day's data file of its kind (.gas,\n"
+    ".tmpr, .prd); no window is needed. Logs to standard error and ends on\n"
+    "Ctrl+C or SIGTERM.\n"
+    "\n"
+    "  --port NAME       the serial port (default: the window program's setting);\n"
+    "                    a port not there yet is opened once it is\n"
+    "  --out DIR         the folder of the data files (default: the program's\n"
+    "                    folder when it is writable, else the home folder)\n"
+    "  --status SECONDS  a status line every SECONDS (default 300)\n";
 
 int RunHeadless(const HeadlessOptions& options, StreamPrompt& prompt, const Clock& clock,
                 std::function<std::unique_ptr<CommDriver>()> makeDriver, const std::atomic<bool>& stop) {

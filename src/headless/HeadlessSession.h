@@ -39,8 +39,9 @@ int RunHeadless(const HeadlessOptions& options, StreamPrompt& prompt, const Cloc
 // `skip` are ignored. Logs to standard error and ends on Ctrl+C or SIGTERM.
 int HeadlessMain(int argc, char* argv[], const std::string& programPath, const std::string& skip);
 
-// The usage lines of the logger's options.
+// The usage line of the logger's options, and what they do (for --help).
 extern const char* const kHeadlessUsage;
+extern const char* const kHeadlessOptions;
 
 // The path (UTF-8) of the running program's file.
 std::string RunningProgramPath(const char* argv0);

@@ -12,12 +12,21 @@
 namespace {
 
 const std::string kUsage =
-    std::string("Usage: vornik-pc [DATAFILE]              the program with its window\n"
-                "       vornik-pc --demo [DATAFILE]       the same, listening to the built-in simulator\n"
-                "       vornik-pc --load-and-quit [DATAFILE]\n"
-                "                                         measures: the window offscreen, painted once, the\n"
-                "                                         file opened and painted, times printed, then exit\n"
-                "       vornik-pc --headless ") + vornik::kHeadlessUsage;
+    std::string("Usage: vornik-pc [DATAFILE]\n"
+                "  or:  vornik-pc --demo [DATAFILE]\n"
+                "  or:  vornik-pc --load-and-quit [DATAFILE]\n"
+                "  or:  vornik-pc --headless ") + vornik::kHeadlessUsage +
+    "Receives the measurements of the VORNIK gas analyser over a serial line,\n"
+    "shows them in tables and charts, saves and prints them. DATAFILE (.gas,\n"
+    ".tmpr or .prd) is opened at start-up.\n"
+    "\n"
+    "  --demo            listen to the built-in simulator instead of the port\n"
+    "  --load-and-quit   a measurement: the window offscreen, painted once,\n"
+    "                    DATAFILE opened and painted, times printed, then exit\n"
+    "  --headless        no window: the logger, as vornik-log\n"
+    "  --help            this text\n"
+    "\n"
+    "With --headless:\n\n" + vornik::kHeadlessOptions;
 
 }  // namespace
 

@@ -16,7 +16,7 @@
 #include <ctime>
 #include <filesystem>
 #include <functional>
-#include <set>
+#include <numeric>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -151,11 +151,9 @@ TEST(HeadlessProcess, TwoLoggersInOneFolderNeitherLoseNorRepeatRowsAndAFailingOn
     ASSERT_TRUE(WaitFor([&] { return Count(first.Log() + second.Log(), "приём") == 2; }));
 
     constexpr int kRows = 600;
-    for (int i = 0; i < kRows; i += 20) {
-        for (int j = i; j < i + 20; ++j) {
-            a.Send(GasReply().Set(1, std::to_string(10000 + j)).Bytes());
-            b.Send(GasReply().Set(1, std::to_string(20000 + j)).Bytes());
-        }
+    for (int i = 0; i < kRows; ++i) {
+        a.Send(GasReply().Set(1, std::to_string(10000 + i)).Bytes());
+        b.Send(GasReply().Set(1, std::to_string(20000 + i)).Bytes());
     }
     const std::string day = out + "/" + DayFileName(".gas");
     ASSERT_TRUE(WaitFor([&] { return Count(second.Log(), "status: rows gas " + std::to_string(kRows)) > 0; }));
@@ -171,14 +169,16 @@ TEST(HeadlessProcess, TwoLoggersInOneFolderNeitherLoseNorRepeatRowsAndAFailingOn
     // rows in the order received.
     const std::vector<std::string> starts = RowStarts(day);
     ASSERT_EQ(starts.size(), size_t(kRows + written));
-    std::vector<int> firsts, seconds;
+    std::vector<int> replies[2], expected[2] = {std::vector<int>(kRows), std::vector<int>(size_t(written))};
     for (size_t i = 0; i < starts.size(); ++i) {
         EXPECT_EQ(starts[i].substr(0, starts[i].find('/')), std::to_string(i + 1));
         const int reply = std::atoi(starts[i].c_str() + starts[i].find('/') + 1);
-        (reply < 20000 ? firsts : seconds).push_back(reply);
+        replies[reply >= 20000].push_back(reply);
     }
-    for (int j = 0; j < kRows; ++j) EXPECT_EQ(firsts[size_t(j)], 10000 + j);
-    for (int j = 0; j < written; ++j) EXPECT_EQ(seconds[size_t(j)], 20000 + j);
+    std::iota(expected[0].begin(), expected[0].end(), 10000);
+    std::iota(expected[1].begin(), expected[1].end(), 20000);
+    EXPECT_EQ(replies[0], expected[0]);
+    EXPECT_EQ(replies[1], expected[1]);
 }
 
 TEST(HeadlessProcess, AFifoUnderADayFileNameIsRefusedAtOnceAndItsRowsWaitForTheFile) {

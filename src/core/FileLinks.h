@@ -21,4 +21,11 @@ namespace vornik {
 // On Windows `target` is `path`.
 int ResolveLinksForWriting(const std::string& path, std::string& target);
 
+#ifndef _WIN32
+// True when a file or link at `path` that belongs to user `owner` is one
+// another user may have planted: it lies in a sticky folder writable by all,
+// and neither this process' user nor the folder's owner owns it.
+bool PlantedByAnotherUser(const std::string& path, unsigned owner);
+#endif
+
 }  // namespace vornik

@@ -46,24 +46,15 @@ std::string HeadlessLogger::FilePath(int page) const {
     return (PathOf(folder_) / PathOf(name)).u8string();
 }
 
-// A run that starts on a day whose file has rows already numbers on from them.
-long long HeadlessLogger::NumberOffset(int page, const std::string& path, int row) {
-    if (numberedPath_[page] != path) {
-        numberedPath_[page] = path;
-        numberOffset_[page] = LastRowNumber(path) - (row - 1);
-    }
-    return numberOffset_[page];
-}
-
 void HeadlessLogger::AppendRow(int page, int row) {
     const std::string path = FilePath(page);
     const MeasurementTable& table = model_.Table(page);
     std::vector<std::string> cells;
     for (int c = 0; c < table.ColumnCount(); ++c) cells.emplace_back(table.Cell(c, row));
-    // The first cell is "<row>/<reply number>"; the row part follows the file.
+    // The first cell is "<row>/<reply number>"; the row part is the file's
+    // own, numbered when the line is appended.
     const size_t slash = cells[0].find('/');
-    if (slash != std::string::npos)
-        cells[0] = std::to_string(row + NumberOffset(page, path, row)) + cells[0].substr(slash);
+    if (slash != std::string::npos) cells[0].erase(0, slash);
 
     const bool wasWriting = kept_.empty();
     kept_.push_back(Pending{path, page, Line(cells)});
@@ -87,7 +78,11 @@ bool HeadlessLogger::WriteKept(std::string& error) {
         size_t count = 0;
         for (; count < kept_.size() && kept_[count].path == first.path && lines.size() < kBatchBytes; ++count)
             lines += kept_[count].line;
-        if (!AppendLines(first.path, Line(HeaderTexts(first.page)), lines, error)) return false;
+        std::string writtenTo;
+        if (!AppendLines(first.path, Line(HeaderTexts(first.page)), lines, writtenTo, error)) return false;
+        if (writtenTo != first.path && redirected_.insert(first.path).second && OnNotice)
+            OnNotice("the day file " + first.path +
+                     " belongs to another user in a shared folder; its rows go to " + writtenTo);
         kept_.erase(kept_.begin(), kept_.begin() + static_cast<long>(count));
         rowsWritten_ += static_cast<long long>(count);
     }

@@ -3,7 +3,8 @@
 // the data file of its kind for the current day, "<prefix>-yy-mm-dd.gas"
 // (".tmpr", ".prd") in a folder. A new (or empty) file starts with the
 // header line; a file of the day that exists already is continued, its row
-// numbers going on from its last row. Lines have the data file layout: every
+// numbers going on from its last row, also where another logger appends to
+// the same file (see DayFileAppend.h). Lines have the data file layout: every
 // cell followed by TAB, then CR LF, in Windows-1251 bytes. The file is opened,
 // written and closed per row, so nothing is lost when the program is stopped
 // and another program may read the file meanwhile.
@@ -12,6 +13,8 @@
 // file it belongs to, and written before any later row once writing works
 // again, so the files keep the order of reception.
 #include <deque>
+#include <functional>
+#include <set>
 #include <string>
 
 #include "tables/Pages.h"
@@ -50,14 +53,16 @@ public:
     // Rows written since construction.
     long long RowsWritten() const { return rowsWritten_; }
 
+    // Told once per day file whose rows go to a file of this user's own,
+    // because another user's file stands under its name in a shared folder.
+    std::function<void(const std::string& text)> OnNotice;
+
 private:
     struct Pending {
         std::string path;
         int page;
-        std::string line;
+        std::string line;  // from the "/" after the row number on
     };
-    // The offset from table row to file row for the page's file of the day.
-    long long NumberOffset(int page, const std::string& path, int row);
     bool WriteKept(std::string& error);
 
     const MainModel& model_;
@@ -66,8 +71,7 @@ private:
     std::string prefix_;
     long long rowsWritten_ = 0;
     std::deque<Pending> kept_;
-    std::string numberedPath_[kPageCount];
-    long long numberOffset_[kPageCount] = {};
+    std::set<std::string> redirected_;
 };
 
 }  // namespace vornik

@@ -24,6 +24,7 @@
 #include "core/StreamPrompt.h"
 #include "device/PortHandling.h"
 #include "headless/HeadlessLogger.h"
+#include "headless/ThrottledLog.h"
 #include "reception/ReplyDecoder.h"
 #include "tables/MainModel.h"
 
@@ -114,12 +115,14 @@ int RunHeadless(const HeadlessOptions& options, StreamPrompt& prompt, const Cloc
     MainModel model;
     model.GridsLayout(0);
     Counts counts;
+    ThrottledLog errors([&prompt](const std::string& text) { prompt.Line("reception: " + text); });
     ReplyDecoder decoder(model, prompt, [&](const std::string& text) {
         if (text.rfind(kWriteErrorText, 0) != 0) ++counts.receptionErrors;
-        prompt.Line("reception: " + text);
+        errors.Add(text, SteadyClock::now());
     });
     decoder.AddRowListener([&counts](int page, int) { ++counts.rows[page]; });
     HeadlessLogger logger(model, clock, folder, FileNameOf(WithoutExtension(options.programPath)));
+    logger.OnNotice = [&prompt](const std::string& text) { prompt.Line(text); };
     logger.Attach(decoder);
 
     ManualTimer timer;
@@ -149,6 +152,7 @@ int RunHeadless(const HeadlessOptions& options, StreamPrompt& prompt, const Cloc
             day = now;
         }
         const auto tick = SteadyClock::now();
+        errors.Flush(tick);
         if (logger.KeptRows() > 0 && tick >= nextRetry) {
             nextRetry = tick + std::chrono::seconds(1);
             logger.WriteKeptRows();
@@ -161,6 +165,7 @@ int RunHeadless(const HeadlessOptions& options, StreamPrompt& prompt, const Cloc
         }
     }
     port.DestoryPort();
+    errors.Flush(SteadyClock::now(), true);
     std::string last = "stopped; rows written: " + std::to_string(logger.RowsWritten());
     if (logger.KeptRows() > 0) last += "; rows that could not be written: " + std::to_string(logger.KeptRows());
     prompt.Line(last);

@@ -18,6 +18,7 @@
 #include "core/Clock.h"
 #include "core/Cp1251.h"
 #include "headless/HeadlessLogger.h"
+#include "headless/ThrottledLog.h"
 #include "reception/ReplyDecoder.h"
 #include "tables/MainModel.h"
 
@@ -135,6 +136,34 @@ TEST_F(HeadlessLoggerTest, AFileThatCannotBeWrittenIsReportedAndReceptionGoesOn)
     const std::string day = ReadAll((folder / "missing" / "vornik-24-03-05.prd").u8string());
     EXPECT_LT(day.find("\r\n1/5\t"), day.find("\r\n2/6\t"));
     EXPECT_LT(day.find("\r\n2/6\t"), day.find("\r\n3/7\t"));
+}
+
+TEST(ThrottledLog, AnErrorIsLoggedAtMostOnceAMinuteWithTheCountOfItsRepeats) {
+    std::vector<std::string> lines;
+    ThrottledLog log([&lines](const std::string& line) { lines.push_back(line); });
+    const auto start = ThrottledLog::Time();
+    const auto at = [start](int seconds) { return start + std::chrono::seconds(seconds); };
+    log.Add("'1-2' is not a valid integer value", at(0));
+    log.Add("Range check error", at(1));
+    for (int s = 1; s < 60; ++s) log.Add("'--' is not a valid integer value", at(s));  // the same kind
+    log.Flush(at(59));
+    EXPECT_EQ(lines, (std::vector<std::string>{"'1-2' is not a valid integer value", "Range check error"}));
+
+    log.Flush(at(60));  // a minute after its line
+    log.Add("'Er' is not a valid integer value", at(61));
+    log.Flush(at(119));
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[2], "'--' is not a valid integer value (59 more like it since the last such line)");
+    log.Flush(at(120));
+    log.Flush(at(180));  // a quiet minute: the next one is logged at once
+    log.Add("'xx' is not a valid integer value", at(181));
+    log.Add("'yy' is not a valid integer value", at(182));
+    log.Add("Range check error", at(182));
+    log.Flush(at(183), true);  // the end
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 3, lines.end()),
+              (std::vector<std::string>{"'Er' is not a valid integer value (1 more like it since the last such line)",
+                                        "'xx' is not a valid integer value", "Range check error",
+                                        "'yy' is not a valid integer value (1 more like it since the last such line)"}));
 }
 
 #ifndef _WIN32

@@ -19,14 +19,6 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
-bool MayFollowLink(const std::string& link, const struct stat& linkStat) {
-    if (linkStat.st_uid == geteuid()) return true;
-    struct stat folder;
-    if (stat(FolderOf(link).c_str(), &folder) != 0) return false;
-    const bool shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
-    return !shared || folder.st_uid == linkStat.st_uid;
-}
-
 // The text of a link; empty on failure.
 std::string LinkText(const std::string& link, size_t sizeHint) {
     std::vector<char> buffer(sizeHint + 1 > 256 ? sizeHint + 1 : 256);
@@ -41,6 +33,14 @@ std::string LinkText(const std::string& link, size_t sizeHint) {
 
 }  // namespace
 
+bool PlantedByAnotherUser(const std::string& path, unsigned owner) {
+    if (owner == geteuid()) return false;
+    struct stat folder;
+    if (stat(FolderOf(path).c_str(), &folder) != 0) return true;
+    const bool shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
+    return shared && folder.st_uid != owner;
+}
+
 int ResolveLinksForWriting(const std::string& path, std::string& target) {
     std::string current = path;
     for (int hops = 0; hops <= kMaxLinks; ++hops) {
@@ -50,7 +50,7 @@ int ResolveLinksForWriting(const std::string& path, std::string& target) {
             target = current;
             return 0;
         }
-        if (!MayFollowLink(current, st)) return EACCES;
+        if (PlantedByAnotherUser(current, st.st_uid)) return EACCES;
         const std::string text = LinkText(current, size_t(st.st_size));
         if (text.empty()) return errno ? errno : ENOENT;
         current = text[0] == '/' ? text : FolderOf(current) + "/" + text;

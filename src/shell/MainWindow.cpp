@@ -72,11 +72,7 @@ TForm1::TForm1(FormEnvironment environment, QWidget* parent)
     fileCommands_->SetBusyHandler([this](bool busy, bool large) { FileOperationBusy(busy, large); });
     fileCommands_->SetLoadedHandler([this](int page) { nav_.ShowTable(page); });
     fileCommands_->SetProgress([this](double fraction) { return FileOperationProgress(fraction); });
-    port_.OnStateChange = [this](PortState state) {
-        if (state == PortState::Lost) decoder_.DropReply();
-        if (state == PortState::Failed && !port_.FailureReason().empty()) ReportReceptionError(port_.StatusText());
-        ShowPortState();
-    };
+    port_.OnStateChange = [this](PortState state) { PortStateChanged(state); };
     model_.SetStateListener([this] { MirrorState(); });
     nav_.SetStateListener([this] { MirrorState(); });
     CreatePrinting();

@@ -167,6 +167,7 @@ private:
     // box per reply.
     void BuildStatusBar();
     void ReportReceptionError(const std::string& text);
+    void PortStateChanged(PortState state);
     void ShowPortState();
     // Progress of long file operations; reception waits meanwhile (the bytes
     // wait in the device's queue).

@@ -78,11 +78,13 @@ void TForm1::ShowPortState() {
 
 void TForm1::ShowJournalState() {
     const std::string text = journal_ ? journal_->StatusText() : std::string();
-    journalStatus_->setText(FromUtf8(text));
+    // The reason in a few words; the file's path, which can be long, in the
+    // tooltip with it.
+    journalStatus_->setText(FromUtf8(journal_ ? journal_->ShortStatusText() : std::string()));
     journalStatus_->setToolTip(FromUtf8(text));
     journalStatus_->setVisible(!text.empty());
     // Tried again every few seconds, also while no rows arrive to try it.
-    if (!text.empty() && journal_->IsOpen())
+    if (!text.empty() && journal_->CanRetry())
         QTimer::singleShot(3000, this, [this] {
             if (journal_ && !journal_->Retry()) ShowJournalState();
         });

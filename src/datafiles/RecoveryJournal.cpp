@@ -19,6 +19,7 @@ const char* const kRestoreQuestion =
     "Работа программы была прервана.\r\nВосстановить несохранённые данные (строк: %1)?";
 const char* const kRestoreDamagedText = "Повреждённых записей журнала: %1, их строки не восстановить.";
 const char* const kJournalWriteErrorText = "Журнал восстановления не записывается, принятые строки не защищены от сбоя: ";
+const char* const kJournalShortErrorText = "Журнал восстановления не записывается: ";
 const char* const kSecondCopyText =
     "Программа уже запущена.\r\nЭта копия хранит принятые строки в своём журнале восстановления; "
     "порт, открытый другой копией, ей недоступен.";
@@ -347,10 +348,15 @@ JournalFile::TakeResult RecoveryJournal::Take(bool create) {
     leftover_ = {};
     offerOpen_ = false;
     failure_.clear();
+    retake_ = false;
     const auto result = file_.Take(path_, create);
     if (result == JournalFile::TakeResult::Busy) failure_ = "used by another running copy of the program";
     if (result != JournalFile::TakeResult::Taken) {
-        if (result == JournalFile::TakeResult::Failed) failure_ = file_.ErrorText();
+        if (result == JournalFile::TakeResult::Failed) {
+            failure_ = file_.ErrorText();
+            // Tried again as a failed write is: the folder may become writable.
+            retake_ = create;
+        }
         return result;
     }
     bool journal = false;
@@ -401,6 +407,11 @@ std::string RecoveryJournal::StatusText() const {
     return kJournalWriteErrorText + path_ + " (" + failure_ + ")";
 }
 
+std::string RecoveryJournal::ShortStatusText() const {
+    if (failure_.empty()) return {};
+    return kJournalShortErrorText + failure_;
+}
+
 bool RecoveryJournal::Write(const std::string& payload) {
     if (!file_.IsOpen() || !failure_.empty()) return false;
     std::string record;
@@ -420,7 +431,7 @@ bool RecoveryJournal::Write(const std::string& payload) {
 }
 
 void RecoveryJournal::Append(int page, const std::vector<std::string_view>& cells) {
-    if (!file_.IsOpen()) return;
+    if (!file_.IsOpen() && !retake_) return;
     Pending& pending = pending_.at(size_t(page));
     ++pending.rows;
     if (!failure_.empty()) {
@@ -435,7 +446,7 @@ void RecoveryJournal::Retire(int page) {
     Pending& pending = pending_.at(size_t(page));
     // While the question about an earlier run's rows is open, a retire
     // record would retire them too: the rows stay recorded instead.
-    if (!file_.IsOpen() || pending.rows == 0 || offerOpen_) return;
+    if ((!file_.IsOpen() && !retake_) || pending.rows == 0 || offerOpen_) return;
     pending = {};
     if (!failure_.empty()) {
         RetryAfterFailure();
@@ -463,9 +474,34 @@ void RecoveryJournal::RetryAfterFailure() {
 bool RecoveryJournal::Retry() {
     if (failure_.empty()) return true;
     lastRetry_ = Clock::now();
-    if (!file_.IsOpen() || !Rewrite()) return false;
+    if (!file_.IsOpen() && !(retake_ && Retake())) return false;
+    if (!Rewrite()) return false;
     failure_.clear();
     StatusChanged();
+    return true;
+}
+
+bool RecoveryJournal::Retake() {
+    if (file_.Take(path_, true) != JournalFile::TakeResult::Taken) return false;
+    JournalLeftover found;
+    bool journal = false;
+    {
+        ByteSource source(path_);
+        journal = ScanLeftover(source, found);
+    }
+    // Rows another run left meanwhile are not this run's to replace: they
+    // wait for the next start.
+    if (journal && (found.rows > 0 || found.damaged > 0)) {
+        file_.Close();
+        return false;
+    }
+    if (!file_.Truncate(0) || !file_.Append(kHeader, kHeaderSize)) {
+        file_.Close();
+        return false;
+    }
+    size_ = kHeaderSize;
+    retake_ = false;
+    lastSync_ = Clock::now();
     return true;
 }
 

@@ -112,8 +112,13 @@ public:
     bool Retry();
 
     // Empty while the journal records; otherwise (UTF-8) why it does not,
-    // meant to stay visible until that changes.
+    // meant to stay visible until that changes: the file and the reason, and
+    // the reason alone in a few words for a narrow place.
     std::string StatusText() const;
+    std::string ShortStatusText() const;
+    // Whether Retry can still help: the file is open, or taking it failed
+    // and may work later (a settings folder that becomes writable).
+    bool CanRetry() const { return file_.IsOpen() || retake_; }
     void SetStatusListener(std::function<void()> listener) { statusListener_ = std::move(listener); }
 
     // The rows a journal file holds that were never retired, in arrival order.
@@ -148,6 +153,8 @@ private:
     // Replaces the file with one holding the pending rows only, read from
     // the tables. False (the file as it was) when that cannot be written.
     bool Rewrite();
+    // Takes the file that could not be taken at the start, empty.
+    bool Retake();
     void RetryAfterFailure();
     int RestoreLeftover(MainModel& model, const JournalProgress& progress);
     void StatusChanged();
@@ -160,6 +167,7 @@ private:
     std::array<Pending, kPageCount> pending_{};
     uint64_t size_ = 0;
     std::string failure_;  // why the file is not written, empty when it is
+    bool retake_ = false;  // the file could not be taken and is tried again
     std::chrono::steady_clock::time_point lastSync_{};
     std::chrono::steady_clock::time_point lastRetry_{};
     std::function<void()> statusListener_;
@@ -185,6 +193,8 @@ extern const char* const kRestoreQuestion;
 extern const char* const kRestoreDamagedText;
 // The status of a journal that cannot be written, followed by the reason.
 extern const char* const kJournalWriteErrorText;
+// Its short form, followed by the reason alone.
+extern const char* const kJournalShortErrorText;
 // What a second copy of the program says at its start.
 extern const char* const kSecondCopyText;
 

@@ -72,11 +72,7 @@ TForm1::TForm1(FormEnvironment environment, QWidget* parent)
     fileCommands_->SetBusyHandler([this](bool busy, bool large) { FileOperationBusy(busy, large); });
     fileCommands_->SetLoadedHandler([this](int page) { nav_.ShowTable(page); });
     fileCommands_->SetProgress([this](double fraction) { return FileOperationProgress(fraction); });
-    port_.OnStateChange = [this](PortState state) {
-        if (state == PortState::Lost) decoder_.DropReply();
-        if (state == PortState::Failed && !port_.FailureReason().empty()) ReportReceptionError(port_.StatusText());
-        ShowPortState();
-    };
+    port_.OnStateChange = [this](PortState state) { PortStateChanged(state); };
     model_.SetStateListener([this] { MirrorState(); });
     nav_.SetStateListener([this] { MirrorState(); });
     CreatePrinting();
@@ -298,6 +294,7 @@ QTableView* TForm1::MakeGrid(int page) {
     view->setBackgroundRole(QPalette::Button);
     view->viewport()->setBackgroundRole(QPalette::Button);
     const QFont font = TableFont();
+    tableModels_[page]->SetRecordFont(font);
     view->setFont(font);
     view->horizontalHeader()->setFont(font);
     view->setItemDelegate(new TableCellDelegate(view));
@@ -315,20 +312,36 @@ QTableView* TForm1::MakeGrid(int page) {
     view->horizontalScrollBar()->setTracking(page == PageGas);
     // The row last appended is the current row, scrolled into view; also
     // row 1 of an empty table, which a reply fills without adding a row.
-    const auto followCurrentRow = [this, view, page] {
-        const int row = tableModels_[page]->ViewRow(model_.Table(page).CurrentRow());
-        if (row < 0 || row >= tableModels_[page]->rowCount() || view->currentIndex().row() == row) return;
-        const int column = std::max(view->currentIndex().column(), 0);
-        view->setCurrentIndex(tableModels_[page]->index(row, column));
-        view->scrollTo(view->currentIndex());
-    };
-    connect(tableModels_[page].get(), &QAbstractItemModel::rowsInserted, view, followCurrentRow);
-    connect(tableModels_[page].get(), &QAbstractItemModel::dataChanged, view, followCurrentRow);
+    connect(tableModels_[page].get(), &QAbstractItemModel::rowsInserted, view, [this, page] { FollowCurrentRowSoon(page); });
+    connect(tableModels_[page].get(), &QAbstractItemModel::dataChanged, view, [this, page] { FollowCurrentRowSoon(page); });
     connect(tableModels_[page].get(), &TableModel::headerChanged, view, [view, this, page] {
         view->horizontalHeader()->setVisible(tableModels_[page]->HasFixedRow());
         ApplyColumnWidths(page);
     });
+    connect(tableModels_[page].get(), &TableModel::recordWidthChanged, view, [this, page] { ApplyColumnWidths(page); });
     return view;
+}
+
+void TForm1::FollowCurrentRowSoon(int page) {
+    // Once for all the rows of a poll, not once per row: moving the current
+    // index costs time that grows with the rows above it, and scrolling asks
+    // the window system where the mouse is.
+    if (followPending_[page]) return;
+    followPending_[page] = true;
+    QTimer::singleShot(0, grids_[page], [this, page] {
+        followPending_[page] = false;
+        FollowCurrentRow(page);
+    });
+}
+
+void TForm1::FollowCurrentRow(int page) {
+    QTableView* view = grids_[page];
+    TableModel* model = tableModels_[page].get();
+    const int row = model->ViewRow(model_.Table(page).CurrentRow());
+    if (row < 0 || row >= model->rowCount() || view->currentIndex().row() == row) return;
+    const int column = std::max(view->currentIndex().column(), 0);
+    view->setCurrentIndex(model->index(row, column));
+    view->scrollTo(view->currentIndex());
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {
@@ -344,6 +357,10 @@ void TForm1::FormResize() {
 void TForm1::ApplyColumnWidths(int page) {
     const auto& table = model_.Table(page);
     for (int c = 0; c < table.ColumnCount(); ++c) grids_[page]->setColumnWidth(c, table.ColumnWidth(c));
+    // A record number is never shown cut, which would make it read as
+    // another number: the first column is widened to the widest one.
+    const int recordWidth = tableModels_[page]->RecordTextWidth() + kCellTextMargin + 1;
+    if (recordWidth > table.ColumnWidth(0)) grids_[page]->setColumnWidth(0, recordWidth);
 }
 
 void TForm1::MirrorState() {

@@ -153,6 +153,9 @@ private:
     void BuildPages();
     void BuildToolbar();
     QTableView* MakeGrid(int page);
+    // The table's current row follows the row last appended, once per poll.
+    void FollowCurrentRowSoon(int page);
+    void FollowCurrentRow(int page);
     void BuildMenu();
     QAction* AddMenuItem(QMenu* menu, const char* name, const char* text, const QKeySequence& shortcut = {});
     // Width rule of the tables for the current client width.
@@ -164,6 +167,7 @@ private:
     // box per reply.
     void BuildStatusBar();
     void ReportReceptionError(const std::string& text);
+    void PortStateChanged(PortState state);
     void ShowPortState();
     // Progress of long file operations; reception waits meanwhile (the bytes
     // wait in the device's queue).
@@ -196,6 +200,7 @@ private:
     std::array<ChartWidget*, kPageCount> charts_{};
     std::array<QVBoxLayout*, kPageCount> pageLayouts_{};
     std::array<std::unique_ptr<TableModel>, kPageCount> tableModels_;
+    std::array<bool, kPageCount> followPending_{};
     QAction* saveAction_ = nullptr;
     QLabel* receptionStatus_ = nullptr;
     QLabel* portStatus_ = nullptr;

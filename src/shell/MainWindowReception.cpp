@@ -58,17 +58,33 @@ void TForm1::ShowReceptionErrors() {
 
 namespace vornik {
 
+void TForm1::PortStateChanged(PortState state) {
+    if (state == PortState::Lost) decoder_.DropReply();
+    // The port's own label says why it is not open; the list of reception
+    // errors keeps it with its time, the reception line is not repeating it.
+    if (state == PortState::Failed && !port_.FailureReason().empty())
+        receptionErrors_.Add(clock_->Now(), port_.StatusText());
+    // Errors shown from before do not belong to the port now receiving.
+    if (state == PortState::Listening) receptionStatus_->clear();
+    ShowPortState();
+}
+
 void TForm1::ShowPortState() {
-    if (portStatus_) portStatus_->setText(FromUtf8(port_.StatusText()));
+    if (!portStatus_) return;
+    const QString text = FromUtf8(port_.StatusText());
+    portStatus_->setText(text);
+    portStatus_->setToolTip(text);
 }
 
 void TForm1::ShowJournalState() {
     const std::string text = journal_ ? journal_->StatusText() : std::string();
-    journalStatus_->setText(FromUtf8(text));
+    // The reason in a few words; the file's path, which can be long, in the
+    // tooltip with it.
+    journalStatus_->setText(FromUtf8(journal_ ? journal_->ShortStatusText() : std::string()));
     journalStatus_->setToolTip(FromUtf8(text));
     journalStatus_->setVisible(!text.empty());
     // Tried again every few seconds, also while no rows arrive to try it.
-    if (!text.empty() && journal_->IsOpen())
+    if (!text.empty() && journal_->CanRetry())
         QTimer::singleShot(3000, this, [this] {
             if (journal_ && !journal_->Retry()) ShowJournalState();
         });

@@ -1,8 +1,10 @@
 #include "shell/QtPrompt.h"
 
 #include <QApplication>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpacerItem>
 
 #include "core/qt/Text.h"
 
@@ -14,7 +16,18 @@ QString MessageText(const std::string& text) {
     return FromUtf8(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
+// Room beside a caption for the window's icon and its frame buttons.
+constexpr int kCaptionRoom = 140;
+
 }  // namespace
+
+int DeviceMessageWidth(const QString& caption) {
+    // Title bars are drawn by the window manager, often in a larger bold face.
+    QFont title = QApplication::font();
+    title.setBold(true);
+    title.setPointSizeF(title.pointSizeF() * 1.25);
+    return QFontMetrics(title).horizontalAdvance(caption) + kCaptionRoom;
+}
 
 void QtPrompt::Beep() { QApplication::beep(); }
 
@@ -37,6 +50,11 @@ bool QtPrompt::AskYesNo(const std::string& text) {
 void QtPrompt::ShowDeviceMessage(const std::string& caption, const std::string& deviceName) {
     QMessageBox box(QMessageBox::NoIcon, MessageText(caption), FromUtf8(deviceName), QMessageBox::NoButton, parent_);
     box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    // The message is the caption and the text only the device name: sized
+    // to its text, the box would be too narrow to show its caption whole.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(DeviceMessageWidth(box.windowTitle()), 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     box.exec();
 }
 

@@ -6,6 +6,9 @@
 
 namespace vornik {
 
+// The width a device message box needs to show its caption whole.
+int DeviceMessageWidth(const QString& caption);
+
 class QtPrompt : public Prompt {
 public:
     explicit QtPrompt(QWidget* parent = nullptr) : parent_(parent) {}

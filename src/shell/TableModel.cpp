@@ -1,5 +1,7 @@
 #include "shell/TableModel.h"
 
+#include <QFontMetricsF>
+
 #include "core/qt/Text.h"
 
 namespace vornik {
@@ -36,7 +38,37 @@ QVariant TableModel::headerData(int section, Qt::Orientation orientation, int ro
     return FromCp1251(table_.Cell(section, 0));
 }
 
+void TableModel::SetRecordFont(const QFont& font) {
+    // Per character: summing these is a scan of bytes, cheap enough for a
+    // million rows, where measuring each text would not be.
+    const QFontMetricsF metrics(font);
+    for (int byte = 0x20; byte < 256; ++byte) {
+        const char c = static_cast<char>(byte);
+        charWidths_[size_t(byte)] = metrics.horizontalAdvance(FromCp1251(std::string_view(&c, 1)));
+    }
+    MeasureRecords(0, table_.RowCount() - 1, true);
+}
+
+double TableModel::RecordWidth(int row) const {
+    const MeasurementTable::RowView view = table_.Row(row);
+    double width = 0;
+    const size_t end = view.End(0);
+    for (size_t i = 0; i < end; ++i) width += charWidths_[static_cast<unsigned char>(view.text[i])];
+    return width;
+}
+
+void TableModel::MeasureRecords(int first, int last, bool fromScratch) {
+    double widest = fromScratch ? 0 : widestRecord_;
+    last = std::min(last, table_.RowCount() - 1);
+    // A fixed row 0 is the header, drawn apart from the cells.
+    for (int row = std::max(first, table_.HasFixedRow() ? 1 : 0); row <= last; ++row) widest = std::max(widest, RecordWidth(row));
+    if (widest == widestRecord_) return;
+    widestRecord_ = widest;
+    emit recordWidthChanged();
+}
+
 void TableModel::TableRowsChanged(int firstRow, int lastRow) {
+    MeasureRecords(firstRow, lastRow, false);
     if (fixed_ && firstRow == 0) emit headerDataChanged(Qt::Horizontal, 0, table_.ColumnCount() - 1);
     const int first = std::max(ViewRow(firstRow), 0);
     const int last = std::min(ViewRow(lastRow), shownRows_ - 1);
@@ -45,6 +77,16 @@ void TableModel::TableRowsChanged(int firstRow, int lastRow) {
 
 void TableModel::TableShapeChanged() {
     const int rows = ViewRowsOfTable();
+    // Rows added at the end (reception, a load after a clear) are measured
+    // alone, with row 0 and the row before them, which a first reply or a
+    // load writes anew.
+    const int tableRowsBefore = shownRows_ + (fixed_ ? 1 : 0);
+    if (fixed_ == table_.HasFixedRow() && table_.RowCount() > tableRowsBefore) {
+        MeasureRecords(0, 0, false);
+        MeasureRecords(tableRowsBefore - 1, table_.RowCount() - 1, false);
+    } else {
+        MeasureRecords(0, table_.RowCount() - 1, true);
+    }
     if (fixed_ != table_.HasFixedRow()) {
         beginResetModel();
         fixed_ = table_.HasFixedRow();

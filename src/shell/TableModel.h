@@ -3,6 +3,8 @@
 // row, row 0 is the horizontal header and table row r is view row r - 1;
 // once the fixed row is gone, every table row is a view row.
 #include <QAbstractTableModel>
+#include <array>
+#include <cmath>
 
 #include "tables/MeasurementTable.h"
 
@@ -27,12 +29,25 @@ public:
     void TableRowsChanged(int firstRow, int lastRow) override;
     void TableShapeChanged() override;
 
+    // The widest text of column 0 in the cells (the record numbers) in the
+    // font set here, in pixels; followed row by row as rows arrive.
+    void SetRecordFont(const QFont& font);
+    int RecordTextWidth() const { return static_cast<int>(std::ceil(widestRecord_)); }
+
 signals:
     // The fixed-row state or the header texts changed.
     void headerChanged();
+    // RecordTextWidth changed.
+    void recordWidthChanged();
 
 private:
     int ViewRowsOfTable() const;
+    double RecordWidth(int row) const;
+    // Widens to the records of rows first..last; from scratch when asked.
+    void MeasureRecords(int first, int last, bool fromScratch);
+
+    std::array<double, 256> charWidths_{};
+    double widestRecord_ = 0;
 
     MeasurementTable& table_;
     int shownRows_;

@@ -332,13 +332,31 @@ TEST_F(JournalTest, RowsReceivedWhileTheQuestionIsOpenAreRecorded) {
     }
 }
 
-TEST_F(JournalTest, JournalThatCannotBeCreatedRecordsNothing) {
-    RecoveryJournal journal((fs::path(path).parent_path() / "missing" / "x.journal").string());
-    EXPECT_FALSE(journal.Open());
-    EXPECT_FALSE(journal.IsOpen());
-    const std::vector<std::string> cells(10, "1");
-    EXPECT_NO_THROW(journal.Append(PageTemp, Views(cells)));
-    EXPECT_NO_THROW(journal.Retire(PageTemp));
+TEST_F(JournalTest, JournalThatCannotBeCreatedAtTheStartIsCreatedOnceItCanBe) {
+    // The folder of the journal is missing at the start, as an unwritable
+    // settings folder would make it.
+    const fs::path later = fs::path(path).parent_path() / "later";
+    const std::string laterPath = (later / "x.journal").string();
+    ProgramRun run(laterPath);
+    EXPECT_FALSE(run.journal.Open());
+    EXPECT_FALSE(run.journal.IsOpen());
+    run.journal.Attach(run.decoder, run.model);
+    EXPECT_NE(run.journal.StatusText().find(laterPath), std::string::npos);
+    EXPECT_EQ(run.journal.ShortStatusText().rfind(kJournalShortErrorText, 0), 0u);
+    for (int i = 0; i < 3; ++i) EXPECT_NO_THROW(run.decoder.RecieveAll(GasReply().Set(1, std::to_string(i)).Bytes()));
+    EXPECT_FALSE(run.journal.Retry());
+
+    // Writable now: the rows received meanwhile are protected, and so is
+    // every row after them.
+    fs::create_directory(later);
+    EXPECT_TRUE(run.journal.Retry());
+    EXPECT_TRUE(run.journal.IsOpen());
+    EXPECT_EQ(run.journal.StatusText(), "");
+    EXPECT_EQ(RecoveryJournal::ReadPending(laterPath), TableRows(run.model));
+    run.decoder.RecieveAll(GasReply().Bytes());
+    EXPECT_EQ(RecoveryJournal::ReadPending(laterPath).size(), 4u);
+    run.journal.Retire(PageGas);
+    EXPECT_TRUE(RecoveryJournal::ReadPending(laterPath).empty());
 }
 
 #ifndef _WIN32

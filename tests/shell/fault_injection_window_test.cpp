@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QTableView>
 #include <filesystem>
 
 #include "ReplyBuilder.h"
 #include "TestForm.h"
+#include "core/qt/Text.h"
 #include "datafiles/DataFile.h"
 #include "datafiles/DataFileCommands.h"
 #include "shell/MainWindow.h"
@@ -160,4 +162,33 @@ TEST(WindowFaults, LostDeviceIsShownAndRowsContinueWhenItReturns) {
     EXPECT_EQ(form.model().Table(PageGas).Cell(0, 4), "4/5");
     EXPECT_TRUE(Without(fixture.prompt.events(), PromptEvent::Beep).empty());
     EXPECT_EQ(form.receptionErrors().Total(), 0u);
+}
+
+TEST(WindowFaults, MissingPortIsSaidOnceInTheStatusBarAndForgottenWhenAPortWorks) {
+    TestForm fixture;
+    fixture.WriteDefaultSettings();
+    fixture.device->exists = false;
+    fixture.device->missingReason = "No such file or directory";
+    TForm1& form = fixture.Create();
+    form.show();
+    QCoreApplication::processEvents();
+    auto* port = form.findChild<QLabel*>("PortStatus");
+    auto* reception = form.findChild<QLabel*>("ReceptionStatus");
+    ASSERT_TRUE(port && reception);
+    const QString failure = QString::fromUtf8("Порт COM1 не открыт: No such file or directory");
+    EXPECT_EQ(port->text(), failure);
+    // Once, whole: not repeated as a reception error beside it.
+    EXPECT_TRUE(reception->text().isEmpty()) << reception->text().toStdString();
+    EXPECT_GE(port->width(), port->sizeHint().width());
+    ASSERT_EQ(form.receptionErrors().Total(), 1u);
+    EXPECT_EQ(FromUtf8(form.receptionErrors().Entries().back().text), failure);
+
+    // A reception error, then a port that works: the line no longer shows
+    // what belonged to the old port.
+    form.decoder().RecieveAll(std::string(">G00" "12\r\n<"));
+    EXPECT_FALSE(reception->text().isEmpty());
+    fixture.device->exists = true;
+    form.port().OpenPort("COM1");
+    EXPECT_EQ(port->text(), QString::fromUtf8("Порт COM1: приём"));
+    EXPECT_TRUE(reception->text().isEmpty()) << reception->text().toStdString();
 }

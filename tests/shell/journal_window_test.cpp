@@ -5,6 +5,8 @@
 #include <filesystem>
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLabel>
 #include <QTimer>
@@ -114,9 +116,36 @@ TEST(JournalWindow, AJournalThatCannotBeWrittenIsShownUntilItCan) {
     auto* status = form.findChild<QLabel*>("JournalStatus");
     ASSERT_NE(status, nullptr);
     EXPECT_FALSE(status->isHidden());
-    EXPECT_TRUE(status->text().startsWith(QString::fromUtf8(kJournalWriteErrorText))) << status->text().toStdString();
+    // The reason whole in the bar, the path with it in the tooltip.
+    EXPECT_TRUE(status->text().startsWith(QString::fromUtf8(kJournalShortErrorText))) << status->text().toStdString();
+    EXPECT_TRUE(status->toolTip().startsWith(QString::fromUtf8(kJournalWriteErrorText)));
+    EXPECT_TRUE(status->toolTip().contains(QString::fromStdString(fixture.dir / "vornik-pc.journal")));
+    form.show();
+    QCoreApplication::processEvents();
+    EXPECT_GE(status->width(), status->sizeHint().width());
     // A reception error goes to its own line and leaves this one standing.
     for (char c : std::string(">G00" "12\r\n<")) form.Recieve(nullptr, static_cast<uint8_t>(c), false);
     EXPECT_GT(form.receptionErrors().Total(), 0u);
     EXPECT_FALSE(status->isHidden());
+}
+
+TEST(JournalWindow, AJournalThatCouldNotBeCreatedAtTheStartIsCreatedLater) {
+    TestForm fixture;
+    const std::string folder = fixture.dir / "later";
+    FormEnvironment env = fixture.Environment();
+    env.configFileName = folder + "/vornik-pc.ini";
+    fixture.form = std::make_unique<TForm1>(env);
+    TForm1& form = *fixture.form;
+    auto* status = form.findChild<QLabel*>("JournalStatus");
+    ASSERT_NE(status, nullptr);
+    EXPECT_FALSE(status->isHidden());
+    form.decoder().RecieveAll(GasReply().Set(1, "1").Bytes() + GasReply().Set(1, "2").Bytes());
+
+    std::filesystem::create_directory(folder);
+    const std::string journal = folder + "/vornik-pc.journal";
+    QElapsedTimer clock;
+    clock.start();
+    while (!status->isHidden() && clock.elapsed() < 8000) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_TRUE(status->isHidden());
+    EXPECT_EQ(RecoveryJournal::ReadPending(journal).size(), 2u);
 }

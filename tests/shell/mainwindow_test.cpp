@@ -10,6 +10,7 @@
 #include <QTableView>
 
 #include "shell/MainWindow.h"
+#include "shell/TableCells.h"
 #include "shell/TableModel.h"
 #include "shell/WindowCentring.h"
 #include "ReplyBuilder.h"
@@ -53,7 +54,9 @@ TEST(MainWindow, TableShowsCyrillicHeadersAndAppendedRows) {
     EXPECT_EQ(model->rowCount(), 3);
     EXPECT_EQ(model->index(2, 0).data().toString(), "3/6");
     EXPECT_EQ(model->index(0, 18).data().toString(), QString::fromUtf8("Кот"));
-    // The row last appended is the current row of the view.
+    // The row last appended is the current row of the view, once the
+    // events of the poll have run.
+    QCoreApplication::processEvents();
     EXPECT_EQ(grid->currentIndex().row(), 2);
 
     // A table that lost its fixed row shows row 0 as an ordinary row.
@@ -69,14 +72,17 @@ TEST(MainWindow, FirstRowOfAnEmptyTableBecomesCurrentAndOnlyGasTracksTheThumb) {
     TForm1& form = fixture.Create();
     QTableView* temp = form.grid(PageTemp);
     form.decoder().RecieveAll(vornik::test::TempReply().Bytes());
+    QCoreApplication::processEvents();
     EXPECT_EQ(temp->currentIndex().row(), 0);
     form.decoder().RecieveAll(vornik::test::TempReply().Bytes());
+    QCoreApplication::processEvents();
     EXPECT_EQ(temp->currentIndex().row(), 1);
     // "Удалить все данные", then the first reply again fills row 1.
     form.BitBtn5Click();
     ASSERT_TRUE(form.model().Table(PageTemp).IsEmpty());
     temp->setCurrentIndex(QModelIndex());
     form.decoder().RecieveAll(vornik::test::TempReply().Bytes());
+    QCoreApplication::processEvents();
     EXPECT_EQ(temp->currentIndex().row(), 0);
 
     EXPECT_TRUE(form.grid(PageGas)->verticalScrollBar()->hasTracking());
@@ -263,4 +269,58 @@ TEST(MainWindow, LargeFilesShowProgressAndSmallOnesDoNot) {
     EXPECT_GE(watcher.shown, 2);
     EXPECT_EQ(form.model().Table(PagePrd).RowCount(), 100012);
     qApp->removeEventFilter(&watcher);
+}
+
+TEST(MainWindow, RowsOfOnePollMoveTheCurrentRowOnce) {
+    // Moving the current row costs time that grows with the table: once per
+    // poll keeps a row's cost the same at a million rows.
+    TestForm fixture;
+    fixture.WriteDefaultSettings();
+    TForm1& form = fixture.Create();
+    QTableView* gas = form.grid(PageGas);
+    int moves = 0;
+    QObject::connect(gas->selectionModel(), &QItemSelectionModel::currentChanged, [&moves] { ++moves; });
+    for (int n = 1; n <= 40; ++n) fixture.device->Receive(vornik::test::GasReply().Set(1, std::to_string(n)).Bytes());
+    form.port().TimerReadPortTimer();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(form.model().Table(PageGas).RowCount(), 41);
+    EXPECT_EQ(moves, 1);
+    EXPECT_EQ(gas->currentIndex().row(), 39);
+    // The next poll moves it on to its own last row.
+    fixture.device->Receive(vornik::test::GasReply().Bytes());
+    form.port().TimerReadPortTimer();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(moves, 2);
+    EXPECT_EQ(gas->currentIndex().row(), 40);
+}
+
+TEST(MainWindow, RecordNumbersAreNeverShownCut) {
+    TestForm fixture;
+    fixture.WriteDefaultSettings();
+    TForm1& form = fixture.Create();
+    const auto shownWhole = [&form](int page) {
+        QTableView* grid = form.grid(page);
+        const QString record = grid->model()->index(grid->model()->rowCount() - 1, 0).data().toString();
+        return QFontMetrics(grid->font()).horizontalAdvance(record) <= CellTextWidth(grid->columnWidth(0));
+    };
+    const int gasRuleWidth = form.model().Table(PageGas).ColumnWidth(0);
+    EXPECT_EQ(form.grid(PageGas)->columnWidth(0), gasRuleWidth);
+
+    form.decoder().RecieveAll(vornik::test::GasReply().Set(1, "100131115").Bytes());
+    form.decoder().RecieveAll(vornik::test::TempReply().Set(1, "38726300011122").Bytes());
+    form.decoder().RecieveAll(vornik::test::PrdReply().Set(1, "38726300011122").Bytes());
+    for (int page : {PageGas, PageTemp, PagePrd}) {
+        EXPECT_TRUE(shownWhole(page)) << page;
+        EXPECT_GT(form.grid(page)->columnWidth(0), form.model().Table(page).ColumnWidth(0)) << page;
+        // The other columns keep the width rule.
+        for (int c = 1; c < form.model().Table(page).ColumnCount(); ++c)
+            EXPECT_EQ(form.grid(page)->columnWidth(c), form.model().Table(page).ColumnWidth(c)) << page << " " << c;
+    }
+    // A shorter record after a long one keeps the column wide enough for both.
+    form.decoder().RecieveAll(vornik::test::GasReply().Set(1, "7").Bytes());
+    EXPECT_TRUE(QFontMetrics(form.grid(PageGas)->font()).horizontalAdvance(QStringLiteral("1/100131115")) <=
+                CellTextWidth(form.grid(PageGas)->columnWidth(0)));
+    // An emptied table gives the rule's width back.
+    form.model().ChartClear(true, false, false);
+    EXPECT_EQ(form.grid(PageGas)->columnWidth(0), gasRuleWidth);
 }

@@ -41,6 +41,7 @@ struct BoxSeen {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QString text;
     QStringList buttons;
+    int width = 0;
 };
 
 // Notes what the next message box shows and presses its button `press`.
@@ -51,6 +52,7 @@ void AnswerBox(BoxSeen& seen, const QString& press) {
         seen.title = box->windowHandle() ? box->windowHandle()->title() : box->windowTitle();
         seen.icon = box->icon();
         seen.text = box->text();
+        seen.width = box->width();
         for (QAbstractButton* button : box->buttons()) seen.buttons << button->text();
         for (QAbstractButton* button : box->buttons())
             if (button->text() == press) return button->click();
@@ -94,6 +96,8 @@ TEST(RealMessageBoxes, CaptionsIconsAndButtons) {
     EXPECT_EQ(device.text, "COM3");
     EXPECT_EQ(device.icon, QMessageBox::NoIcon);
     EXPECT_EQ(device.buttons, QStringList{"OK"});
+    // Wide enough for its caption, which holds the message.
+    EXPECT_GE(device.width, DeviceMessageWidth(device.title));
 
     BoxSeen general;
     AnswerBox(general, "OK");

@@ -7,10 +7,16 @@
 //   printing_spooler_driver removed Q    removes queue Q, the default printer,
 //                                        then prints: must fail with the
 //                                        printer error
+//   printing_spooler_driver cancel [Q]   a long gas protocol on queue Q (the
+//                                        default printer), cancelled with
+//                                        the progress window's "Отмена" at
+//                                        a quarter; prints the share reached
 // Rows are sample rows; the chart is a stand-in painting.
 #include <QApplication>
 #include <QDir>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QTimer>
 #include <cstdio>
 #include <cstring>
 
@@ -29,8 +35,45 @@ public:
     std::optional<QFont> ChooseFont(const QFont&) override { return std::nullopt; }
 };
 
+// Presses "Отмена" in the print progress window once a quarter is done.
+int PrintAndCancel(const char* queue) {
+    MainModel model;
+    model.GridsLayout(1024);
+    test::FillGasRows(model.Table(PageGas), 4000);
+    TConfig config;
+    config.LoadDefaults();
+    SystemClock clock;
+    NoDialogs dialogs;
+    PrintCommands commands(model, config, nullptr, clock, dialogs, test::PaintSampleChart);
+    if (queue) commands.Printer().setPrinterName(QString::fromLocal8Bit(queue));
+    double reached = 0;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* progress = qobject_cast<QProgressDialog*>(widget);
+            if (!progress || progress->wasCanceled() || progress->value() < progress->maximum() / 4) continue;
+            reached = double(progress->value()) / progress->maximum();
+            progress->cancel();
+        }
+    });
+    watch.start(10);
+    model.SetActivePage(PageGas);
+    try {
+        commands.N14Click();
+    } catch (const VornikError& e) {
+        std::fprintf(stderr, "printing failed: %s\n", e.what());
+        return 1;
+    }
+    if (reached == 0) {
+        std::fprintf(stderr, "the protocol was printed before it could be cancelled\n");
+        return 1;
+    }
+    std::printf("cancelled at %.0f%%\n", 100 * reached);
+    return 0;
+}
+
 int Usage() {
-    std::fprintf(stderr, "usage: printing_spooler_driver spooler | pdf DIR | removed QUEUE\n");
+    std::fprintf(stderr, "usage: printing_spooler_driver spooler | pdf DIR | removed QUEUE | cancel [QUEUE]\n");
     return 2;
 }
 
@@ -40,7 +83,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const bool toPdf = argc == 3 && std::strcmp(argv[1], "pdf") == 0;
     const bool removed = argc == 3 && std::strcmp(argv[1], "removed") == 0;
-    if (!toPdf && !removed && !(argc == 2 && std::strcmp(argv[1], "spooler") == 0)) return Usage();
+    const bool cancel = argc >= 2 && std::strcmp(argv[1], "cancel") == 0;
+    if (!toPdf && !removed && !cancel && !(argc == 2 && std::strcmp(argv[1], "spooler") == 0)) return Usage();
+    if (cancel) return PrintAndCancel(argc == 3 ? argv[2] : nullptr);
 
     MainModel model;
     model.GridsLayout(1024);

@@ -16,6 +16,7 @@ namespace vornik::test {
 struct FakeDevice {
     // Script.
     bool exists = true;
+    std::string missingReason;  // what the driver says when it does not exist
     bool getStateFails = false;
     bool setStateFails = false;
     bool maskAccepted = true;
@@ -55,6 +56,7 @@ public:
     explicit FakeCommDriver(std::shared_ptr<FakeDevice> device) : dev_(std::move(device)) {}
 
     uintptr_t OpenDevice(const char* name) override;
+    std::string OpenFailure() const override { return dev_->exists ? std::string() : dev_->missingReason; }
     void CloseDevice() override;
     bool ReadLineSettings(DCB& dcb) override;
     bool ApplyLineSettings(const DCB& dcb) override;

@@ -47,10 +47,21 @@ void LetEventsRun() {
 }
 
 QtProtocolPrinter::~QtProtocolPrinter() {
-    if (painter_ && painter_->isActive()) {
-        printer_.abort();
-        painter_->end();
+    // A job left unfinished (cancelled, or an error) is not printed.
+    if (painter_ && painter_->isActive()) Drop();
+}
+
+void QtProtocolPrinter::Drop() {
+    auto painter = std::move(painter_);
+    if (spooled_) {
+        painter->end();
+        spooled_.reset();
+        return;
     }
+    printer_.abort();
+    painter->end();
+    // A job printed to a file leaves no half-written file behind.
+    if (!printer_.outputFileName().isEmpty()) QFile::remove(printer_.outputFileName());
 }
 
 PageOrientation QtProtocolPrinter::Orientation() {
@@ -90,27 +101,34 @@ int QtProtocolPrinter::CharHeight() { return Metrics().height(); }
 
 void QtProtocolPrinter::BeginDoc(const std::string& jobName) {
     painter_ = std::make_unique<QPainter>();
-    BeginPrinterJob(*painter_, printer_, FromUtf8(jobName));
+    jobName_ = FromUtf8(jobName);
+    if (SpooledJob::Available(printer_)) {
+        CheckPrinter(printer_);
+        spooled_ = std::make_unique<SpooledJob>(printer_);
+        BeginPrinterJob(*painter_, spooled_->Printer(), jobName_);
+    } else {
+        BeginPrinterJob(*painter_, printer_, jobName_);
+    }
     painter_->setFont(font_);
     painter_->setPen(Qt::black);
     metrics_.reset();
 }
 
 void QtProtocolPrinter::NewPage() {
-    if (!printer_.newPage()) throw VornikError(kPrintFailedText);
+    if (!(spooled_ ? spooled_->Printer() : printer_).newPage()) throw VornikError(kPrintFailedText);
     LetEventsRun();
 }
 
 void QtProtocolPrinter::EndDoc() {
+    if (abandoned_) return Drop();
     auto painter = std::move(painter_);
-    if (abandoned_) {
-        printer_.abort();
-        painter->end();
-        // A job printed to a file leaves no half-written file behind.
-        if (!printer_.outputFileName().isEmpty()) QFile::remove(printer_.outputFileName());
-        return;
+    if (spooled_) {
+        const auto spooled = std::move(spooled_);
+        EndPrinterJob(*painter, spooled->Printer());
+        if (!spooled->Submit(jobName_)) throw VornikError(kPrintFailedText);
+    } else {
+        EndPrinterJob(*painter, printer_);
     }
-    EndPrinterJob(*painter, printer_);
     LetEventsRun();
 }
 

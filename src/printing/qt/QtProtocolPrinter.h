@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "printing/PageSurface.h"
+#include "printing/qt/SpooledJob.h"
 
 namespace vornik {
 
@@ -47,13 +48,19 @@ public:
     void DrawText(int x, int y, std::string_view text) override;
 
     const QFont& Font() const { return font_; }
-    // The job started is dropped at its end instead of printed.
+    // The job started is dropped at its end instead of printed: nothing of
+    // it reaches a system printer's queue.
     void Abandon() { abandoned_ = true; }
 
 private:
     const QFontMetrics& Metrics();
+    // Ends painting without printing anything.
+    void Drop();
 
     QPrinter& printer_;
+    // Where a system printer's job is painted until it is complete.
+    std::unique_ptr<SpooledJob> spooled_;
+    QString jobName_;
     QFont font_;
     std::optional<QFontMetrics> metrics_;
     std::unique_ptr<QPainter> painter_;

@@ -1,7 +1,7 @@
 #include "config/Config.h"
 
+#include <algorithm>
 #include <cmath>
-
 #include <cstring>
 #include <stdexcept>
 
@@ -80,37 +80,41 @@ struct SeriesDefault {
     Color color;
     bool show;
     double multiplier;
+    const char* name;  // the quantity, as the settings box names it
 };
+
+constexpr int32_t kDefaultWindowWidth = 800;
+constexpr int32_t kDefaultWindowHeight = 600;
 
 // Defaults in record order.
 constexpr SeriesDefault kGasDefaults[kGasSeriesCount] = {
-    {kRed, true, 1},       // Tg
-    {kAqua, true, 10},     // O2
-    {kYellow, true, 1},    // CO
-    {kFuchsia, false, 1},  // NO
-    {kBlack, false, 10},   // NO2
-    {kMaroon, false, 1},   // SO2
-    {kOlive, false, 1},    // H2S
-    {kLime, false, 1},     // CO2
-    {kSilver, false, 1},   // CH
-    {kTeal, false, 1},     // Qa
-    {kBlue, true, 100},    // Alf
-    {kFuchsia, true, 1},   // NOx
-    {kPurple, false, 1},   // Ta
+    {kRed, true, 1, "Tg"},
+    {kAqua, true, 10, "O2"},
+    {kYellow, true, 1, "CO"},
+    {kFuchsia, false, 1, "NO"},
+    {kBlack, false, 10, "NO2"},
+    {kMaroon, false, 1, "SO2"},
+    {kOlive, false, 1, "H2S"},
+    {kLime, false, 1, "CO2"},
+    {kSilver, false, 1, "CH"},
+    {kTeal, false, 1, "Qa"},
+    {kBlue, true, 100, "Alf"},
+    {kFuchsia, true, 1, "NOx"},
+    {kPurple, false, 1, "Ta"},
 };
 constexpr SeriesDefault kTempDefaults[kTempSeriesCount] = {
-    {kRed, true, 1},       // Tg
-    {kPurple, true, 1},    // Tmax
-    {kAqua, true, 1},      // Tmin
-    {kYellow, true, 1},    // Tdif
-    {kFuchsia, false, 1},  // Tp
+    {kRed, true, 1, "Tg"},
+    {kPurple, true, 1, "Tmax"},
+    {kAqua, true, 1, "Tmin"},
+    {kYellow, true, 1, "Tdif"},
+    {kFuchsia, false, 1, "Tp"},
 };
 constexpr SeriesDefault kPressDefaults[kPressSeriesCount] = {
-    {kRed, true, 1},       // Pd
-    {kAqua, true, 1},      // Pa
-    {kPurple, true, 1},    // v
-    {kYellow, false, 1},   // vp
-    {kFuchsia, false, 1},  // Qv
+    {kRed, true, 1, "Pd"},
+    {kAqua, true, 1, "Pa"},
+    {kPurple, true, 1, "v"},
+    {kYellow, false, 1, "vp"},
+    {kFuchsia, false, 1, "Qv"},
 };
 
 void ViewDefaults(TViewParams view, const SeriesDefault* defaults) {
@@ -197,15 +201,43 @@ void TConfig::SetWindowLeft(int32_t value) { PutI32(&bytes_[kWindowLeft], value)
 bool TConfig::WindowMaximized() const { return GetBool(&bytes_[kWindowMaximized]); }
 void TConfig::SetWindowMaximized(bool value) { PutBool(&bytes_[kWindowMaximized], value); }
 
-bool TConfig::Plausible() const {
-    if (WindowWidth() <= 0 || WindowHeight() <= 0) return false;
-    TConfig copy = *this;  // the view accessors work on a mutable record
-    for (int page = 0; page < 3; ++page) {
-        TViewParams view = copy.View(page);
-        for (int i = 0; i < view.SeriesCount(); ++i)
-            if (!std::isfinite(view.Series(i).Multiplier)) return false;
+std::vector<std::string> TConfig::CheckFields(bool reset) {
+    std::vector<std::string> impossible;
+    if (WindowWidth() <= 0) {
+        impossible.push_back("ширина окна");
+        if (reset) SetWindowWidth(kDefaultWindowWidth);
     }
-    return true;
+    if (WindowHeight() <= 0) {
+        impossible.push_back("высота окна");
+        if (reset) SetWindowHeight(kDefaultWindowHeight);
+    }
+    const SeriesDefault* defaults[] = {kGasDefaults, kTempDefaults, kPressDefaults};
+    const char* charts[] = {"газоанализатор", "температура", "давление"};
+    for (int page = 0; page < 3; ++page) {
+        TViewParams view = View(page);
+        for (int i = 0; i < view.SeriesCount(); ++i) {
+            TSeriesParams series = view.Series(i);
+            if (std::isfinite(series.Multiplier)) continue;
+            impossible.push_back(std::string("множитель ") + defaults[page][i].name + " (" + charts[page] + ")");
+            series.Multiplier = defaults[page][i].multiplier;
+            if (reset) view.SetSeries(i, series);
+        }
+    }
+    return impossible;
+}
+
+std::vector<std::string> TConfig::ImpossibleFields() const {
+    TConfig copy = *this;  // the view accessors work on a mutable record
+    return copy.CheckFields(false);
+}
+
+void TConfig::ResetImpossibleFields() { CheckFields(true); }
+
+bool TConfig::Plausible() const { return ImpossibleFields().empty(); }
+
+bool TConfig::Unusable() const {
+    const bool uniform = std::all_of(bytes_.begin(), bytes_.end(), [&](uint8_t b) { return b == bytes_[0]; });
+    return uniform || ImpossibleFields().size() == kCheckedFields;
 }
 
 void TConfig::LoadDefaults() {
@@ -216,8 +248,8 @@ void TConfig::LoadDefaults() {
     ViewDefaults(GasView(), kGasDefaults);
     ViewDefaults(TempView(), kTempDefaults);
     ViewDefaults(PressView(), kPressDefaults);
-    SetWindowWidth(800);
-    SetWindowHeight(600);
+    SetWindowWidth(kDefaultWindowWidth);
+    SetWindowHeight(kDefaultWindowHeight);
     SetWindowTop(0);
     SetWindowLeft(0);
     SetWindowMaximized(false);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/Color.h"
 
@@ -91,15 +92,27 @@ public:
     // new lengths stay as they are.
     void LoadDefaults();
 
-    // False for a record no run of the program can have written: a window
-    // without width or height, a multiplier that is not a finite number (a
-    // file of zero or 0xFF bytes).
+    // The fields no run of the program can have written: a window without
+    // width or height, a multiplier that is not a finite number. Each is
+    // named as the settings box names it ("ширина окна", "множитель O2
+    // (газоанализатор)"), in record order.
+    std::vector<std::string> ImpossibleFields() const;
+    // Those fields to their defaults; every other byte stays as it is.
+    void ResetImpossibleFields();
+    // False when any field is impossible.
     bool Plausible() const;
+    // True for bytes that are no settings at all: every byte the same (a file
+    // of zeros or 0xFF bytes) or every field checked above impossible.
+    bool Unusable() const;
 
     const std::array<uint8_t, kSize>& Bytes() const { return bytes_; }
     std::array<uint8_t, kSize>& Bytes() { return bytes_; }
 
 private:
+    // Window width and height and the 23 multipliers.
+    static constexpr size_t kCheckedFields = 2 + kGasSeriesCount + kTempSeriesCount + kPressSeriesCount;
+    std::vector<std::string> CheckFields(bool reset);
+
     std::array<uint8_t, kSize> bytes_{};
 };
 

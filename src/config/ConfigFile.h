@@ -3,6 +3,7 @@
 // next to the program; an installed program whose folder cannot be written
 // keeps it in the user's configuration folder instead.
 #include <string>
+#include <vector>
 
 #include "config/Config.h"
 #include "core/Prompt.h"
@@ -31,8 +32,11 @@ public:
 
     // The start-up read. The file is opened for reading only, so a read-only
     // file is used as it is. A missing file, an unreadable one, one shorter
-    // than 421 bytes or one of impossible values: beep, the missing-file box,
-    // defaults, and a save. A longer file is read from its first 421 bytes.
+    // than 421 bytes or one that is no record at all (TConfig::Unusable):
+    // beep, the missing-file box, defaults, and a save. A record with some
+    // impossible fields: those fields alone get their defaults, with a beep,
+    // a box naming them, and a save. A longer file is read from its first
+    // 421 bytes.
     void ReadAtStartup(TConfig& config);
 
     // Writes the whole record (a written file is exactly 421 bytes), replacing
@@ -48,13 +52,19 @@ public:
     bool Read(TConfig& config) const;
 
 private:
+    // The first 421 bytes of the file, unchecked; false when there are fewer.
+    bool ReadRecord(TConfig& record) const;
+
     std::string fileName_;
     std::string shippedFileName_;
     Prompt& prompt_;
 };
 
-// Texts of the two boxes (UTF-8).
+// Texts of the boxes (UTF-8).
 extern const char* const kConfigMissingText;
+// Followed by a line break and the fields reset, comma-separated, and ".".
+extern const char* const kConfigFieldsResetText;
+std::string FieldsResetText(const std::vector<std::string>& fields);
 extern const char* const kDiskAccessErrorText;
 
 }  // namespace vornik

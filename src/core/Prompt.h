@@ -20,6 +20,14 @@ public:
     // Returns true for Yes.
     virtual bool AskYesNo(const std::string& text) = 0;
 
+    // Question with a way back: buttons "&Yes", "&No" and "Cancel"; closing
+    // the box answers Cancel. Where nobody can answer, Cancel: nothing is lost.
+    enum class Choice { Yes, No, Cancel };
+    virtual Choice AskYesNoCancel(const std::string& text) {
+        (void)text;
+        return Choice::Cancel;
+    }
+
     // Device message: the message is the caption, the device name the text.
     virtual void ShowDeviceMessage(const std::string& caption, const std::string& deviceName) = 0;
 

@@ -120,17 +120,19 @@ bool SaveChartToFile(const MainModel& model, const std::string& fileName, bool g
 
 void LoadInFile(MainModel& model, const std::string& fileName, Prompt& prompt, const ProgressFn& progress,
                 LoadThreading threading) {
+    if (!ReadDataFile(model, fileName, progress, threading)) prompt.ShowError(kDataReadErrorText);
+}
+
+bool ReadDataFile(MainModel& model, const std::string& fileName, const ProgressFn& progress,
+                  LoadThreading threading) {
     const int page = DataFileKind(fileName);
-    if (page < 0) return;
+    if (page < 0) return true;
 
     // Only a regular file is read: a pipe or a device could block or never end.
-    // LoadTable reads and checks the first block before it clears the table,
-    // so a file that cannot be read costs no data.
+    // LoadTable checks the header and the first row before it clears the
+    // table, so a file that cannot be read costs no data.
     std::FILE* file = OpenRegularFile(fileName);
-    if (!file) {
-        prompt.ShowError(kDataReadErrorText);
-        return;
-    }
+    if (!file) return false;
     LoadResult result = LoadResult::ReadError;
     try {
         result = LoadTable(model, page, file, progress, threading);
@@ -139,11 +141,9 @@ void LoadInFile(MainModel& model, const std::string& fileName, Prompt& prompt, c
     }
     std::fclose(file);
 
-    if (result == LoadResult::FormatError || result == LoadResult::ReadError) {
-        prompt.ShowError(kDataReadErrorText);
-        return;
-    }
+    if (result == LoadResult::FormatError || result == LoadResult::ReadError) return false;
     model.SetActivePage(page);
+    return true;
 }
 
 const char* DataFileExtension(int page) {

@@ -33,15 +33,18 @@ bool SaveChartToFile(const MainModel& model, const std::string& fileName, bool g
 
 // Refills the table of the file's kind from the file, charts its data rows and
 // makes its page active; NewData of the page becomes false. A name of no known
-// kind changes nothing and reports nothing. A file that cannot be opened leaves
-// the table as it was. A line whose chart cells are not numbers ends the load:
-// the rows before it stay with their chart points, that line adds nothing.
-// Both failures show the read-error box (no beep). A cancel keeps the rows read.
-// Only a regular file is read. A line longer than any row can be marks the
-// file as damaged: the rows before it stay, and when it is the first line the
-// table is not touched at all.
+// kind changes nothing and reports nothing. Only a regular file is read. A
+// file that cannot be opened or read, whose header line holds a CR (CR-only
+// line ends), or whose first data row is too long (longer than any row can
+// be) or has chart cells that are not numbers, leaves the table as it was.
+// A later line of that kind ends the load: the rows before it stay with
+// their chart points, that line adds nothing. Every failure shows the
+// read-error box (no beep). A cancel keeps the rows read.
 void LoadInFile(MainModel& model, const std::string& fileName, Prompt& prompt, const ProgressFn& progress = {},
                 LoadThreading threading = LoadThreading::Auto);
+// The same without the box: false where LoadInFile shows it.
+bool ReadDataFile(MainModel& model, const std::string& fileName, const ProgressFn& progress = {},
+                  LoadThreading threading = LoadThreading::Auto);
 
 // The extension of the page's data files: ".gas", ".tmpr", ".prd".
 const char* DataFileExtension(int page);

@@ -42,12 +42,16 @@ DataFileCommands::DataFileCommands(MainModel& model, Prompt& prompt, FileDialogs
       programPath_(std::move(programPath)),
       fallbackFolder_(std::move(fallbackFolder)) {}
 
-void DataFileCommands::SaveCharDialog() { OfferUnsaved(false); }
+void DataFileCommands::SaveCharDialog() {
+    PageSet pages{};
+    for (int page = 0; page < kPageCount; ++page) pages[page] = model_.NewData(page);
+    OfferPages(pages, false);
+}
 
-bool DataFileCommands::OfferUnsaved(bool keepCancelled) {
+bool DataFileCommands::OfferPages(const PageSet& pages, bool keepCancelled) {
     bool allWritten = true;
     for (int page = 0; page < kPageCount; ++page) {
-        if (!model_.NewData(page)) continue;
+        if (!pages[page]) continue;
         const std::string preset = DefaultDataFileName(programPath_, clock_.Now(), page, fallbackFolder_);
         const auto chosen = dialogs_.AskSaveFileName(SaveFilter(page), preset);
         // Rows that arrived while the dialog was open are written too.
@@ -72,22 +76,44 @@ void DataFileCommands::N9Click() {
 }
 
 void DataFileCommands::Open(const std::string& fileName) {
+    const int kind = DataFileKind(fileName);
+    if (kind >= 0 && !MayDiscard(kind)) return;
+    bool read = false;
     {
-        BusyScope busy(busy_, FileSize(fileName) > kLargeRows * TypicalLineBytes(DataFileKind(fileName)));
-        LoadInFile(model_, fileName, prompt_, progress_);
+        BusyScope busy(busy_, FileSize(fileName) > kLargeRows * TypicalLineBytes(kind));
+        read = ReadDataFile(model_, fileName, progress_);
     }
-    const int page = DataFileKind(fileName);
-    if (page >= 0 && loaded_) loaded_(page);
+    // After the progress box has gone: the error box is the one in front.
+    if (!read) prompt_.ShowError(kDataReadErrorText);
+    if (kind >= 0 && loaded_) loaded_(kind);
+}
+
+bool DataFileCommands::MayDiscard(int page) {
+    if (!model_.HoldsUnwrittenRows(page)) return true;
+    switch (prompt_.AskYesNoCancel(kUnsavedQuestion)) {
+        case Prompt::Choice::Yes: {
+            PageSet pages{};
+            pages[page] = true;
+            return OfferPages(pages, true);
+        }
+        case Prompt::Choice::No: return true;
+        case Prompt::Choice::Cancel: return false;
+    }
+    return false;
 }
 
 bool DataFileCommands::FormCloseQuery(const WindowPlacement& placement, TConfig& config, ConfigStore& store) {
     const bool close = prompt_.AskYesNo(kCloseQuestion);
-    bool unsaved = false;
-    for (int page = 0; page < kPageCount; ++page) unsaved = unsaved || model_.NewData(page);
+    // Every table with rows no file holds, also one whose save dialog was
+    // cancelled earlier: a normal end drops the recovery journal.
+    PageSet unsaved{};
+    for (int page = 0; page < kPageCount; ++page)
+        unsaved[page] = model_.NewData(page) || model_.HoldsUnwrittenRows(page);
+    const bool any = unsaved[PageGas] || unsaved[PageTemp] || unsaved[PagePrd];
     // Rows the user asked to save are not lost on the way out: a cancelled
     // dialog or a failed write keeps the window open.
     bool saved = true;
-    if (unsaved && prompt_.AskYesNo(kUnsavedQuestion)) saved = OfferUnsaved(true);
+    if (any && prompt_.AskYesNo(kUnsavedQuestion)) saved = OfferPages(unsaved, true);
 
     StoreWindowPlacement(placement, config);
     store.SaveConfig(config);

@@ -2,6 +2,7 @@
 // The save and open commands of the main window and its close guard. The
 // window forwards the user's actions here; dialogs and boxes go through the
 // FileDialogs and Prompt interfaces.
+#include <array>
 #include <functional>
 #include <string>
 
@@ -43,20 +44,32 @@ public:
     // preselected; the chosen file is loaded into the table of its kind.
     void N9Click();
 
-    // Loads a file (also the one named on the command line).
+    // Loads a file (also the one named on the command line), once
+    // MayDiscard agreed for the table of its kind.
     void Open(const std::string& fileName);
 
-    // Close guard: asks whether to close and whether to save unsaved rows,
-    // stores the window placement in the record and saves it. Returns
-    // whether the window may close: not when the user asked to save and a
-    // save dialog was cancelled (that page keeps its flag) or a write failed.
+    // Asked before a command empties or replaces the page's table (an open,
+    // "Удалить все данные"): when it holds rows no file holds, "Данные не
+    // записаны! Сохранить?" with Yes, No and Cancel. Yes offers the save
+    // dialog first. True when the command may go on: no such rows, the rows
+    // were written, or the user chose to drop them; false on Cancel, a
+    // cancelled save dialog or a failed write.
+    bool MayDiscard(int page);
+
+    // Close guard: asks whether to close and whether to save the rows of
+    // every table that holds rows no file holds (also after a cancelled save
+    // dialog), stores the window placement in the record and saves it.
+    // Returns whether the window may close: not when the user asked to save
+    // and a save dialog was cancelled (that page keeps its flag) or a write
+    // failed.
     bool FormCloseQuery(const WindowPlacement& placement, TConfig& config, ConfigStore& store);
 
 private:
-    // The save dialogs of the save command. A cancelled dialog clears the
-    // page's flag unless `keepCancelled`. True when every page offered was
-    // written.
-    bool OfferUnsaved(bool keepCancelled);
+    using PageSet = std::array<bool, kPageCount>;
+    // A save dialog for each page of the set, gas first. A cancelled dialog
+    // clears the page's flag unless `keepCancelled`. True when every page
+    // offered was written.
+    bool OfferPages(const PageSet& pages, bool keepCancelled);
 
     MainModel& model_;
     Prompt& prompt_;

@@ -308,6 +308,32 @@ void Reserve(MeasurementTable& table, ChartModel& chart, const char* begin, cons
     for (int i = 0; i < chart.SeriesCount(); ++i) chart.Series(i).Reserve(static_cast<size_t>(room));
 }
 
+// Whether the file's first block starts as a data file the table may be
+// replaced with: a header line without a CR inside (CR alone ends no line: a
+// file of CR-only line ends would load as a header and nothing else) and,
+// when more follows, a whole first row of at most kMaxDataLineBytes whose
+// chart cells are numbers. A file failing here leaves the old table whole.
+bool FirstLinesLoad(const char* begin, const char* end, int page) {
+    const char* headerEnd = static_cast<const char*>(std::memchr(begin, '\n', static_cast<size_t>(end - begin)));
+    const char* header = headerEnd ? headerEnd : end;
+    const size_t headerLength = static_cast<size_t>(header - begin) - (header != begin && header[-1] == '\r');
+    if (std::memchr(begin, '\r', headerLength)) return false;
+    if (!headerEnd || headerEnd + 1 == end) return true;
+
+    const char* row = headerEnd + 1;
+    const char* rowEnd = static_cast<const char*>(std::memchr(row, '\n', static_cast<size_t>(end - row)));
+    const size_t length = static_cast<size_t>((rowEnd ? rowEnd : end) - row);
+    if (length > kMaxDataLineBytes) return false;
+    LineSplitter splitter(FieldsCharted(page));
+    splitter.Split(row, length);
+    try {
+        for (const auto& def : ChartSeriesDefs(page)) ReadCellNumber(splitter.Field(static_cast<size_t>(def.column)));
+    } catch (const VornikError&) {
+        return false;
+    }
+    return true;
+}
+
 // Feeds the file's blocks to table and chart; the reader holds the first.
 LoadResult ReadBlocks(BlockReader& reader, TableFiller& table, ChartPipeline& chart, const ChartFiller& charted,
                       const ProgressFn& progress) {
@@ -394,12 +420,17 @@ LoadResult LoadTable(MainModel& model, int page, std::FILE* file, const Progress
                            std::thread::hardware_concurrency() > 1);
     BlockReader reader(file, size, parallel ? 2 : 1);
     if (!reader.Read() && reader.Failed()) return LoadResult::ReadError;
-    if (reader.StartsWithOverlongLine()) return LoadResult::FormatError;
+    if (reader.StartsWithOverlongLine() || !FirstLinesLoad(reader.begin(), reader.end(), page))
+        return LoadResult::FormatError;
 
     model.ChartClear(page == PageGas, page == PageTemp, page == PagePrd);
     MeasurementTable& table = model.Table(page);
     ChartModel& chart = model.Chart(page);
-    Reserve(table, chart, reader.begin(), reader.end(), reader.Total());
+    try {
+        Reserve(table, chart, reader.begin(), reader.end(), reader.Total());
+    } catch (const std::bad_alloc&) {
+        // Room reserved ahead only saves time; the rows still load one by one.
+    }
     table.BeginUpdate();
     TableFiller tableFiller(table);
     ChartFiller chartFiller(chart, page);

@@ -43,9 +43,9 @@ enum class LoadResult { Done, FormatError, ReadError, Cancelled };
 
 // Fills the page's table and chart from the file, which is positioned at its
 // start. The table and chart are cleared only once the first block has been
-// read and holds no overlong line. On a format error (a line longer than
-// kMaxDataLineBytes, or chart cells that are not numbers) the rows before that
-// line stay; a cancel keeps the rows read so far.
+// read and its header and first row are known to load. On a later format
+// error (a line longer than kMaxDataLineBytes, or chart cells that are not
+// numbers) the rows before that line stay; a cancel keeps the rows read.
 LoadResult LoadTable(MainModel& model, int page, std::FILE* file, const ProgressFn& progress,
                      LoadThreading threading);
 

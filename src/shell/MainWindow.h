@@ -108,7 +108,11 @@ public slots:
     void SpeedButton2Click() { nav_.SpeedButton2Click(); }
     void SpeedButton3Click() { nav_.SpeedButton3Click(); }
     void SpeedButton4Click() { nav_.SpeedButton4Click(); }
-    void BitBtn5Click() { nav_.BitBtn5Click(); }
+    // Delete all data of the active page, once rows no file holds are saved
+    // or given up.
+    void BitBtn5Click() {
+        if (fileCommands_->MayDiscard(model_.ActivePage())) nav_.BitBtn5Click();
+    }
     // Open (as N9) and save (as N8) data files.
     void BitBtn10Click() { N9Click(); }
     void BitBtn9Click() { SaveCharDialog(); }

@@ -37,14 +37,21 @@ void QtPrompt::ShowError(const std::string& text) {
     box.exec();
 }
 
-bool QtPrompt::AskYesNo(const std::string& text) {
+bool QtPrompt::AskYesNo(const std::string& text) { return Ask(text, false) == Choice::Yes; }
+
+Prompt::Choice QtPrompt::AskYesNoCancel(const std::string& text) { return Ask(text, true); }
+
+Prompt::Choice QtPrompt::Ask(const std::string& text, bool withCancel) {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), MessageText(text), QMessageBox::NoButton, parent_);
     QPushButton* yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
     QPushButton* no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
+    QPushButton* cancel = withCancel ? box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole) : nullptr;
     box.setDefaultButton(yes);
-    box.setEscapeButton(no);
+    // Escape and the close button take the way that loses nothing.
+    box.setEscapeButton(withCancel ? cancel : no);
     box.exec();
-    return box.clickedButton() == yes;
+    if (box.clickedButton() == yes) return Choice::Yes;
+    return box.clickedButton() == no ? Choice::No : Choice::Cancel;
 }
 
 void QtPrompt::ShowDeviceMessage(const std::string& caption, const std::string& deviceName) {

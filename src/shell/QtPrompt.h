@@ -17,10 +17,13 @@ public:
     void Beep() override;
     void ShowError(const std::string& text) override;
     bool AskYesNo(const std::string& text) override;
+    Choice AskYesNoCancel(const std::string& text) override;
     void ShowDeviceMessage(const std::string& caption, const std::string& deviceName) override;
     void ShowGeneralError(const std::string& text) override;
 
 private:
+    Choice Ask(const std::string& text, bool withCancel);
+
     QWidget* parent_;
 };
 

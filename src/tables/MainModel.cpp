@@ -107,6 +107,7 @@ int MainModel::CommitRow(int page, std::vector<std::string> cells) {
     charts_[page].AppendPoints(values.data(), static_cast<int>(ChartSeriesDefs(page).size()));
     FollowLast50(page);
     newData_[page] = true;
+    unwritten_[page] = true;
     saveEnabled_ = true;
     StateChanged();
     return row;
@@ -161,6 +162,7 @@ void MainModel::SetLast50ButtonEnabled(bool enabled) {
 void MainModel::SetNewData(int page, bool value) {
     CheckPage(page);
     newData_[page] = value;
+    if (value) unwritten_[page] = true;
     StateChanged();
 }
 
@@ -181,6 +183,7 @@ void MainModel::RowsSaved(int page) {
 }
 
 void MainModel::RowsSettled(int page) {
+    unwritten_[page] = false;
     for (const auto& listener : settledListeners_) listener(page);
 }
 

@@ -72,7 +72,13 @@ public:
     void SetPageModes(int page, int allData, int last50);
 
     bool NewData(int page) const { return newData_.at(page); }
+    // Setting the flag also marks the page as holding unwritten rows.
     void SetNewData(int page, bool value);
+    // True while the page's table holds received rows that no data file
+    // holds: from a received (or restored) row until the table is written,
+    // cleared or replaced by a loaded file. Unlike NewData, a cancelled save
+    // dialog leaves it set.
+    bool HoldsUnwrittenRows(int page) const { return unwritten_.at(page); }
     uint8_t AllDataMode(int page) const { return allDataMode_.at(page); }
     uint8_t Last50Mode(int page) const { return last50Mode_.at(page); }
 
@@ -112,6 +118,7 @@ private:
     std::array<MeasurementTable, kPageCount> tables_;
     std::array<ChartModel, kPageCount> charts_;
     std::array<bool, kPageCount> newData_{};
+    std::array<bool, kPageCount> unwritten_{};
     std::array<uint8_t, kPageCount> allDataMode_{};
     std::array<uint8_t, kPageCount> last50Mode_{};
     bool allDataEnabled_ = true;

@@ -48,7 +48,8 @@ public:
     void SpeedButton3Click() { ShiftVertAxes(10); }
     void SpeedButton2Click() { ShiftVertAxes(-10); }
     void SpeedButton4Click() { ShiftHorizAxes(-10); }
-    // Delete all data of the active page, without a question.
+    // Delete all data of the active page, without a question (the window
+    // asks about unwritten rows first).
     void BitBtn5Click();
 
     // The charts' panning and zoom notifications.

@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -164,6 +166,51 @@ TEST(ConfigFile, ImpossibleRecordsAndSpecialFilesCountAsMissing) {
     ScriptedPrompt quiet;
     EXPECT_TRUE(ConfigStore(dir / "odd.ini", quiet).Read(read));
     EXPECT_EQ(read.Bytes(), odd.Bytes());
+}
+
+// One impossible field costs only itself: the port, colours and font the
+// user chose stay, the box names what was reset, and the file is mended.
+TEST(ConfigFile, ImpossibleFieldsAloneAreReset) {
+    TempDir dir;
+    TConfig stored;
+    stored.LoadDefaults();
+    stored.SetPortName("/dev/ttyUSB3");
+    stored.SetPrintFontName("Liberation Mono");
+    stored.TempView().SetSeriesColor(TempTmax, RgbColor(1, 2, 3));
+    stored.GasView().SetSeries(GasAlf, {false, 250});
+    stored.SetWindowHeight(700);
+    TConfig damaged = stored;
+    damaged.SetWindowWidth(0);
+    damaged.GasView().SetSeries(GasO2, {false, std::numeric_limits<double>::infinity()});
+    damaged.PressView().SetSeries(PressQv, {true, std::nan("")});
+    WriteAll(dir / "prog.ini", std::string(damaged.Bytes().begin(), damaged.Bytes().end()));
+
+    ScriptedPrompt prompt;
+    TConfig c;
+    ConfigStore(dir / "prog.ini", prompt).ReadAtStartup(c);
+    EXPECT_EQ(prompt.beeps(), 1u);
+    EXPECT_EQ(prompt.boxes(), (std::vector<PromptEvent>{{PromptEvent::Error, "Error",
+                                                         "Недопустимые значения в файле конфигурации сброшены:\r\n"
+                                                         "ширина окна, множитель O2 (газоанализатор), "
+                                                         "множитель Qv (давление)."}}));
+    TConfig expected = stored;
+    expected.SetWindowWidth(800);
+    expected.GasView().SetSeries(GasO2, {false, 10});
+    expected.PressView().SetSeries(PressQv, {true, 1});
+    EXPECT_EQ(c.Bytes(), expected.Bytes());
+    EXPECT_EQ(ReadAll(dir / "prog.ini"), std::string(expected.Bytes().begin(), expected.Bytes().end()));
+
+    // Every checked field impossible: no record at all, reset whole.
+    TConfig hopeless = stored;
+    hopeless.SetWindowWidth(-1);
+    hopeless.SetWindowHeight(0);
+    for (int page = 0; page < 3; ++page)
+        for (int i = 0; i < hopeless.View(page).SeriesCount(); ++i) hopeless.View(page).SetSeries(i, {true, NAN});
+    WriteAll(dir / "prog.ini", std::string(hopeless.Bytes().begin(), hopeless.Bytes().end()));
+    prompt.Clear();
+    ConfigStore(dir / "prog.ini", prompt).ReadAtStartup(c);
+    EXPECT_EQ(prompt.boxes(), std::vector<PromptEvent>{kMissingBox});
+    EXPECT_EQ(c.PortName(), "COM1");
 }
 
 TEST(ConfigFile, FirstStartWritesDefaults) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "ScriptedFileDialogs.h"
 #include "ScriptedPrompt.h"
@@ -93,10 +94,18 @@ TEST(SaveCommand, CancelWritesNothingButCountsAsOffered) {
     EXPECT_FALSE(t.model.NewData(PageTemp));
     EXPECT_EQ(t.dir.EntryCount(), 0u);
 
-    // The close guard no longer asks about it.
+    // Its rows are in no file: the close guard still asks, and a cancelled
+    // dialog there keeps the window open.
     t.prompt.Answer(true);
+    t.prompt.Answer(true);
+    t.dialogs.Answer(std::nullopt);
+    EXPECT_FALSE(t.commands.FormCloseQuery({}, t.config, t.store));
+    EXPECT_EQ(t.Questions().size(), 2u);
+    t.prompt.Answer(true);
+    t.prompt.Answer(false);  // give them up
     EXPECT_TRUE(t.commands.FormCloseQuery({}, t.config, t.store));
-    EXPECT_EQ(t.Questions().size(), 1u);
+    EXPECT_EQ(t.dialogs.events().size(), 2u);
+    EXPECT_EQ(t.dir.EntryCount(), 1u);  // the settings file alone
 }
 
 TEST(SaveCommand, FailedWriteKeepsTheFlagAndTheOldFile) {
@@ -143,6 +152,7 @@ TEST(OpenCommand, PreselectsTheActivePageAndLoadsByExtension) {
     t.Receive(PageGas, 4);
     t.model.SetActivePage(PageTemp);
     t.dialogs.Answer(kData + "gas3.gas");
+    t.prompt.Answer(false);  // the gas table's unsaved rows are given up
     t.commands.N9Click();
 
     ASSERT_EQ(t.dialogs.events().size(), 1u);
@@ -163,7 +173,7 @@ TEST(OpenCommand, PreselectsTheActivePageAndLoadsByExtension) {
     t.commands.N9Click();
     EXPECT_EQ(t.dialogs.events().back().filterIndex, 1);
     EXPECT_EQ(t.model.Table(PageGas).RowCount(), 4);
-    EXPECT_TRUE(t.prompt.events().empty());
+    EXPECT_EQ(t.prompt.events().size(), 1u);
 }
 
 TEST(CloseGuard, NoStillOffersToSaveAndStoresTheConfiguration) {
@@ -222,4 +232,57 @@ TEST(CloseGuard, MaximizedKeepsTheNormalGeometry) {
     EXPECT_TRUE(saved.WindowMaximized());
     EXPECT_EQ(saved.WindowWidth(), 1024);
     EXPECT_EQ(saved.WindowHeight(), 600);
+}
+
+// Rows no file holds are replaced by an open only once the user saved them or
+// gave them up; until then they are not retired from the recovery journal.
+TEST(OpenCommand, AsksBeforeReplacingRowsNoFileHolds) {
+    Commands t;
+    std::vector<int> settled;
+    t.model.AddRowsSettledListener([&](int page) { settled.push_back(page); });
+    t.Receive(PageGas, 3);
+    const PromptEvent question{PromptEvent::QuestionWithCancel, "Confirm", kUnsavedQuestion};
+    // The open dialog's answer, then the save dialog's, if one is due.
+    fs::copy_file(kData + "gas3.gas", t.dir / "gas3.gas");
+    const auto open = [&](std::optional<std::string> saveAs = std::nullopt, bool saveDialog = false) {
+        t.dialogs.Answer(t.dir / "gas3.gas");
+        if (saveDialog) t.dialogs.Answer(saveAs);
+        t.commands.N9Click();
+    };
+
+    t.prompt.AnswerCancel();
+    open();
+    t.prompt.Answer(true);
+    open(std::nullopt, true);  // the save dialog cancelled
+    fs::create_directory(t.dir / "taken.gas");
+    t.prompt.Answer(true);
+    open(t.dir / "taken.gas", true);  // the write fails
+    EXPECT_EQ(t.prompt.boxes(), (std::vector<PromptEvent>{question, question, question,
+                                                         {PromptEvent::Error, "Error", kDataWriteErrorText}}));
+    EXPECT_EQ(t.model.Table(PageGas).RowCount(), 4);
+    EXPECT_TRUE(t.model.NewData(PageGas));
+    EXPECT_TRUE(settled.empty());
+
+    // Yes, and the save works: written first, then replaced.
+    t.prompt.Answer(true);
+    open(t.dir / "kept.gas", true);
+    EXPECT_EQ(LineCount(t.dir / "kept.gas"), 4);
+    EXPECT_EQ(settled, std::vector<int>({PageGas, PageGas}));  // written, then replaced
+    EXPECT_EQ(t.model.Table(PageGas).Cell(3, 1), "123,4");
+    EXPECT_FALSE(t.model.HoldsUnwrittenRows(PageGas));
+
+    // A loaded table holds nothing unwritten: no question. After a cancelled
+    // save dialog the rows are still in no file: asked again; No drops them.
+    open();
+    t.Receive(PageGas);
+    t.dialogs.Answer(std::nullopt);
+    t.commands.SaveCharDialog();
+    ASSERT_FALSE(t.model.NewData(PageGas));
+    t.prompt.Clear();
+    t.prompt.Answer(false);
+    open();
+    EXPECT_EQ(t.prompt.boxes(), std::vector<PromptEvent>{question});
+    EXPECT_EQ(t.model.Table(PageGas).Cell(0, 3), "3/103");
+    EXPECT_FALSE(t.model.HoldsUnwrittenRows(PageGas));
+    EXPECT_EQ(t.prompt.pendingAnswers(), 0u);
 }

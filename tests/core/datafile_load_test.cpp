@@ -181,3 +181,42 @@ TEST(DataFileLoad, FilesThatAreNoDataFilesLeaveTheTable) {
         EXPECT_EQ(f.model.Chart(PageGas).Series(0).Count(), kept - 1);
     }
 }
+
+// A file that fails before its first data row has loaded does not touch the
+// table: its rows, its unsaved state and its journal rows stay. A file of
+// CR-only line ends is such a file, not an empty table.
+TEST(DataFileLoad, AFileFailingBeforeItsFirstRowLeavesTheTable) {
+    TempDir dir;
+    const std::string header = "N\tDate\tTime\tTg\tTmax\tTmin\tTdif\tTp\tn\tObj\t\r\n";
+    const std::string row = "1/1\t05.03.24\t11:01:00\t450,1\t460,0\t440,2\t20,0\t-3,5\t7\tPech\t";
+    const std::pair<const char*, std::string> files[] = {
+        // The line cap is far below this: a line without end after the header.
+        {"endless.tmpr", header + std::string(200000, '7')},
+        {"long_row.tmpr", header + std::string(100000, '7') + "\r\n" + row + "\r\n"},
+        {"cr_only.tmpr", header.substr(0, header.size() - 1) + row + "\r" + row + "\r"},
+        {"blank_row.tmpr", header + "\r\n" + row + "\r\n"},
+        {"dot.tmpr", header + "1/1\t05.03.24\t11:01:00\t450.1\t1\t1\t1\t1\t7\tPech\t\r\n"}};
+    for (const auto& [name, content] : files) {
+        SCOPED_TRACE(name);
+        WriteAll(dir / name, content);
+        Loaded f;
+        std::vector<int> settled;
+        f.model.AddRowsSettledListener([&](int page) { settled.push_back(page); });
+        f.model.CommitRow(PageTemp, {"5", "d", "t", "1,5", "2", "3", "4", "5", "n", "o"});
+        f.Load(dir / name, LoadThreading::Auto);
+        EXPECT_EQ(f.prompt.events(), std::vector<PromptEvent>{kReadBox});
+        EXPECT_EQ(f.model.Table(PageTemp).RowCount(), 2);
+        EXPECT_EQ(f.model.Table(PageTemp).Cell(0, 1), "1/5");
+        EXPECT_EQ(f.model.Chart(PageTemp).Series(0).Count(), 1u);
+        EXPECT_TRUE(f.model.NewData(PageTemp));
+        EXPECT_TRUE(f.model.HoldsUnwrittenRows(PageTemp));
+        EXPECT_TRUE(settled.empty());
+    }
+    // The same row after a good first row: the rows before it load.
+    WriteAll(dir / "late.tmpr", header + row + "\r\n" + std::string(100000, '7'));
+    Loaded f;
+    f.Load(dir / "late.tmpr", LoadThreading::Auto);
+    EXPECT_EQ(f.prompt.events(), std::vector<PromptEvent>{kReadBox});
+    EXPECT_EQ(f.model.Table(PageTemp).RowCount(), 2);
+    EXPECT_EQ(f.model.Table(PageTemp).Cell(0, 1), "1/1");
+}

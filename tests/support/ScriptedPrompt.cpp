@@ -14,14 +14,27 @@ void ScriptedPrompt::ShowError(const std::string& text) {
 
 bool ScriptedPrompt::AskYesNo(const std::string& text) {
     events_.push_back({PromptEvent::Question, "Confirm", text});
+    return NextAnswer(text, false) == Choice::Yes;
+}
+
+Prompt::Choice ScriptedPrompt::AskYesNoCancel(const std::string& text) {
+    events_.push_back({PromptEvent::QuestionWithCancel, "Confirm", text});
+    return NextAnswer(text, true);
+}
+
+Prompt::Choice ScriptedPrompt::NextAnswer(const std::string& text, bool cancelAllowed) {
     if (whileAsking_) std::exchange(whileAsking_, nullptr)();
     if (answers_.empty()) {
         ADD_FAILURE() << "unexpected question: " << text;
-        return false;
+        return cancelAllowed ? Choice::Cancel : Choice::No;
     }
-    const bool yes = answers_.front();
+    const Choice answer = answers_.front();
     answers_.pop_front();
-    return yes;
+    if (answer == Choice::Cancel && !cancelAllowed) {
+        ADD_FAILURE() << "Cancel queued for a question without it: " << text;
+        return Choice::No;
+    }
+    return answer;
 }
 
 void ScriptedPrompt::ShowDeviceMessage(const std::string& caption, const std::string& deviceName) {

@@ -11,7 +11,7 @@
 namespace vornik::test {
 
 struct PromptEvent {
-    enum Kind { Beep, Error, Question, Device, General } kind;
+    enum Kind { Beep, Error, Question, QuestionWithCancel, Device, General } kind;
     std::string caption;
     std::string text;
     bool operator==(const PromptEvent& o) const {
@@ -24,11 +24,14 @@ public:
     void Beep() override;
     void ShowError(const std::string& text) override;
     bool AskYesNo(const std::string& text) override;
+    Choice AskYesNoCancel(const std::string& text) override;
     void ShowDeviceMessage(const std::string& caption, const std::string& deviceName) override;
     void ShowGeneralError(const std::string& text) override;
 
     // Queues the answer of the next question (true = Yes).
-    void Answer(bool yes) { answers_.push_back(yes); }
+    void Answer(bool yes) { answers_.push_back(yes ? Choice::Yes : Choice::No); }
+    // Queues Cancel: only a question with a Cancel button takes it.
+    void AnswerCancel() { answers_.push_back(Choice::Cancel); }
     // Runs while the next question is open (e.g. rows arriving meanwhile).
     void WhileAsking(std::function<void()> action) { whileAsking_ = std::move(action); }
 
@@ -40,8 +43,10 @@ public:
     size_t pendingAnswers() const { return answers_.size(); }
 
 private:
+    Choice NextAnswer(const std::string& text, bool cancelAllowed);
+
     std::vector<PromptEvent> events_;
-    std::deque<bool> answers_;
+    std::deque<Choice> answers_;
     std::function<void()> whileAsking_;
 };
 

@@ -6,6 +6,8 @@
 # processor time of the process (user + system, all threads). Prints each
 # round, the medians with their spread and the ratio to the floor.
 #   bench/load_and_quit.sh build/vornik-pc FILE [ROUNDS]
+# The floor program is looked for beside the program (build/bench/load_floor);
+# FLOOR=PATH names another.
 set -eu
 program=$1
 file=$2

@@ -21,6 +21,8 @@
 
 #include "core/Errors.h"
 #include "core/Conversion.h"
+#include "core/Processors.h"
+#include "core/UninitialisedAllocator.h"
 #include "tables/ChartDefs.h"
 #include "tables/PackedValues.h"
 
@@ -59,7 +61,69 @@ void ForEachLine(const char* begin, const char* end, LineFn&& line) {
     if (p != end) line(p, static_cast<size_t>(end - p));
 }
 
-// The table's half of a load: every line becomes a row, the first the header.
+size_t FieldsCharted(int page) {
+    int last = 0;
+    for (const auto& def : ChartSeriesDefs(page)) last = std::max(last, def.column);
+    return static_cast<size_t>(last) + 1;
+}
+
+// The chart cells of a block's data lines, as the table's filler split them,
+// so that no line is split twice. A cell is a place in the block or, for a
+// line that held a CR and was split from a copy, in copies of its own.
+class ChartCells {
+public:
+    explicit ChartCells(size_t width) : width_(width) {}
+
+    void Clear(const char* block) {
+        block_ = block;
+        cells_.clear();
+        copies_.clear();
+    }
+    // Adds a line's first `width` fields (empty past its last field).
+    void Add(const std::vector<std::string_view>& fields, bool copied) {
+        const size_t at = cells_.size();
+        cells_.resize(at + width_);
+        Place* place = cells_.data() + at;
+        if (!copied && fields.size() >= width_) {
+            // Nearly every line: every cell in the block.
+            for (size_t c = 0; c < width_; ++c)
+                place[c] = {static_cast<uint32_t>(fields[c].data() - block_), static_cast<uint32_t>(fields[c].size())};
+            return;
+        }
+        for (size_t c = 0; c < width_; ++c) {
+            const std::string_view field = c < fields.size() ? fields[c] : std::string_view();
+            if (field.empty()) {
+                place[c] = {0, 0};
+            } else if (!copied) {
+                place[c] = {static_cast<uint32_t>(field.data() - block_), static_cast<uint32_t>(field.size())};
+            } else {
+                place[c] = {kCopied | static_cast<uint32_t>(copies_.size()), static_cast<uint32_t>(field.size())};
+                copies_.append(field);
+            }
+        }
+    }
+    size_t Lines() const { return cells_.size() / width_; }
+    std::string_view Cell(size_t line, size_t column) const {
+        const Place& place = cells_[line * width_ + column];
+        if (place.length == 0) return std::string_view();
+        const char* base = place.offset & kCopied ? copies_.data() : block_;
+        return std::string_view(base + (place.offset & ~kCopied), place.length);
+    }
+
+private:
+    // A block is at most a few MiB: its offsets leave the top bit free.
+    static constexpr uint32_t kCopied = uint32_t(1) << 31;
+    struct Place {
+        uint32_t offset, length;
+    };
+    size_t width_;
+    const char* block_ = nullptr;
+    std::vector<Place, UninitialisedAllocator<Place>> cells_;  // width_ per line
+    std::string copies_;
+};
+
+// The table's half of a load: every line becomes a row, the first the header;
+// the chart cells of the others go into `charted`.
 class TableFiller {
 public:
     explicit TableFiller(MeasurementTable& table)
@@ -67,8 +131,9 @@ public:
 
     // Returns the end of the lines taken: short of `end` at a line longer
     // than any row, which ends the load.
-    const char* Fill(const char* begin, const char* end) {
+    const char* Fill(const char* begin, const char* end, ChartCells& charted) {
         const char* taken = begin;
+        charted.Clear(begin);
         ForEachLine(begin, end, [&](const char* p, size_t length) {
             if (length > kMaxDataLineBytes) return false;
             const auto& fields = splitter_.Split(p, length);
@@ -78,6 +143,7 @@ public:
                 table_.SetRowCells(0, fields);
             } else {
                 table_.AppendRowCells(fields);
+                charted.Add(fields, splitter_.SplitFromCopy());
             }
             ++lines_;
             taken = std::min(end, p + length + 1);
@@ -94,33 +160,22 @@ private:
     long long lines_ = 0;
 };
 
-size_t FieldsCharted(int page) {
-    int last = 0;
-    for (const auto& def : ChartSeriesDefs(page)) last = std::max(last, def.column);
-    return static_cast<size_t>(last) + 1;
-}
-
-// The chart's half: the chart cells of every line after the header become one
-// point per series. The first line whose chart cells are not all numbers ends
-// it, adding nothing.
+// The chart's half: the chart cells of every data line become one point per
+// series. The first line whose chart cells are not all numbers ends it,
+// adding nothing.
 class ChartFiller {
 public:
     ChartFiller(ChartModel& chart, int page)
-        : chart_(chart), defs_(ChartSeriesDefs(page)), splitter_(FieldsCharted(page)),
+        : chart_(chart), defs_(ChartSeriesDefs(page)),
           series_(std::min(defs_.size(), std::min(kBatchSeries, static_cast<size_t>(chart.SeriesCount())))) {}
 
-    void Fill(const char* begin, const char* end) {
+    void Fill(const ChartCells& cells) {
         if (failed_) return;
-        ForEachLine(begin, end, [this](const char* p, size_t length) {
-            if (header_) {
-                header_ = false;
-                return true;
-            }
-            splitter_.Split(p, length);
+        for (size_t line = 0; line < cells.Lines(); ++line) {
             // Into the batch's next place; it counts only once every cell is a number.
             try {
                 for (size_t i = 0; i < series_; ++i) {
-                    const CellNumber n = ReadCellNumber(splitter_.Field(defs_[i].column));
+                    const CellNumber n = ReadCellNumber(cells.Cell(line, static_cast<size_t>(defs_[i].column)));
                     // The digits as read, so that the series need not find them again.
                     batch_->codes[i][batched_] = n.decimals < 0 ? PackedValues::kUnpacked
                                                                 : PackedValues::PackDecimal(n.value, n.units, n.decimals);
@@ -128,13 +183,12 @@ public:
                 }
             } catch (const VornikError&) {
                 failed_ = true;
-                return false;
+                break;
             }
             ++batched_;
             ++points_;
             if (batched_ == kBatchPoints) Flush();
-            return true;
-        });
+        }
         Flush();
     }
 
@@ -155,7 +209,6 @@ private:
 
     ChartModel& chart_;
     const std::vector<SeriesDef>& defs_;
-    LineSplitter splitter_;
     size_t series_;
     struct Batch {
         std::array<std::array<double, kBatchPoints>, kBatchSeries> values;
@@ -163,7 +216,6 @@ private:
     };
     std::unique_ptr<Batch> batch_{new Batch};  // left unset: filled before it is read
     size_t batched_ = 0;  // points in the batch
-    bool header_ = true;
     bool failed_ = false;
     long long points_ = 0;
 };
@@ -185,15 +237,14 @@ public:
         thread_.join();
     }
 
-    void Submit(const char* begin, const char* end) {
+    void Submit(const ChartCells& cells) {
         if (!thread_.joinable()) {
-            filler_.Fill(begin, end);
+            filler_.Fill(cells);
             return;
         }
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            begin_ = begin;
-            end_ = end;
+            cells_ = &cells;
             pending_ = true;
         }
         changed_.notify_all();
@@ -216,7 +267,7 @@ private:
             lock.unlock();
             std::exception_ptr error;
             try {
-                filler_.Fill(begin_, end_);
+                filler_.Fill(*cells_);
             } catch (...) {
                 error = std::current_exception();
             }
@@ -231,8 +282,7 @@ private:
     std::thread thread_;
     std::mutex mutex_;
     std::condition_variable changed_;
-    const char* begin_ = nullptr;
-    const char* end_ = nullptr;
+    const ChartCells* cells_ = nullptr;
     bool pending_ = false;
     bool stop_ = false;
     std::exception_ptr error_;
@@ -334,17 +384,29 @@ bool FirstLinesLoad(const char* begin, const char* end, int page) {
     return true;
 }
 
+// The chart cells of the block the table fills and of the one the chart may
+// still read: they take turns, as the reader's buffers do.
+class ChartCellsPair {
+public:
+    explicit ChartCellsPair(size_t width) : cells_{ChartCells(width), ChartCells(width)} {}
+    ChartCells& Next() { return cells_[next_ ^= 1]; }
+
+private:
+    std::array<ChartCells, 2> cells_;
+    int next_ = 0;
+};
+
 // Feeds the file's blocks to table and chart; the reader holds the first.
 LoadResult ReadBlocks(BlockReader& reader, TableFiller& table, ChartPipeline& chart, const ChartFiller& charted,
-                      const ProgressFn& progress) {
+                      ChartCellsPair& cells, const ProgressFn& progress) {
     do {
-        const char* begin = reader.begin();
+        ChartCells& blockCells = cells.Next();
         const char* linesEnd = reader.LinesEnd();
-        const char* taken = table.Fill(begin, linesEnd);
+        const char* taken = table.Fill(reader.begin(), linesEnd, blockCells);
         chart.Wait();  // the block before is charted: the chart is still now
         if (charted.Failed()) return LoadResult::FormatError;
         const bool goOn = taken == linesEnd && (!progress || progress(reader.Fraction()));
-        chart.Submit(begin, taken);
+        chart.Submit(blockCells);
         if (taken != linesEnd) return LoadResult::FormatError;
         if (!goOn) return LoadResult::Cancelled;
         reader.Keep(linesEnd);
@@ -352,9 +414,10 @@ LoadResult ReadBlocks(BlockReader& reader, TableFiller& table, ChartPipeline& ch
     } while (reader.Read());
     if (reader.Failed()) return LoadResult::ReadError;
     // The last line may end without LF.
-    const char* taken = table.Fill(reader.begin(), reader.end());
+    ChartCells& blockCells = cells.Next();
+    const char* taken = table.Fill(reader.begin(), reader.end(), blockCells);
     chart.Wait();
-    chart.Submit(reader.begin(), taken);
+    chart.Submit(blockCells);
     return taken == reader.end() ? LoadResult::Done : LoadResult::FormatError;
 }
 
@@ -364,7 +427,8 @@ LineSplitter::LineSplitter(size_t maxFields) : maxFields_(maxFields) { fields_.r
 
 const std::vector<std::string_view>& LineSplitter::Split(const char* line, size_t length) {
     if (length > 0 && line[length - 1] == '\r') --length;
-    if (!SplitWithoutCr(line, length)) {
+    fromCopy_ = !SplitWithoutCr(line, length);
+    if (fromCopy_) {
         scratch_.assign(line, length);
         scratch_.erase(std::remove(scratch_.begin(), scratch_.end(), '\r'), scratch_.end());
         SplitWithoutCr(scratch_.data(), scratch_.size());
@@ -416,8 +480,7 @@ LoadResult LoadTable(MainModel& model, int page, std::FILE* file, const Progress
     if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
     std::rewind(file);
     const bool parallel = threading == LoadThreading::Parallel ||
-                          (threading == LoadThreading::Auto && size > kParallelFileBytes &&
-                           std::thread::hardware_concurrency() > 1);
+                          (threading == LoadThreading::Auto && size > kParallelFileBytes && SecondProcessorFree());
     BlockReader reader(file, size, parallel ? 2 : 1);
     if (!reader.Read() && reader.Failed()) return LoadResult::ReadError;
     if (reader.StartsWithOverlongLine() || !FirstLinesLoad(reader.begin(), reader.end(), page))
@@ -434,11 +497,12 @@ LoadResult LoadTable(MainModel& model, int page, std::FILE* file, const Progress
     table.BeginUpdate();
     TableFiller tableFiller(table);
     ChartFiller chartFiller(chart, page);
+    ChartCellsPair cells(FieldsCharted(page));
     LoadResult result = LoadResult::ReadError;
     {
         ChartPipeline pipeline(chartFiller, parallel);
         try {
-            result = ReadBlocks(reader, tableFiller, pipeline, chartFiller, progress);
+            result = ReadBlocks(reader, tableFiller, pipeline, chartFiller, cells, progress);
             pipeline.Wait();
         } catch (const std::exception&) {
             // Exhausted memory, or a row the table refused.

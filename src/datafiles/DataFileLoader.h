@@ -1,8 +1,10 @@
 #pragma once
 // The read path of data files, in pieces that other bulk readers can use:
 // a line splitter, and the load of a whole file into one page's table and
-// chart. The table is filled on the calling thread; for a large file the chart
-// points are parsed on a second thread at the same time, one block behind.
+// chart. The table is filled on the calling thread, which splits every line
+// once and hands the chart the cells it needs; for a large file, while a
+// second processor is free, the chart points are parsed on a second thread at
+// the same time, one block behind.
 // The chart is only ever changed while the calling thread waits for it, so
 // whatever the progress callback paints sees a consistent chart.
 #include <cstdio>
@@ -30,6 +32,9 @@ public:
     std::string_view Field(size_t column) const {
         return column < fields_.size() ? fields_[column] : std::string_view();
     }
+    // True when the fields of the last split line point into a copy of it
+    // (made to drop a CR inside it), valid only until the next split.
+    bool SplitFromCopy() const { return fromCopy_; }
 
 private:
     bool SplitWithoutCr(const char* p, size_t length);
@@ -37,6 +42,7 @@ private:
     size_t maxFields_;
     std::vector<std::string_view> fields_;
     std::string scratch_;
+    bool fromCopy_ = false;
 };
 
 enum class LoadResult { Done, FormatError, ReadError, Cancelled };

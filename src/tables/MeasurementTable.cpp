@@ -100,7 +100,7 @@ size_t MeasurementTable::WriteRecord(size_t start, const std::vector<std::string
     const bool wide = length > kMaxNarrowRowBytes;
     const size_t endsBytes = EndsBytes(wide);
     if (start + endsBytes + length > kMaxArenaBytes) throw std::length_error("a table holds at most 512 GiB");
-    arena_.resize(start + endsBytes + length);  // a failure to grow keeps every byte
+    arena_.resize(start + endsBytes + length);  // unset bytes; a failure to grow keeps every byte
     unsigned char* ends = reinterpret_cast<unsigned char*>(arena_.data() + start);
     char* text = arena_.data() + start + endsBytes;
     size_t end = 0;
@@ -181,7 +181,7 @@ void MeasurementTable::WriteRow(int row, const std::vector<std::string_view>& ce
 void MeasurementTable::CompactIfWasteful() {
     const size_t waste = arena_.size() - liveBytes_;
     if (waste < 1024 || waste < liveBytes_ / 2) return;
-    std::vector<char> packed;
+    Arena packed;
     packed.reserve(liveBytes_ + liveBytes_ / 2);
     packed.assign(arena_.begin(), arena_.begin() + static_cast<std::ptrdiff_t>(EndsBytes(false)));
     for (int r = 0; r < RowCount(); ++r) {

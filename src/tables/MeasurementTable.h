@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/UninitialisedAllocator.h"
+
 namespace vornik {
 
 // Told of every change, so that a view can mirror the table.
@@ -152,7 +154,8 @@ private:
     size_t WriteRecord(size_t start, const std::vector<std::string_view>& cells, size_t length);
 
     int columns_;
-    std::vector<char> arena_;
+    using Arena = std::vector<char, UninitialisedAllocator<char>>;
+    Arena arena_;
     std::vector<uint32_t> rowLow_;  // per row, the low 32 bits of its record's start
     std::vector<uint8_t> rowHigh_;  // per row, the start's upper bits and kWideBit
     size_t liveBytes_ = 0;  // arena bytes of current rows' records and the empty record

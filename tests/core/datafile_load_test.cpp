@@ -220,3 +220,36 @@ TEST(DataFileLoad, AFileFailingBeforeItsFirstRowLeavesTheTable) {
     EXPECT_EQ(f.model.Table(PageTemp).RowCount(), 2);
     EXPECT_EQ(f.model.Table(PageTemp).Cell(0, 1), "1/1");
 }
+
+TEST(DataFileLoad, ChartReadsTheCellsTheTableSplit) {
+    // Every line is split once, for table and chart alike. Lines with a CR
+    // inside a charted cell are split from a copy; a line too short for the
+    // chart's cells ends the load there, after the lines before it.
+    std::string content = GasFile(30000, 0, 7);
+    std::vector<size_t> lineStarts{0};
+    for (size_t i = 0; i + 1 < content.size(); ++i)
+        if (content[i] == '\n') lineStarts.push_back(i + 1);
+    // From the last line back, so that earlier positions stay valid.
+    std::vector<int> withCr;
+    for (int row = 29990; row > 0; row -= 1234) {
+        content.insert(lineStarts[static_cast<size_t>(row)] + std::to_string(row).size() + 20, "\r");
+        withCr.push_back(row);  // Tg, column 3, gets a CR after its first character
+    }
+    content += "30001\t01.03.24\t10:00:00\t1,5\t\r\n";  // no O2 cell and no further ones
+    TempDir dir;
+    const std::string file = dir / "cr.gas";
+    WriteAll(file, content);
+
+    Loaded one, two;
+    one.Load(file, LoadThreading::Single);
+    two.Load(file, LoadThreading::Parallel);
+    ExpectSameLoad(one, two, PageGas);
+    EXPECT_EQ(one.prompt.events(), std::vector<PromptEvent>{kReadBox});
+    const MeasurementTable& table = one.model.Table(PageGas);
+    ASSERT_EQ(table.RowCount(), 30001);
+    for (int row : withCr) {
+        const std::string_view cell = table.Cell(3, row);
+        EXPECT_EQ(cell.find('\r'), std::string_view::npos) << row;
+        EXPECT_EQ(one.model.Chart(PageGas).Series(0).Y(static_cast<size_t>(row - 1)), CellValue(cell)) << row;
+    }
+}

@@ -2,9 +2,9 @@
 #include <cstring>
 #include <string>
 
+#include "config/OptionDialogLogic.h"
 #include "headless/HeadlessSession.h"
 #include "shell/Application.h"
-#include "shell/DemoSimulator.h"
 #include "shell/LoadAndQuit.h"
 #include "shell/Translations.h"
 #include "shell/MainWindow.h"
@@ -13,7 +13,7 @@ namespace {
 
 const std::string kUsage =
     std::string("Usage: vornik-pc [DATAFILE]              the program with its window\n"
-                "       vornik-pc --demo [DATAFILE]       the same, listening to the built-in simulator\n"
+                "       vornik-pc --demo [DATAFILE]       the same, listening to the simulated instrument (port DEMO)\n"
                 "       vornik-pc --load-and-quit [DATAFILE]\n"
                 "                                         measures: the window offscreen, painted once, the\n"
                 "                                         file opened and painted, times printed, then exit\n"
@@ -39,18 +39,9 @@ int main(int argc, char* argv[]) {
     vornik::FormEnvironment environment;
     environment.programPath = QCoreApplication::applicationFilePath().toStdString();
     const vornik::WindowArguments arguments = vornik::ParseWindowArguments(QCoreApplication::arguments().mid(1));
-    const bool demo = arguments.demo;
     environment.fileArgument = arguments.dataFile.toStdString();
-
-    vornik::DemoSimulator simulator;
-    if (demo) {
-        const QString device = simulator.Start({QStringLiteral("--rate"), QStringLiteral("2")});
-        if (device.isEmpty()) {
-            app.ReportError(simulator.ErrorText().toStdString());
-            return 1;
-        }
-        environment.portOverride = device.toStdString();
-    }
+    // The simulated instrument inside the program, for this run only.
+    if (arguments.demo) environment.portOverride = vornik::kDemoPortName;
 
     vornik::TForm1 form(environment);
     form.show();

@@ -13,6 +13,7 @@ struct Win32CommDriver::Record {
     DWORD word = 0;             // event word of a comm-event wait
     uint32_t* wordOut = nullptr;  // where the owner expects it
     bool waiting = false;         // a comm-event wait was left pending on it
+    bool reading = false;         // a one-byte read was left pending on it
 };
 
 namespace {
@@ -118,6 +119,8 @@ uintptr_t Win32CommDriver::OpenDevice(const char* name) {
     SetCommTimeouts(h, &timeouts);
     handle_ = h;
     lost_ = false;
+    queuedHint_ = 0;
+    heldErrors_ = 0;
     return reinterpret_cast<uintptr_t>(h);
 }
 
@@ -154,13 +157,17 @@ bool Win32CommDriver::RequestQueueSizes(uint32_t inQueue, uint32_t outQueue) {
     return handle_ && SetupComm(handle_, inQueue, outQueue);
 }
 
-bool Win32CommDriver::PurgeQueues(uint32_t flags) { return handle_ && PurgeComm(handle_, flags); }
+bool Win32CommDriver::PurgeQueues(uint32_t flags) {
+    if (flags & PURGE_RXCLEAR) queuedHint_ = 0;
+    return handle_ && PurgeComm(handle_, flags);
+}
 
 bool Win32CommDriver::ClearLineErrors(uint32_t& errors, COMSTAT& status) {
     DWORD e = 0;
     ::COMSTAT s{};
     const bool ok = handle_ && ClearCommError(handle_, &e, &s);
-    errors = e;
+    errors = e | heldErrors_;
+    heldErrors_ = 0;
     status.Flags = static_cast<uint32_t>(s.fCtsHold) | s.fDsrHold << 1 | s.fRlsdHold << 2 |
                    s.fXoffHold << 3 | s.fXoffSent << 4 | s.fEof << 5 | s.fTxim << 6;
     status.cbInQue = s.cbInQue;
@@ -213,13 +220,16 @@ bool Win32CommDriver::ReadByte(uint8_t& slot, uint32_t& count, OVERLAPPED& overl
     if (!handle_ || !r || lost_) return false;
     r->native = ::OVERLAPPED{};
     r->native.hEvent = r->event;
+    r->reading = false;
     DWORD n = 0;
     if (ReadFile(handle_, &slot, 1, &n, &r->native)) {
+        if (queuedHint_ > 0) --queuedHint_;
         count = n;
         return true;
     }
     // A read that cannot even start means the device is gone (unplugged).
     if (GetLastError() != ERROR_IO_PENDING) lost_ = true;
+    else r->reading = true;
     return false;
 }
 
@@ -264,10 +274,33 @@ void Win32CommDriver::ClearEvent(EventHandle event) {
 
 bool Win32CommDriver::EventSignalled(EventHandle event) {
     Record* r = RecordOf(event);
-    if (!r || WaitForSingleObject(r->event, 0) != WAIT_OBJECT_0) return false;
+    if (!r) return false;
+    if (WaitForSingleObject(r->event, 0) != WAIT_OBJECT_0 && !AwaitQueuedByte(*r)) return false;
+    if (r->reading) {
+        // The read took one of the bytes the device reported.
+        r->reading = false;
+        if (queuedHint_ > 0) --queuedHint_;
+    }
     // A comm-event wait fills its word only now that it has completed.
     if (r->wordOut) *r->wordOut = r->word;
     return true;
+}
+
+// A pending read whose byte the device already holds completes at once for
+// the owner: it waits for it instead of leaving the byte to the next poll.
+bool Win32CommDriver::AwaitQueuedByte(Record& r) {
+    if (!r.reading || !handle_ || lost_) return false;
+    if (queuedHint_ == 0) {
+        DWORD errors = 0;
+        ::COMSTAT status{};
+        if (!ClearCommError(handle_, &errors, &status)) return false;
+        heldErrors_ |= errors;
+        queuedHint_ = status.cbInQue;
+        if (queuedHint_ == 0) return false;
+    }
+    if (WaitForSingleObject(r.event, kQueuedByteWait) == WAIT_OBJECT_0) return true;
+    queuedHint_ = 0;  // asked again next time
+    return false;
 }
 
 void Win32CommDriver::FreeEvent(EventHandle event) {

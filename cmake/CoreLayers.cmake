@@ -1,7 +1,7 @@
 # The Qt-free layers of src/, lowest first, each with the layers it may use
 # (which pass on theirs). The program's build and the fuzz build both read
 # this list.
-set(VORNIK_CORE_LAYERS core device config tables reception datafiles printing headless)
+set(VORNIK_CORE_LAYERS core device config tables reception datafiles printing ports headless)
 set(VORNIK_LAYER_USES_core)
 set(VORNIK_LAYER_USES_device core)
 set(VORNIK_LAYER_USES_config core)
@@ -9,4 +9,6 @@ set(VORNIK_LAYER_USES_tables config)
 set(VORNIK_LAYER_USES_reception tables)
 set(VORNIK_LAYER_USES_datafiles reception)
 set(VORNIK_LAYER_USES_printing tables)
-set(VORNIK_LAYER_USES_headless datafiles device)
+# Every kind of port by name, the simulated instrument among them.
+set(VORNIK_LAYER_USES_ports reception device)
+set(VORNIK_LAYER_USES_headless datafiles ports)

@@ -18,6 +18,7 @@ std::vector<std::string> PortChoices(const std::vector<std::string>& devices) {
     for (int i = 0; i < 16; ++i) covered.push_back("/dev/ttyS" + std::to_string(i));
     for (const std::string& device : devices)
         if (std::find(covered.begin(), covered.end(), device) == covered.end()) choices.push_back(device);
+    choices.push_back(kDemoPortName);
     return choices;
 }
 

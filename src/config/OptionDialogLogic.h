@@ -21,8 +21,12 @@ int LimitRefreshPeriod(int32_t value);
 // "COM1" .. "COM16", in this order.
 std::vector<std::string> StandardPortNames();
 
+// The port name of the simulated instrument inside the program.
+constexpr const char* kDemoPortName = "DEMO";
+
 // The port box's list: the standard names followed by the devices found,
-// less those a standard name already opens ("/dev/ttyS0" is "COM1").
+// less those a standard name already opens ("/dev/ttyS0" is "COM1"), and
+// last the simulated instrument.
 std::vector<std::string> PortChoices(const std::vector<std::string>& devices);
 
 // The main window's operations that confirming the dialog runs, in order.

@@ -31,7 +31,7 @@ void PortHandling::CreatePort(const std::string& portName) {
     if (!port_) {
         name_ = portName;
         // Construction opens the device and may show one of its messages.
-        port_ = std::make_unique<TIOPort>(portName, prompt_, makeDriver_());
+        port_ = std::make_unique<TIOPort>(portName, prompt_, makeDriver_(portName));
         Configure(*port_);
         SetState(StateOf(port_.get()));
     }
@@ -128,7 +128,7 @@ void PortHandling::DeviceWentAway() {
 
 void PortHandling::TryReopen() {
     ticksSinceLoss_ = 0;
-    auto port = std::make_unique<TIOPort>(name_, silentPrompt, makeDriver_());
+    auto port = std::make_unique<TIOPort>(name_, silentPrompt, makeDriver_(name_));
     if (!port->Receiving()) return;  // destroyed here; try again later
     port_ = std::move(port);
     Configure(*port_);

@@ -32,7 +32,8 @@ enum class PortState {
 
 class PortHandling {
 public:
-    using DriverFactory = std::function<std::unique_ptr<CommDriver>()>;
+    // Makes the driver for a port name: the name picks the kind of port.
+    using DriverFactory = std::function<std::unique_ptr<CommDriver>(const std::string& portName)>;
     using ByteHandler = std::function<void(uint8_t value, bool lineError)>;
 
     static constexpr int kPollInterval = 10;          // ms

@@ -25,6 +25,7 @@
 #include "device/PortHandling.h"
 #include "headless/HeadlessLogger.h"
 #include "headless/ThrottledLog.h"
+#include "ports/PortDrivers.h"
 #include "reception/ReplyDecoder.h"
 #include "tables/MainModel.h"
 
@@ -104,7 +105,7 @@ const char* const kHeadlessOptions =
     "  --status SECONDS  a status line every SECONDS (default 300)\n";
 
 int RunHeadless(const HeadlessOptions& options, StreamPrompt& prompt, const Clock& clock,
-                std::function<std::unique_ptr<CommDriver>()> makeDriver, const std::atomic<bool>& stop) {
+                PortHandling::DriverFactory makeDriver, const std::atomic<bool>& stop) {
     // Before the port: a logger that cannot write must not look as if it runs.
     const std::string folder = OutFolderOf(options);
     if (!MakeFolders(folder) || !FolderWritable(folder)) {
@@ -195,7 +196,7 @@ int HeadlessMain(int argc, char* argv[], const std::string& programPath, const s
     std::signal(SIGTERM, RequestStop);
     StreamPrompt prompt;
     SystemClock clock;
-    return RunHeadless(options, prompt, clock, [] { return MakePlatformCommDriver(); }, stopRequested);
+    return RunHeadless(options, prompt, clock, MakeCommDriver, stopRequested);
 }
 
 std::string RunningProgramPath(const char* argv0) {

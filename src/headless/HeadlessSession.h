@@ -12,7 +12,7 @@
 #include <string>
 
 #include "core/Clock.h"
-#include "device/CommDriver.h"
+#include "device/PortHandling.h"
 
 namespace vornik {
 
@@ -32,7 +32,7 @@ constexpr int kExitCannotWrite = 73;
 
 // Returns the process exit code.
 int RunHeadless(const HeadlessOptions& options, StreamPrompt& prompt, const Clock& clock,
-                std::function<std::unique_ptr<CommDriver>()> makeDriver, const std::atomic<bool>& stop);
+                PortHandling::DriverFactory makeDriver, const std::atomic<bool>& stop);
 
 // The logger's command line, shared by `vornik-pc --headless` and
 // `vornik-log`: [--port NAME] [--out DIR] [--status SECONDS]; the arguments in

@@ -9,7 +9,7 @@
 #include "core/Clock.h"
 #include "core/FileDialogs.h"
 #include "core/Prompt.h"
-#include "device/CommDriver.h"
+#include "device/PortHandling.h"
 
 namespace vornik {
 
@@ -24,7 +24,8 @@ struct FormEnvironment {
     // The first command-line argument (a data file to open), or empty.
     std::string fileArgument;
     // When not empty, the port to listen to in this run instead of the
-    // configured one; the configured name stays in the settings (--demo).
+    // configured one; the configured name stays in the settings (--demo
+    // listens to "DEMO").
     std::string portOverride;
 
     // Null means the Qt implementation (message boxes, file dialogs) or the
@@ -33,7 +34,7 @@ struct FormEnvironment {
     FileDialogs* fileDialogs = nullptr;
     PrintDialogs* printDialogs = nullptr;
     const Clock* clock = nullptr;
-    std::function<std::unique_ptr<CommDriver>()> makeDriver;
+    PortHandling::DriverFactory makeDriver;
     // False in tests: no About box as a start-up splash.
     bool showSplash = true;
 };

@@ -16,6 +16,7 @@
 
 #include "core/Paths.h"
 #include "datafiles/RecoveryJournal.h"
+#include "ports/PortDrivers.h"
 #include "printing/qt/PrintCommands.h"
 #include "shell/About.h"
 #include "shell/ChartReadout.h"
@@ -51,7 +52,7 @@ TForm1::TForm1(FormEnvironment environment, QWidget* parent)
       clock_(env_.clock ? env_.clock : &systemClock_),
       decoder_(model_, *prompt_, [this](const std::string& text) { ReportReceptionError(text); }),
       port_(*prompt_, pollTimer_,
-            env_.makeDriver ? env_.makeDriver : PortHandling::DriverFactory([] { return MakePlatformCommDriver(); }),
+            env_.makeDriver ? env_.makeDriver : PortHandling::DriverFactory(MakeCommDriver),
             [this](uint8_t value, bool lineError) { Recieve(this, value, lineError); }) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("VORNIK PC"));

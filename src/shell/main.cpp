@@ -2,9 +2,9 @@
 #include <cstring>
 #include <string>
 
+#include "config/OptionDialogLogic.h"
 #include "headless/HeadlessSession.h"
 #include "shell/Application.h"
-#include "shell/DemoSimulator.h"
 #include "shell/LoadAndQuit.h"
 #include "shell/Translations.h"
 #include "shell/MainWindow.h"
@@ -20,7 +20,7 @@ const std::string kUsage =
     "shows them in tables and charts, saves and prints them. DATAFILE (.gas,\n"
     ".tmpr or .prd) is opened at start-up.\n"
     "\n"
-    "  --demo            listen to the built-in simulator instead of the port\n"
+    "  --demo            listen to the simulated instrument (port DEMO)\n"
     "  --load-and-quit   a measurement: the window offscreen, painted once,\n"
     "                    DATAFILE opened and painted, times printed, then exit\n"
     "  --headless        no window: the logger, as vornik-log\n"
@@ -48,18 +48,9 @@ int main(int argc, char* argv[]) {
     vornik::FormEnvironment environment;
     environment.programPath = QCoreApplication::applicationFilePath().toStdString();
     const vornik::WindowArguments arguments = vornik::ParseWindowArguments(QCoreApplication::arguments().mid(1));
-    const bool demo = arguments.demo;
     environment.fileArgument = arguments.dataFile.toStdString();
-
-    vornik::DemoSimulator simulator;
-    if (demo) {
-        const QString device = simulator.Start({QStringLiteral("--rate"), QStringLiteral("2")});
-        if (device.isEmpty()) {
-            app.ReportError(simulator.ErrorText().toStdString());
-            return 1;
-        }
-        environment.portOverride = device.toStdString();
-    }
+    // The simulated instrument inside the program, for this run only.
+    if (arguments.demo) environment.portOverride = vornik::kDemoPortName;
 
     vornik::TForm1 form(environment);
     form.show();

@@ -43,6 +43,7 @@
 #include "core/StreamPrompt.h"
 #include "datafiles/DataFileCommands.h"
 #include "device/PortHandling.h"
+#include "device/NetworkPort.h"
 #include "device/posix/PosixCommDriver.h"
 #include "headless/HeadlessSession.h"
 #include "reception/ReplyDecoder.h"
@@ -460,7 +461,7 @@ struct Listener {
     std::atomic<int> driverCalls{0};
     std::atomic<int> opens{0};
     PortHandling port{portPrompt, timer,
-                      [this] { return std::make_unique<CountingDriver>(MakePlatformCommDriver(), driverCalls, opens); },
+                      [this](const std::string&) { return std::make_unique<CountingDriver>(MakePlatformCommDriver(), driverCalls, opens); },
                       [this](uint8_t value, bool lineError) { decoder.Recieve(nullptr, value, lineError); }};
 
     // Wired as the window and the headless loop wire it.
@@ -590,7 +591,7 @@ TEST(DeviceLoss, HeadlessLoggingGoesOnAfterTheDeviceReturns) {
     ASSERT_NE(log, nullptr);
     StreamPrompt prompt(log);
     std::atomic<bool> stop{false};
-    std::thread session([&] { RunHeadless(options, prompt, clock, [] { return MakePlatformCommDriver(); }, stop); });
+    std::thread session([&] { RunHeadless(options, prompt, clock, MakeDeviceCommDriver, stop); });
     const std::string gasFile = dir / "vornik-pc-26-12-08.gas";
 
     EXPECT_TRUE(WaitForText(logName, ": приём"));

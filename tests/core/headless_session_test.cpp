@@ -14,7 +14,7 @@
 #include "TestFiles.h"
 #include "core/StreamPrompt.h"
 #include "datafiles/DataFile.h"
-#include "device/CommDriver.h"
+#include "device/NetworkPort.h"
 #include "headless/HeadlessSession.h"
 #include "tables/MainModel.h"
 
@@ -37,7 +37,7 @@ TEST(HeadlessSession, RepliesOnAPseudoTerminalBecomeLoadableDayFiles) {
     std::atomic<bool> stop{false};
     int exitCode = -1;
     std::thread session([&] {
-        exitCode = RunHeadless(options, prompt, clock, [] { return MakePlatformCommDriver(); }, stop);
+        exitCode = RunHeadless(options, prompt, clock, MakeDeviceCommDriver, stop);
     });
 
     const std::string gas = GasReply().Bytes();

@@ -25,8 +25,9 @@ protected:
         handling.OnStateChange = [this](PortState s) { states.push_back(s); };
     }
 
-    std::unique_ptr<CommDriver> MakeDriver() {
+    std::unique_ptr<CommDriver> MakeDriver(const std::string& name) {
         ++drivers;
+        driverNames.push_back(name);
         return std::make_unique<test::FakeCommDriver>(dev);
     }
 
@@ -34,9 +35,10 @@ protected:
     ScriptedPrompt prompt;
     ManualPollTimer timer;
     int drivers = 0;
+    std::vector<std::string> driverNames;  // what the factory was asked for
     std::string received;
     std::vector<PortState> states;
-    PortHandling handling{prompt, timer, [this] { return MakeDriver(); },
+    PortHandling handling{prompt, timer, [this](const std::string& name) { return MakeDriver(name); },
                           [this](uint8_t v, bool) { received += static_cast<char>(v); }};
 };
 
@@ -48,6 +50,7 @@ TEST_F(PortHandlingTest, CreatePortSetsTheFixedLineAndStartsTheTimer) {
     EXPECT_TRUE(timer.Active());
     EXPECT_TRUE(prompt.boxes().empty());
     EXPECT_EQ(dev->openedName, "COM2");
+    EXPECT_EQ(driverNames, std::vector<std::string>{"COM2"});  // the name picks the kind of port
     EXPECT_EQ(dev->settings.BaudRate, 9600u);
     EXPECT_EQ(dev->settings.Parity, NOPARITY);
     EXPECT_EQ(dev->settings.ByteSize, 8);
@@ -162,6 +165,7 @@ TEST_F(PortHandlingTest, LostDeviceIsReportedClosedAndReopenedAboutOnceASecond) 
     dev->exists = true;
     timer.Tick(100);
     EXPECT_EQ(drivers, 4);
+    EXPECT_EQ(driverNames, std::vector<std::string>(4, "ttyUSB0"));  // every attempt is of the same kind
     EXPECT_EQ(handling.State(), PortState::Listening);
     ASSERT_NE(handling.Port(), nullptr);
     EXPECT_EQ(handling.Port()->Tag, "QWELT");
@@ -196,7 +200,7 @@ TEST_F(PortHandlingTest, ReopeningStopsWhenThePortIsReleasedOrDisabled) {
 
 TEST_F(PortHandlingTest, AnErrorInTheByteHandlerIsReportedOnceAndReceptionGoesOn) {
     int calls = 0;
-    PortHandling throwing{prompt, timer, [this] { return MakeDriver(); },
+    PortHandling throwing{prompt, timer, [this](const std::string& name) { return MakeDriver(name); },
                           [&](uint8_t v, bool) {
                               ++calls;
                               if (v == '!') throw std::runtime_error("Неверное значение");
@@ -222,7 +226,7 @@ TEST_F(PortHandlingTest, AnErrorInTheByteHandlerIsReportedOnceAndReceptionGoesOn
 TEST_F(PortHandlingTest, ATickFromInsideTheByteHandlerLeavesThePortAlone) {
     std::string got;
     bool openInHandler = true;
-    PortHandling nested{prompt, timer, [this] { return MakeDriver(); },
+    PortHandling nested{prompt, timer, [this](const std::string& name) { return MakeDriver(name); },
                         [&](uint8_t v, bool) {
                             got += static_cast<char>(v);
                             timer.Tick();

@@ -22,6 +22,7 @@
 #include "TestPty.h"
 #include "device/IOPort.h"
 #include "device/PortHandling.h"
+#include "device/NetworkPort.h"
 #include "device/posix/PosixCommDriver.h"
 
 namespace vornik {
@@ -238,7 +239,7 @@ TEST_F(PtyPort, PortHandlingReopensTheSameNameWhenTheOtherEndReturns) {
 
     test::ManualPollTimer timer;
     std::string bytes;
-    PortHandling handling(prompt, timer, [] { return MakePlatformCommDriver(); },
+    PortHandling handling(prompt, timer, MakeDeviceCommDriver,
                           [&](uint8_t v, bool) { bytes += static_cast<char>(v); });
     handling.CreatePort(link.string());
     ASSERT_EQ(handling.State(), PortState::Listening);

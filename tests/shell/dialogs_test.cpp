@@ -135,17 +135,18 @@ TEST(OptionDialog, ControlsAndPortListRefreshedAtEveryShowing) {
     TConfig config = Defaults();
     dialog.Fill(config);
     QComboBox* port = dialog.ComboBoxPort();
-    ASSERT_EQ(port->count(), 17);
+    ASSERT_EQ(port->count(), 18);
     EXPECT_EQ(port->itemText(0), "COM1");
     EXPECT_EQ(port->itemText(15), "COM16");
     EXPECT_EQ(port->itemText(16), "/dev/ttyUSB0");
+    EXPECT_EQ(port->itemText(17), "DEMO");  // the simulated instrument, last
     EXPECT_EQ(port->currentText(), "COM1");
 
     // "/dev/ttyS0" and "/dev/ttyS15" are "COM1" and "COM16": listed once; ttyS16 has no COM name.
     devices = {"/dev/ttyACM0", "/dev/ttyS0", "/dev/ttyS15", "/dev/ttyS16", "/dev/ttyUSB1"};
     config.SetPortName("/dev/ttyUSB9");  // not in the list
     dialog.Fill(config);
-    ASSERT_EQ(port->count(), 19);
+    ASSERT_EQ(port->count(), 20);
     EXPECT_EQ(port->itemText(17), "/dev/ttyS16");
     EXPECT_EQ(port->itemText(16), "/dev/ttyACM0");
     EXPECT_EQ(port->currentText(), "/dev/ttyUSB9");
@@ -182,6 +183,16 @@ TEST(OptionDialog, ChoosingCom3StoresItAndReopensThePort) {
     calls.names.clear();
     WhileModal(dialog, [&] { Click(dialog.BitBtn1()); }, [&] { return N6Click(dialog, config, command); });
     EXPECT_EQ(calls.names, (std::vector<std::string>{"StopTimer", "OpenPort", "SaveConfig", "EnsureTimerRunning"}));
+
+    // The simulated instrument, chosen last in the list, is stored by its name alone.
+    WhileModal(
+        dialog,
+        [&] {
+            dialog.ComboBoxPort()->setCurrentIndex(dialog.ComboBoxPort()->count() - 1);
+            Click(dialog.BitBtn1());
+        },
+        [&] { return N6Click(dialog, config, command); });
+    EXPECT_EQ(FileBytes(store.FileName()).substr(0, 5), "\x04" "DEMO");
 }
 
 TEST(OptionDialog, TypedNameCutToThirtyAndPeriodLimited) {

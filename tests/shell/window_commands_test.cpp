@@ -84,7 +84,7 @@ TEST(PortFailure, StatusBarAndErrorListSayWhy) {
     TestForm fixture;
     fixture.WriteDefaultSettings();
     FormEnvironment env = fixture.Environment();
-    env.makeDriver = [] { return std::make_unique<PosixCommDriver>(); };
+    env.makeDriver = [](const std::string&) { return std::make_unique<PosixCommDriver>(); };
     env.portOverride = fixture.dir / "no-such-device";
     fixture.form = std::make_unique<TForm1>(env);
     TForm1& form = *fixture.form;

@@ -95,7 +95,7 @@ private:
 
 // A factory for PortHandling: every port gets a driver on the same device.
 inline auto FakeDriverFactory(std::shared_ptr<FakeDevice> device) {
-    return [device]() -> std::unique_ptr<CommDriver> {
+    return [device](const std::string&) -> std::unique_ptr<CommDriver> {
         return std::make_unique<FakeCommDriver>(device);
     };
 }

@@ -40,7 +40,7 @@ struct TestForm {
         env.fileDialogs = &dialogs;
         env.clock = &clock;
         auto device = this->device;
-        env.makeDriver = [device] { return std::make_unique<FakeCommDriver>(device); };
+        env.makeDriver = [device](const std::string&) { return std::make_unique<FakeCommDriver>(device); };
         env.showSplash = false;
         return env;
     }

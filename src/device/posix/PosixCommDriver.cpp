@@ -15,18 +15,10 @@
 #endif
 
 #include "core/Cp1251.h"
-#include "device/ModeString.h"
 
 namespace vornik {
 namespace {
 
-// Completion codes kept in OVERLAPPED::Internal, as the Windows ones.
-constexpr uint32_t kSuccess = 0;
-constexpr uint32_t kGenFailure = 31;        // ERROR_GEN_FAILURE
-constexpr uint32_t kAborted = 995;          // ERROR_OPERATION_ABORTED
-constexpr uint32_t kPending = 997;          // ERROR_IO_PENDING
-
-constexpr int kEventFree = 0, kEventClear = 1, kEventSet = 2;
 constexpr int kHighestCom = 16;
 
 struct BaudEntry {
@@ -72,24 +64,6 @@ void MakeRaw(termios& t) {
     t.c_cc[VTIME] = 0;
 }
 
-bool WouldBlock(int error) { return error == EAGAIN || error == EWOULDBLOCK || error == EINTR; }
-
-// Errors by which a device tells that it is gone.
-bool DeviceGone(int error) { return error == EIO || error == ENXIO || error == ENODEV; }
-
-DCB DefaultDcb() {
-    DCB dcb;
-    dcb.fBinary = true;
-    dcb.fDtrControl = DTR_CONTROL_ENABLE;
-    dcb.fRtsControl = RTS_CONTROL_ENABLE;
-    dcb.fTXContinueOnXoff = true;
-    dcb.XonLim = 2048;
-    dcb.XoffLim = 512;
-    dcb.XonChar = 0x11;
-    dcb.XoffChar = 0x13;
-    return dcb;
-}
-
 bool IsComName(const std::string& name, int& number) {
     if (name.size() < 4 || name.size() > 5) return false;
     if (std::tolower(static_cast<unsigned char>(name[0])) != 'c' ||
@@ -132,21 +106,19 @@ std::string DevicePath(const std::string& name) {
 
 PosixCommDriver::~PosixCommDriver() { CloseDevice(); }
 
-uintptr_t PosixCommDriver::OpenDevice(const char* name) {
-    CloseDevice();
-    openFailure_.clear();
-    const std::string path = DevicePath(name ? name : "");
+uintptr_t PosixCommDriver::OpenStream(const std::string& name, std::string& failure) {
+    const std::string path = DevicePath(name);
     if (path.empty()) {
-        openFailure_ = OpenFailureText(ENOENT);
+        failure = OpenFailureText(ENOENT);
         return 0;
     }
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        openFailure_ = OpenFailureText(errno);
+        failure = OpenFailureText(errno);
         return 0;
     }
     auto fail = [&](int error) {
-        openFailure_ = OpenFailureText(error);
+        failure = OpenFailureText(error);
         ::close(fd);
         return uintptr_t(0);
     };
@@ -159,31 +131,20 @@ uintptr_t PosixCommDriver::OpenDevice(const char* name) {
     ioctl(fd, TIOCEXCL);
     MakeRaw(t);
     if (tcsetattr(fd, TCSANOW, &t) != 0) return fail(errno);
-    fd_ = fd;
-    lost_ = false;
     modemLines_ = Support::Unknown;
     errorCounters_ = Support::Unknown;
-    eventMask_ = 0;
-    start_ = end_ = 0;
     dcb_ = DefaultDcb();
-    clearedErrors_ = ErrorCounts{};
-    ReadErrorCounts(clearedErrors_);
-    return static_cast<uintptr_t>(fd) + 1;
+    return Adopt(fd, false);
 }
 
-void PosixCommDriver::CloseDevice() {
-    if (fd_ < 0) return;
-    AbortAll();  // closing a handle ends its pending operations
-    ioctl(fd_, TIOCNXCL);
-    ::close(fd_);
-    fd_ = -1;
-    lost_ = false;
-    start_ = end_ = 0;
+void PosixCommDriver::CloseStream() {
+    ioctl(fd(), TIOCNXCL);
+    FdCommDriver::CloseStream();
 }
 
 bool PosixCommDriver::ReadLineSettings(DCB& dcb) {
     termios t{};
-    if (fd_ < 0 || lost_ || tcgetattr(fd_, &t) != 0) return false;
+    if (!IsOpen() || IsLost() || tcgetattr(fd(), &t) != 0) return false;
     dcb = dcb_;
     dcb.DCBlength = 28;
     dcb.BaudRate = RateOf(cfgetospeed(&t));
@@ -221,14 +182,14 @@ bool PosixCommDriver::ApplyLineSettings(const DCB& dcb) {
     // the device keeps the speed it has, so a state read is always writable.
     const bool keepSpeed = dcb.BaudRate == 0;
     speed_t speed = B0;
-    if (fd_ < 0 || lost_ || (!keepSpeed && !SpeedOf(dcb.BaudRate, speed))) return false;
+    if (!IsOpen() || IsLost() || (!keepSpeed && !SpeedOf(dcb.BaudRate, speed))) return false;
     if (dcb.ByteSize < 5 || dcb.ByteSize > 8 || dcb.Parity > SPACEPARITY) return false;
     if (dcb.StopBits > TWOSTOPBITS) return false;
     // 1.5 stop bits exist only with 5 data bits, 2 stop bits only with more.
     if (dcb.StopBits == ONE5STOPBITS && dcb.ByteSize != 5) return false;
     if (dcb.StopBits == TWOSTOPBITS && dcb.ByteSize == 5) return false;
     termios t{};
-    if (tcgetattr(fd_, &t) != 0) return false;
+    if (tcgetattr(fd(), &t) != 0) return false;
     MakeRaw(t);
     static const tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
     t.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
@@ -260,91 +221,20 @@ bool PosixCommDriver::ApplyLineSettings(const DCB& dcb) {
         cfsetispeed(&t, speed);
         cfsetospeed(&t, speed);
     }
-    if (tcsetattr(fd_, TCSANOW, &t) != 0) return false;
+    if (tcsetattr(fd(), TCSANOW, &t) != 0) return false;
     dcb_ = dcb;
     return true;
 }
 
-bool PosixCommDriver::BuildLineSettings(const char* mode, DCB& dcb) {
-    return BuildDcbFromMode(mode, dcb);
-}
-
-bool PosixCommDriver::RequestQueueSizes(uint32_t, uint32_t) {
-    // The terminal driver sizes its own buffers; the request is advisory.
-    return fd_ >= 0 && !lost_;
-}
-
-bool PosixCommDriver::PurgeQueues(uint32_t flags) {
-    if (fd_ < 0) return false;
-    if ((flags & PURGE_RXABORT) && readPending_) {
-        readPending_ = false;
-        Complete(read_.overlapped, kAborted, 0);
-    }
-    if ((flags & PURGE_TXABORT) && writePending_) {
-        writePending_ = false;
-        Complete(write_.overlapped, kAborted, write_.done);
-    }
-    bool ok = !lost_;
-    if (flags & PURGE_RXCLEAR) {
-        start_ = end_ = 0;
-        if (!lost_ && tcflush(fd_, TCIFLUSH) != 0) ok = false;
-    }
-    if ((flags & PURGE_TXCLEAR) && !lost_ && tcflush(fd_, TCOFLUSH) != 0) ok = false;
+bool PosixCommDriver::FlushStream(bool input, bool output) {
+    bool ok = true;
+    if (input && tcflush(fd(), TCIFLUSH) != 0) ok = false;
+    if (output && tcflush(fd(), TCOFLUSH) != 0) ok = false;
     return ok;
 }
 
-bool PosixCommDriver::ClearLineErrors(uint32_t& errors, COMSTAT& status) {
-    errors = 0;
-    status = COMSTAT{};
-    if (fd_ < 0 || lost_) return false;
-    ErrorCounts now;
-    if (ReadErrorCounts(now)) {
-        if (now.frame != clearedErrors_.frame) errors |= CE_FRAME;
-        if (now.overrun != clearedErrors_.overrun) errors |= CE_OVERRUN;
-        if (now.bufferOverrun != clearedErrors_.bufferOverrun) errors |= CE_RXOVER;
-        if (now.parity != clearedErrors_.parity) errors |= CE_RXPARITY;
-        if (now.breaks != clearedErrors_.breaks) errors |= CE_BREAK;
-        clearedErrors_ = now;
-    }
-    int waiting = 0;
-    status.cbInQue = static_cast<uint32_t>(queued());
-    if (ioctl(fd_, FIONREAD, &waiting) == 0 && waiting > 0) status.cbInQue += waiting;
-    int unsent = 0;
-    if (ioctl(fd_, TIOCOUTQ, &unsent) == 0 && unsent > 0) status.cbOutQue = unsent;
-    return true;
-}
-
-bool PosixCommDriver::SetEventMask(uint32_t mask) {
-    if (fd_ < 0 || lost_) return false;
-    eventMask_ = mask;
-    // A new mask ends a pending wait with an empty word.
-    if (waitPending_) {
-        waitPending_ = false;
-        *wait_.word = 0;
-        Complete(wait_.overlapped, kSuccess, 0);
-    }
-    return true;
-}
-
-bool PosixCommDriver::WaitEvent(uint32_t& eventMask, OVERLAPPED& overlapped) {
-    if (fd_ < 0 || lost_) return false;
-    wait_ = PendingWait{};
-    wait_.overlapped = &overlapped;
-    wait_.word = &eventMask;
-    ModemLines(wait_.modemStatus);
-    ReadErrorCounts(wait_.errors);
-    overlapped.Internal = kPending;
-    waitPending_ = true;
-    return false;
-}
-
-bool PosixCommDriver::ReadModemStatus(uint32_t& status) {
-    if (fd_ < 0 || lost_) return false;
-    return ModemLines(status);
-}
-
 bool PosixCommDriver::EscapeFunction(uint32_t function) {
-    if (fd_ < 0 || lost_) return false;
+    if (!IsOpen() || IsLost()) return false;
     int bits = 0;
     unsigned long request = 0;
     switch (function) {
@@ -354,204 +244,13 @@ bool PosixCommDriver::EscapeFunction(uint32_t function) {
         case CLRDTR: bits = TIOCM_DTR; request = TIOCMBIC; break;
         default: return false;
     }
-    return ioctl(fd_, request, &bits) == 0;
-}
-
-bool PosixCommDriver::ReadByte(uint8_t& slot, uint32_t& count, OVERLAPPED& overlapped) {
-    count = 0;
-    // A lost device with nothing left to deliver fails at once, without
-    // signalling: the owner's drain loop ends instead of spinning.
-    if (fd_ < 0 || (lost_ && queued() == 0)) return false;
-    read_.overlapped = &overlapped;
-    read_.slot = &slot;
-    overlapped.Internal = kPending;
-    overlapped.InternalHigh = 0;
-    readPending_ = true;
-    Service();
-    if (readPending_ || overlapped.Internal != kSuccess) return false;
-    count = overlapped.InternalHigh;
-    return true;
-}
-
-bool PosixCommDriver::WriteBytes(const void* buffer, uint32_t count, uint32_t& written,
-                                 OVERLAPPED& overlapped) {
-    written = 0;
-    if (fd_ < 0 || lost_ || writePending_) return false;
-    write_.overlapped = &overlapped;
-    write_.data = static_cast<const uint8_t*>(buffer);
-    write_.left = count;
-    write_.done = 0;
-    overlapped.Internal = kPending;
-    overlapped.InternalHigh = 0;
-    writePending_ = true;
-    ServiceWrite();
-    if (writePending_ || overlapped.Internal != kSuccess) return false;
-    written = overlapped.InternalHigh;
-    return true;
-}
-
-bool PosixCommDriver::OperationResult(OVERLAPPED& overlapped, uint32_t& count) {
-    const bool pending = (readPending_ && read_.overlapped == &overlapped) ||
-                         (waitPending_ && wait_.overlapped == &overlapped) ||
-                         (writePending_ && write_.overlapped == &overlapped);
-    if (pending) return false;  // ERROR_IO_INCOMPLETE
-    count = overlapped.InternalHigh;
-    return overlapped.Internal == kSuccess;
-}
-
-EventHandle PosixCommDriver::NewEvent() {
-    for (size_t i = 0; i < events_.size(); ++i)
-        if (events_[i] == kEventFree) {
-            events_[i] = kEventClear;
-            return static_cast<EventHandle>(i + 1);
-        }
-    return 0;
-}
-
-int& PosixCommDriver::EventFlag(EventHandle event) {
-    static int none = kEventFree;
-    if (event == 0 || event > events_.size()) {
-        none = kEventFree;
-        return none;
-    }
-    return events_[event - 1];
-}
-
-void PosixCommDriver::ClearEvent(EventHandle event) {
-    int& flag = EventFlag(event);
-    if (flag != kEventFree) flag = kEventClear;
-}
-
-bool PosixCommDriver::EventSignalled(EventHandle event) {
-    Service();
-    return EventFlag(event) == kEventSet;
-}
-
-void PosixCommDriver::FreeEvent(EventHandle event) { EventFlag(event) = kEventFree; }
-
-void PosixCommDriver::Complete(OVERLAPPED* overlapped, uint32_t status, uint32_t count) {
-    overlapped->Internal = status;
-    overlapped->InternalHigh = count;
-    int& flag = EventFlag(overlapped->hEvent);
-    if (flag != kEventFree) flag = kEventSet;
-}
-
-void PosixCommDriver::AbortAll() {
-    if (readPending_) Complete(read_.overlapped, kAborted, 0);
-    if (writePending_) Complete(write_.overlapped, kAborted, write_.done);
-    if (waitPending_) Complete(wait_.overlapped, kAborted, 0);
-    readPending_ = writePending_ = waitPending_ = false;
-}
-
-void PosixCommDriver::MarkLost() { lost_ = true; }
-
-// Makes progress on every pending operation; called whenever an event is tested.
-void PosixCommDriver::Service() {
-    if (fd_ < 0) return;
-    FillQueue();
-    ServiceRead();
-    ServiceWrite();
-    ServiceWait();
-}
-
-void PosixCommDriver::FillQueue() {
-    if (lost_) return;
-    // Read from the device only when the queue is empty or a wait still
-    // looks for arriving bytes: a drain loop costs no extra system calls.
-    const bool wanted = queued() == 0 || (waitPending_ && !wait_.received);
-    if (!wanted) return;
-    if (start_ == end_) {
-        start_ = end_ = 0;
-    } else if (end_ == kQueueSize && start_ > 0) {
-        std::memmove(queue_.data(), queue_.data() + start_, queued());
-        end_ -= start_;
-        start_ = 0;
-    }
-    if (end_ == kQueueSize) return;
-    const ssize_t n = ::read(fd_, queue_.data() + end_, kQueueSize - end_);
-    if (n > 0) {
-        end_ += static_cast<size_t>(n);
-        if (waitPending_) wait_.received = true;
-    } else if (n == 0 || !WouldBlock(errno)) {
-        // End of file on a raw non-blocking terminal is a hang-up; any other
-        // read error means the device cannot deliver again.
-        MarkLost();
-    }
-}
-
-void PosixCommDriver::ServiceRead() {
-    if (!readPending_) return;
-    if (queued() > 0) {
-        *read_.slot = queue_[start_++];
-        readPending_ = false;
-        Complete(read_.overlapped, kSuccess, 1);
-    } else if (lost_) {
-        readPending_ = false;
-        Complete(read_.overlapped, kGenFailure, 0);
-    }
-}
-
-void PosixCommDriver::ServiceWrite() {
-    if (!writePending_) return;
-    if (!lost_ && write_.left > 0) {
-        const ssize_t n = ::write(fd_, write_.data + write_.done, write_.left);
-        if (n > 0) {
-            write_.done += static_cast<uint32_t>(n);
-            write_.left -= static_cast<uint32_t>(n);
-        } else if (n < 0 && !WouldBlock(errno)) {
-            if (DeviceGone(errno)) MarkLost();
-            writePending_ = false;
-            Complete(write_.overlapped, kGenFailure, write_.done);
-            return;
-        }
-    }
-    if (lost_) {
-        writePending_ = false;
-        Complete(write_.overlapped, kGenFailure, write_.done);
-    } else if (write_.left == 0) {
-        writePending_ = false;
-        if (waitPending_) wait_.sent = true;
-        Complete(write_.overlapped, kSuccess, write_.done);
-    }
-}
-
-void PosixCommDriver::ServiceWait() {
-    if (!waitPending_) return;
-    if (lost_) {
-        waitPending_ = false;
-        Complete(wait_.overlapped, kGenFailure, 0);
-        return;
-    }
-    uint32_t word = 0;
-    if (wait_.received) word |= EV_RXCHAR;
-    if (wait_.sent) word |= EV_TXEMPTY;
-    uint32_t lines = 0;
-    if (ModemLines(lines)) {
-        const uint32_t changed = lines ^ wait_.modemStatus;
-        if (changed & MS_CTS_ON) word |= EV_CTS;
-        if (changed & MS_DSR_ON) word |= EV_DSR;
-        if (changed & MS_RLSD_ON) word |= EV_RLSD;
-        if ((changed & MS_RING_ON) && !(lines & MS_RING_ON)) word |= EV_RING;  // trailing edge
-    }
-    ErrorCounts now;
-    if (ReadErrorCounts(now)) {
-        const ErrorCounts& was = wait_.errors;
-        if (now.frame != was.frame || now.overrun != was.overrun || now.parity != was.parity ||
-            now.bufferOverrun != was.bufferOverrun)
-            word |= EV_ERR;
-        if (now.breaks != was.breaks) word |= EV_BREAK;
-    }
-    word &= eventMask_;
-    if (word == 0) return;
-    waitPending_ = false;
-    *wait_.word = word;
-    Complete(wait_.overlapped, kSuccess, 0);
+    return ioctl(fd(), request, &bits) == 0;
 }
 
 bool PosixCommDriver::ModemLines(uint32_t& word) {
     if (modemLines_ == Support::No) return false;
     int bits = 0;
-    if (ioctl(fd_, TIOCMGET, &bits) != 0) {
+    if (ioctl(fd(), TIOCMGET, &bits) != 0) {
         // A pseudo-terminal has no modem lines: they simply never change.
         if (errno == ENOTTY || errno == EINVAL) modemLines_ = Support::No;
         return false;
@@ -567,9 +266,9 @@ bool PosixCommDriver::ModemLines(uint32_t& word) {
 
 bool PosixCommDriver::ReadErrorCounts(ErrorCounts& counts) {
 #ifdef TIOCGICOUNT
-    if (errorCounters_ == Support::No || fd_ < 0) return false;
+    if (errorCounters_ == Support::No || fd() < 0) return false;
     serial_icounter_struct ic{};
-    if (ioctl(fd_, TIOCGICOUNT, &ic) != 0) {
+    if (ioctl(fd(), TIOCGICOUNT, &ic) != 0) {
         if (errno == ENOTTY || errno == EINVAL) errorCounters_ = Support::No;
         return false;
     }

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 
 namespace vornik {
@@ -13,6 +14,13 @@ struct Win32CommDriver::Record {
     DWORD word = 0;             // event word of a comm-event wait
     uint32_t* wordOut = nullptr;  // where the owner expects it
     bool waiting = false;         // a comm-event wait was left pending on it
+    // The one-byte read's record: where its byte goes, whether a native
+    // read into the buffer is pending, whether a byte was delivered (ready
+    // until the owner clears the event).
+    uint8_t* slot = nullptr;
+    bool bufferRead = false;
+    bool delivered = false;
+    bool ready = false;
 };
 
 namespace {
@@ -112,12 +120,14 @@ uintptr_t Win32CommDriver::OpenDevice(const char* name) {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_FLAG_OVERLAPPED, nullptr);
     if (h == INVALID_HANDLE_VALUE) return 0;
-    // No time-outs: a read of one byte waits until a byte comes, whatever
+    // No time-outs: a read waits until all its bytes came, whatever
     // time-outs the device's previous user left behind.
     COMMTIMEOUTS timeouts{};
     SetCommTimeouts(h, &timeouts);
     handle_ = h;
     lost_ = false;
+    heldErrors_ = 0;
+    bufferStart_ = bufferEnd_ = 0;
     return reinterpret_cast<uintptr_t>(h);
 }
 
@@ -126,6 +136,12 @@ void Win32CommDriver::CloseDevice() {
     CloseHandle(handle_);
     handle_ = nullptr;
     lost_ = false;
+    bufferStart_ = bufferEnd_ = 0;
+    for (Record* r : records_)
+        if (r) {
+            r->bufferRead = r->ready = r->delivered = false;
+            r->slot = nullptr;  // a read is armed again after the next open
+        }
 }
 
 bool Win32CommDriver::ReadLineSettings(DCB& dcb) {
@@ -154,16 +170,20 @@ bool Win32CommDriver::RequestQueueSizes(uint32_t inQueue, uint32_t outQueue) {
     return handle_ && SetupComm(handle_, inQueue, outQueue);
 }
 
-bool Win32CommDriver::PurgeQueues(uint32_t flags) { return handle_ && PurgeComm(handle_, flags); }
+bool Win32CommDriver::PurgeQueues(uint32_t flags) {
+    if (flags & PURGE_RXCLEAR) bufferStart_ = bufferEnd_ = 0;
+    return handle_ && PurgeComm(handle_, flags);
+}
 
 bool Win32CommDriver::ClearLineErrors(uint32_t& errors, COMSTAT& status) {
     DWORD e = 0;
     ::COMSTAT s{};
     const bool ok = handle_ && ClearCommError(handle_, &e, &s);
-    errors = e;
+    errors = e | heldErrors_;
+    heldErrors_ = 0;
     status.Flags = static_cast<uint32_t>(s.fCtsHold) | s.fDsrHold << 1 | s.fRlsdHold << 2 |
                    s.fXoffHold << 3 | s.fXoffSent << 4 | s.fEof << 5 | s.fTxim << 6;
-    status.cbInQue = s.cbInQue;
+    status.cbInQue = s.cbInQue + static_cast<uint32_t>(bufferEnd_ - bufferStart_);
     status.cbOutQue = s.cbOutQue;
     return ok;
 }
@@ -210,17 +230,69 @@ bool Win32CommDriver::EscapeFunction(uint32_t function) {
 bool Win32CommDriver::ReadByte(uint8_t& slot, uint32_t& count, OVERLAPPED& overlapped) {
     count = 0;
     Record* r = RecordOf(overlapped.hEvent);
-    if (!handle_ || !r || lost_) return false;
-    r->native = ::OVERLAPPED{};
-    r->native.hEvent = r->event;
+    if (!handle_ || !r) return false;
+    r->slot = &slot;
+    r->ready = r->delivered = false;
+    if (!Pump(*r)) return false;
+    count = 1;
+    return true;
+}
+
+// Delivers the next buffered byte to the one-byte read.
+bool Win32CommDriver::TakeBuffered(Record& r) {
+    if (bufferStart_ == bufferEnd_) return false;
+    *r.slot = buffer_[bufferStart_++];
+    r.delivered = r.ready = true;
+    return true;
+}
+
+// Makes progress on the one-byte read: from the buffer, else from a native
+// read, started when none is pending. True once it has its byte.
+bool Win32CommDriver::Pump(Record& r) {
+    if (r.ready || TakeBuffered(r)) return true;
+    // Two steps at most: a native read that ended empty is started again.
+    for (int step = 0; step < 2 && !r.ready && handle_ && !lost_; ++step) {
+        if (!r.bufferRead) {
+            StartBufferRead(r);
+            continue;
+        }
+        if (WaitForSingleObject(r.event, 0) != WAIT_OBJECT_0 && !AwaitQueuedBytes(r)) break;
+        FinishBufferRead(r);
+    }
+    return r.ready;
+}
+
+void Win32CommDriver::StartBufferRead(Record& r) {
+    r.native = ::OVERLAPPED{};
+    r.native.hEvent = r.event;
+    // As many bytes as the device holds, or one to wait for the next.
+    DWORD errors = 0;
+    ::COMSTAT status{};
+    if (ClearCommError(handle_, &errors, &status)) heldErrors_ |= errors;
+    const DWORD wanted = std::clamp<DWORD>(status.cbInQue, 1, static_cast<DWORD>(buffer_.size()));
     DWORD n = 0;
-    if (ReadFile(handle_, &slot, 1, &n, &r->native)) {
-        count = n;
-        return true;
+    bufferStart_ = bufferEnd_ = 0;
+    if (ReadFile(handle_, buffer_.data(), wanted, &n, &r.native)) {
+        ResetEvent(r.event);
+        bufferEnd_ = n;
+        TakeBuffered(r);
+        return;
     }
     // A read that cannot even start means the device is gone (unplugged).
-    if (GetLastError() != ERROR_IO_PENDING) lost_ = true;
-    return false;
+    if (GetLastError() == ERROR_IO_PENDING) r.bufferRead = true;
+    else lost_ = true;
+}
+
+void Win32CommDriver::FinishBufferRead(Record& r) {
+    r.bufferRead = false;
+    DWORD n = 0;
+    const bool ok = GetOverlappedResult(handle_, &r.native, &n, FALSE) != 0;
+    // Anything but a device gone (an aborting purge) just reads again.
+    if (!ok && DeviceGone(GetLastError())) lost_ = true;
+    ResetEvent(r.event);
+    bufferStart_ = 0;
+    bufferEnd_ = ok ? n : 0;
+    TakeBuffered(r);
 }
 
 bool Win32CommDriver::WriteBytes(const void* buffer, uint32_t count, uint32_t& written,
@@ -239,6 +311,10 @@ bool Win32CommDriver::WriteBytes(const void* buffer, uint32_t count, uint32_t& w
 bool Win32CommDriver::OperationResult(OVERLAPPED& overlapped, uint32_t& count) {
     Record* r = RecordOf(overlapped.hEvent);
     if (!handle_ || !r) return false;
+    if (r->slot) {
+        count = r->delivered ? 1 : 0;
+        return r->delivered;
+    }
     DWORD n = 0;
     const bool ok = GetOverlappedResult(handle_, &r->native, &n, FALSE) != 0;
     if (!ok && DeviceGone(GetLastError())) lost_ = true;
@@ -259,15 +335,31 @@ EventHandle Win32CommDriver::NewEvent() {
 }
 
 void Win32CommDriver::ClearEvent(EventHandle event) {
-    if (Record* r = RecordOf(event)) ResetEvent(r->event);
+    Record* r = RecordOf(event);
+    if (!r) return;
+    // The one-byte read's native event is the buffer read's, kept here.
+    if (r->slot) r->ready = false;
+    else ResetEvent(r->event);
 }
 
 bool Win32CommDriver::EventSignalled(EventHandle event) {
     Record* r = RecordOf(event);
-    if (!r || WaitForSingleObject(r->event, 0) != WAIT_OBJECT_0) return false;
+    if (!r) return false;
+    if (r->slot) return Pump(*r);
+    if (WaitForSingleObject(r->event, 0) != WAIT_OBJECT_0) return false;
     // A comm-event wait fills its word only now that it has completed.
     if (r->wordOut) *r->wordOut = r->word;
     return true;
+}
+
+// A pending native read while the device holds bytes completes in a moment:
+// it is waited for instead of leaving the bytes to the next poll.
+bool Win32CommDriver::AwaitQueuedBytes(Record& r) {
+    DWORD errors = 0;
+    ::COMSTAT status{};
+    if (!ClearCommError(handle_, &errors, &status)) return false;
+    heldErrors_ |= errors;
+    return status.cbInQue > 0 && WaitForSingleObject(r.event, kQueuedBytesWait) == WAIT_OBJECT_0;
 }
 
 void Win32CommDriver::FreeEvent(EventHandle event) {

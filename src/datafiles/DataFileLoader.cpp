@@ -1,7 +1,7 @@
 #include "datafiles/DataFileLoader.h"
 
 #include <algorithm>
-#include <array>
+#include <cstdint>
 #include <condition_variable>
 #include <cstring>
 #include <exception>
@@ -105,9 +105,13 @@ size_t FieldsCharted(int page) {
 // it, adding nothing.
 class ChartFiller {
 public:
-    ChartFiller(ChartModel& chart, int page)
+    // `maxPoints`: at most the points the file can give (a small batch for a
+    // small file).
+    ChartFiller(ChartModel& chart, int page, size_t maxPoints)
         : chart_(chart), defs_(ChartSeriesDefs(page)), splitter_(FieldsCharted(page)),
-          series_(std::min(defs_.size(), std::min(kBatchSeries, static_cast<size_t>(chart.SeriesCount())))) {}
+          series_(std::min(defs_.size(), std::min(kBatchSeries, static_cast<size_t>(chart.SeriesCount())))),
+          batchPoints_(std::clamp<size_t>(maxPoints, 1, kBatchPoints)), values_(new double[series_ * batchPoints_]),
+          codes_(new uint32_t[series_ * batchPoints_]) {}
 
     void Fill(const char* begin, const char* end) {
         if (failed_) return;
@@ -122,9 +126,10 @@ public:
                 for (size_t i = 0; i < series_; ++i) {
                     const CellNumber n = ReadCellNumber(splitter_.Field(defs_[i].column));
                     // The digits as read, so that the series need not find them again.
-                    batch_->codes[i][batched_] = n.decimals < 0 ? PackedValues::kUnpacked
-                                                                : PackedValues::PackDecimal(n.value, n.units, n.decimals);
-                    batch_->values[i][batched_] = n.value;
+                    const size_t at = i * batchPoints_ + batched_;
+                    codes_[at] = n.decimals < 0 ? PackedValues::kUnpacked
+                                                : PackedValues::PackDecimal(n.value, n.units, n.decimals);
+                    values_[at] = n.value;
                 }
             } catch (const VornikError&) {
                 failed_ = true;
@@ -132,7 +137,7 @@ public:
             }
             ++batched_;
             ++points_;
-            if (batched_ == kBatchPoints) Flush();
+            if (batched_ == batchPoints_) Flush();
             return true;
         });
         Flush();
@@ -149,7 +154,8 @@ private:
 
     void Flush() {
         for (size_t i = 0; i < series_; ++i)
-            chart_.Series(static_cast<int>(i)).Append(batch_->values[i].data(), batched_, batch_->codes[i].data());
+            chart_.Series(static_cast<int>(i))
+                .Append(values_.get() + i * batchPoints_, batched_, codes_.get() + i * batchPoints_);
         batched_ = 0;
     }
 
@@ -157,11 +163,11 @@ private:
     const std::vector<SeriesDef>& defs_;
     LineSplitter splitter_;
     size_t series_;
-    struct Batch {
-        std::array<std::array<double, kBatchPoints>, kBatchSeries> values;
-        std::array<std::array<uint32_t, kBatchPoints>, kBatchSeries> codes;
-    };
-    std::unique_ptr<Batch> batch_{new Batch};  // left unset: filled before it is read
+    // The batch: per series batchPoints_ values and their codes, left unset
+    // (filled before they are read).
+    size_t batchPoints_;
+    std::unique_ptr<double[]> values_;
+    std::unique_ptr<uint32_t[]> codes_;
     size_t batched_ = 0;  // points in the batch
     bool header_ = true;
     bool failed_ = false;
@@ -402,7 +408,10 @@ LoadResult LoadTable(MainModel& model, int page, std::FILE* file, const Progress
     Reserve(table, chart, reader.begin(), reader.end(), reader.Total());
     table.BeginUpdate();
     TableFiller tableFiller(table);
-    ChartFiller chartFiller(chart, page);
+    // A file the first block holds whole gives at most a point per line.
+    const bool whole = size >= 0 && size <= reader.end() - reader.begin();
+    ChartFiller chartFiller(chart, page,
+                            whole ? static_cast<size_t>(std::count(reader.begin(), reader.end(), '\n')) + 1 : SIZE_MAX);
     LoadResult result = LoadResult::ReadError;
     {
         ChartPipeline pipeline(chartFiller, parallel);

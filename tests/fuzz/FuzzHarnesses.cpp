@@ -308,6 +308,9 @@ const std::vector<Harness>& Harnesses() {
         {"decoder", DecoderHarness},     {"config", ConfigHarness},       {"gas_file", GasFileHarness},
         {"tmpr_file", TmprFileHarness},  {"prd_file", PrdFileHarness},   {"journal", JournalHarness},
         {"chart", ChartHarness},
+#ifndef _WIN32
+        {"port_name", PortNameHarness},
+#endif
     };
     return all;
 }

@@ -1,7 +1,7 @@
 #include "datafiles/DataFileLoader.h"
 
 #include <algorithm>
-#include <array>
+#include <cstdint>
 #include <condition_variable>
 #include <cstring>
 #include <exception>
@@ -165,9 +165,13 @@ private:
 // adding nothing.
 class ChartFiller {
 public:
-    ChartFiller(ChartModel& chart, int page)
+    // `maxPoints`: at most the points the file can give (a small batch for a
+    // small file).
+    ChartFiller(ChartModel& chart, int page, size_t maxPoints)
         : chart_(chart), defs_(ChartSeriesDefs(page)),
-          series_(std::min(defs_.size(), std::min(kBatchSeries, static_cast<size_t>(chart.SeriesCount())))) {}
+          series_(std::min(defs_.size(), std::min(kBatchSeries, static_cast<size_t>(chart.SeriesCount())))),
+          batchPoints_(std::clamp<size_t>(maxPoints, 1, kBatchPoints)), values_(new double[series_ * batchPoints_]),
+          codes_(new uint32_t[series_ * batchPoints_]) {}
 
     void Fill(const ChartCells& cells) {
         if (failed_) return;
@@ -177,9 +181,10 @@ public:
                 for (size_t i = 0; i < series_; ++i) {
                     const CellNumber n = ReadCellNumber(cells.Cell(line, static_cast<size_t>(defs_[i].column)));
                     // The digits as read, so that the series need not find them again.
-                    batch_->codes[i][batched_] = n.decimals < 0 ? PackedValues::kUnpacked
-                                                                : PackedValues::PackDecimal(n.value, n.units, n.decimals);
-                    batch_->values[i][batched_] = n.value;
+                    const size_t at = i * batchPoints_ + batched_;
+                    codes_[at] = n.decimals < 0 ? PackedValues::kUnpacked
+                                                : PackedValues::PackDecimal(n.value, n.units, n.decimals);
+                    values_[at] = n.value;
                 }
             } catch (const VornikError&) {
                 failed_ = true;
@@ -187,7 +192,7 @@ public:
             }
             ++batched_;
             ++points_;
-            if (batched_ == kBatchPoints) Flush();
+            if (batched_ == batchPoints_) Flush();
         }
         Flush();
     }
@@ -203,18 +208,19 @@ private:
 
     void Flush() {
         for (size_t i = 0; i < series_; ++i)
-            chart_.Series(static_cast<int>(i)).Append(batch_->values[i].data(), batched_, batch_->codes[i].data());
+            chart_.Series(static_cast<int>(i))
+                .Append(values_.get() + i * batchPoints_, batched_, codes_.get() + i * batchPoints_);
         batched_ = 0;
     }
 
     ChartModel& chart_;
     const std::vector<SeriesDef>& defs_;
     size_t series_;
-    struct Batch {
-        std::array<std::array<double, kBatchPoints>, kBatchSeries> values;
-        std::array<std::array<uint32_t, kBatchPoints>, kBatchSeries> codes;
-    };
-    std::unique_ptr<Batch> batch_{new Batch};  // left unset: filled before it is read
+    // The batch: per series batchPoints_ values and their codes, left unset
+    // (filled before they are read).
+    size_t batchPoints_;
+    std::unique_ptr<double[]> values_;
+    std::unique_ptr<uint32_t[]> codes_;
     size_t batched_ = 0;  // points in the batch
     bool failed_ = false;
     long long points_ = 0;
@@ -496,7 +502,10 @@ LoadResult LoadTable(MainModel& model, int page, std::FILE* file, const Progress
     }
     table.BeginUpdate();
     TableFiller tableFiller(table);
-    ChartFiller chartFiller(chart, page);
+    // A file the first block holds whole gives at most a point per line.
+    const bool whole = size >= 0 && size <= reader.end() - reader.begin();
+    ChartFiller chartFiller(chart, page,
+                            whole ? static_cast<size_t>(std::count(reader.begin(), reader.end(), '\n')) + 1 : SIZE_MAX);
     ChartCellsPair cells(FieldsCharted(page));
     LoadResult result = LoadResult::ReadError;
     {

@@ -118,12 +118,13 @@ bool ParseCells(std::string_view payload, std::vector<std::string_view>& cells) 
 }
 
 // Reads a journal file through a window of a fixed size, so that a file of
-// any size costs the same memory.
+// any size costs the same memory; or a journal's bytes held in memory.
 class ByteSource {
 public:
     explicit ByteSource(const std::string& path) : file_(OpenRegularFile(path)) {
         if (file_ && Seek(0, SEEK_END)) size_ = Tell();
     }
+    explicit ByteSource(std::string_view bytes) : file_(nullptr), memory_(bytes), inMemory_(true), size_(bytes.size()) {}
     ~ByteSource() {
         if (file_) std::fclose(file_);
     }
@@ -134,9 +135,15 @@ public:
 
     // The n bytes at `offset`, valid until the next call; false past the end.
     bool Get(uint64_t offset, size_t n, std::string_view& out) {
-        if (!file_ || offset + n > size_) return false;
+        if (offset + n > size_) return false;
+        if (inMemory_) {
+            out = memory_.substr(size_t(offset), n);
+            return true;
+        }
+        if (!file_) return false;
         if (offset < start_ || offset + n > start_ + filled_) {
-            if (window_.size() < n) window_.resize(std::max<size_t>(n, kWindow));
+            // No larger than the file: a small journal needs no large window.
+            if (window_.size() < n) window_.resize(std::max<size_t>(n, size_t(std::min<uint64_t>(kWindow, size_))));
             if (!Seek(offset, SEEK_SET)) return false;
             filled_ = std::fread(window_.data(), 1, window_.size(), file_);
             start_ = offset;
@@ -165,6 +172,8 @@ private:
     }
 
     std::FILE* file_;
+    std::string_view memory_;
+    bool inMemory_ = false;
     uint64_t size_ = 0;
     uint64_t start_ = 0;
     size_t filled_ = 0;
@@ -561,9 +570,10 @@ void RecoveryJournal::Attach(ReplyDecoder& decoder, MainModel& model) {
     model.AddRowsSettledListener([this](int page) { Retire(page); });
 }
 
-std::vector<JournalRow> RecoveryJournal::ReadPending(const std::string& path, int* damaged) {
+namespace {
+
+std::vector<JournalRow> ReadRowsPending(ByteSource& source, int* damaged) {
     std::vector<JournalRow> rows;
-    ByteSource source(path);
     JournalLeftover leftover;
     if (!ScanLeftover(source, leftover)) return rows;
     if (damaged) *damaged = leftover.damaged;
@@ -572,6 +582,18 @@ std::vector<JournalRow> RecoveryJournal::ReadPending(const std::string& path, in
         return true;
     });
     return rows;
+}
+
+}  // namespace
+
+std::vector<JournalRow> RecoveryJournal::ReadPending(const std::string& path, int* damaged) {
+    ByteSource source(path);
+    return ReadRowsPending(source, damaged);
+}
+
+std::vector<JournalRow> RecoveryJournal::ReadPendingBytes(std::string_view bytes, int* damaged) {
+    ByteSource source(bytes);
+    return ReadRowsPending(source, damaged);
 }
 
 int RecoveryJournal::Restore(MainModel& model, const std::vector<JournalRow>& rows) {

@@ -125,6 +125,8 @@ public:
     // A missing or foreign file holds none. `damaged` receives the number of
     // unreadable records skipped.
     static std::vector<JournalRow> ReadPending(const std::string& path, int* damaged = nullptr);
+    // The same for a journal's bytes held in memory.
+    static std::vector<JournalRow> ReadPendingBytes(std::string_view bytes, int* damaged = nullptr);
 
     // Appends the rows to their tables as the decoder would have (column 0
     // renumbered to the row they land in), charts them and marks their pages

@@ -28,6 +28,13 @@ struct Mapper {
         const double r = bottom - ((log ? std::log10(v) : v) - y0) * ky;
         return std::isnan(r) ? kNaN : std::clamp(r, -kFarRow, kFarRow);
     }
+    // Whether every value between two raw extremes has a row. Rows are
+    // monotonic in the value, so both extremes having one is enough, except
+    // across zero with an infinite multiplier: 0 x infinity is no number.
+    bool AllPlaced(double lo, double hi) const {
+        if (std::isnan(Row(lo)) || std::isnan(Row(hi))) return false;
+        return std::isfinite(multiplier) || lo > 0 || hi < 0;
+    }
     // Whether no value between two raw extremes has a row on a logarithmic axis.
     bool NonePlaced(double lo, double hi) const {
         if (!log || std::isnan(lo) || std::isnan(hi)) return false;
@@ -125,13 +132,10 @@ void Trace(const ChartSeries& s, const PlotBounds& plot, const AxisRange& x, con
         }
         double lo, hi;
         s.RawRange(i, b, lo, hi);
-        // Rows are monotonic in the value: when both extremes have a row,
-        // every point between them has one.
-        const double rowLo = m.Row(lo), rowHi = m.Row(hi);
-        if (!std::isnan(rowLo) && !std::isnan(rowHi)) {
+        if (m.AllPlaced(lo, hi)) {
             sink.Add(c, m.Row(s.Y(i)));
-            sink.Add(c, rowLo);
-            sink.Add(c, rowHi);
+            sink.Add(c, m.Row(lo));
+            sink.Add(c, m.Row(hi));
             sink.Add(c, m.Row(s.Y(b)));
         } else if (m.NonePlaced(lo, hi)) {
             sink.Add(c, kNaN);

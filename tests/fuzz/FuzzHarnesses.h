@@ -44,6 +44,11 @@ std::string JournalHarness(const uint8_t* data, size_t size);
 // covers exactly the pixels of a line through every point, inside the plot.
 std::string ChartHarness(const uint8_t* data, size_t size);
 
+// The port name parser (POSIX) fed an arbitrary name: the path it opens is
+// the one its kind gives ("COM1".."COM16" in any case, a path, a name under
+// /dev; a leading \\.\ ignored), and that path, typed in, opens itself.
+std::string PortNameHarness(const uint8_t* data, size_t size);
+
 const std::vector<Harness>& Harnesses();
 
 }  // namespace vornik::fuzz

@@ -136,6 +136,22 @@ void JournalSeeds(const fs::path& folder) {
     Write(folder, "torn", bytes.substr(0, bytes.size() - 5));
 }
 
+// Port names of every kind the parser knows (Windows-1251 bytes).
+void PortNameSeeds(const fs::path& folder) {
+    static const char* const names[][2] = {
+        {"com1", "COM1"},
+        {"com16", "com16"},
+        {"com17", "COM17"},
+        {"com0", "COM0"},
+        {"com_prefixed", "\\\\.\\COM3"},
+        {"pts", "/dev/pts/3"},
+        {"by_id", "/dev/serial/by-id/usb-FTDI_FT232R-if00-port0"},
+        {"under_dev", "ttyUSB0"},
+        {"cyrillic", "\xCF\xEE\xF0\xF2"},
+    };
+    for (const auto& n : names) Write(folder, n[0], n[1]);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -148,5 +164,6 @@ int main(int argc, char** argv) {
     ConfigSeeds(root / "config");
     DataFileSeeds(root, argv[2]);
     JournalSeeds(root / "journal");
+    PortNameSeeds(root / "port_name");
     return 0;
 }

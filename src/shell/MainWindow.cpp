@@ -22,12 +22,14 @@
 #include "shell/ChartWidget.h"
 #include "shell/QtFileDialogs.h"
 #include "shell/QtPrompt.h"
+#include "shell/StatisticsPanel.h"
 #include "shell/TableCells.h"
 #include "shell/TableModel.h"
 #include "core/qt/Text.h"
 #include "shell/Toolbar.h"
 #include "shell/WindowCentring.h"
 #include "tables/ChartDefs.h"
+#include "tables/IntervalStatistics.h"
 
 namespace vornik {
 namespace {
@@ -82,6 +84,7 @@ TForm1::TForm1(FormEnvironment environment, QWidget* parent)
     CreatePrinting();
     FormCreate();
     CreateDialogs();
+    BuildReport();
     MirrorState();
 }
 
@@ -318,6 +321,7 @@ QTableView* TForm1::MakeGrid(int page) {
     const auto followCurrentRow = [this, view, page] {
         const int row = tableModels_[page]->ViewRow(model_.Table(page).CurrentRow());
         if (row < 0 || row >= tableModels_[page]->rowCount() || view->currentIndex().row() == row) return;
+        if (KeepRangeSelection(view, row)) return;
         const int column = std::max(view->currentIndex().column(), 0);
         view->setCurrentIndex(tableModels_[page]->index(row, column));
         view->scrollTo(view->currentIndex());

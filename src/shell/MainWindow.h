@@ -8,6 +8,7 @@
 
 #include "config/Config.h"
 #include "config/ConfigFile.h"
+#include "config/ExtraSettings.h"
 #include "config/ViewDialogLogic.h"
 #include "core/Clock.h"
 #include "core/RecentErrors.h"
@@ -42,6 +43,8 @@ class PrintCommands;
 class RecoveryJournal;
 class PrintDialogs;
 class Toolbar;
+class IntervalStatistics;
+class StatisticsPanel;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -70,6 +73,10 @@ public:
     Prompt& prompt() { return *prompt_; }
     RecoveryJournal* journal() { return journal_.get(); }
     PrintCommands& printCommands() { return *print_; }
+    StatisticsPanel* statisticsPanel() const { return statisticsPanel_; }
+    const ExtraSettings& extraSettings() const { return extra_; }
+    // Table rows of the page's selected interval, when it spans rows.
+    bool SelectedRows(int page, int& firstRow, int& lastRow) const;
 
     // The port's byte handler: every received byte goes to the decoder.
     void Recieve(void* Sender, uint8_t Value, bool LineError);
@@ -95,6 +102,11 @@ public slots:
     void N17Click();
     // Opens the list of recent reception errors.
     void ShowReceptionErrors();
+    // The measurement report: the statistics panel shown or hidden, the
+    // selected cells to the clipboard, the selected rows to a data file.
+    void ToggleStatistics(bool shown);
+    void CopySelection();
+    void SaveSelectionDialog();
 
     // Toolbar commands (display modes, navigation, delete).
     void BitBtnTabClick() { nav_.BitBtnTabClick(); }
@@ -170,6 +182,19 @@ private:
     void FileOperationBusy(bool busy, bool large);
     bool FileOperationProgress(double fraction);
 
+    // The measurement report (MainWindowReport.cpp): the statistics panel,
+    // its settings file, copying and saving the selected rows.
+    void BuildReport();
+    void ReadExtraSettingsFile();
+    void SaveExtraSettingsFile();
+    void ScheduleStatistics();
+    void UpdateStatistics();
+    // A new row while the user's selection spans rows: the selection stays,
+    // and grows by the new row when it reached the row before. False when
+    // the selection is one cell (the new row then becomes the selection).
+    bool KeepRangeSelection(QTableView* view, int newViewRow);
+    void WatchGridForReport(int page);
+
     FormEnvironment env_;
     std::unique_ptr<Prompt> ownPrompt_;
     std::unique_ptr<FileDialogs> ownFileDialogs_;
@@ -211,6 +236,12 @@ private:
     TFormSetGView* gasView_ = nullptr;
     TFormSetTView* tempView_ = nullptr;
     TFormSetPView* pressView_ = nullptr;
+    ExtraSettings extra_;
+    std::string extraFileName_;
+    StatisticsPanel* statisticsPanel_ = nullptr;
+    QAction* statisticsAction_ = nullptr;
+    std::array<std::unique_ptr<IntervalStatistics>, kPageCount> statistics_;
+    bool statisticsPending_ = false;
 };
 
 }  // namespace vornik

@@ -1,0 +1,201 @@
+// The main window's measurement report: the statistics panel over the
+// selected rows, its settings file, copying and saving the selected rows.
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QItemSelectionModel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTableView>
+#include <QTimer>
+#include <QToolButton>
+#include <algorithm>
+#include <climits>
+
+#include "core/Paths.h"
+#include "core/qt/Text.h"
+#include "datafiles/DataFile.h"
+#include "shell/MainWindow.h"
+#include "shell/StatisticsPanel.h"
+#include "shell/TableModel.h"
+#include "shell/Toolbar.h"
+#include "tables/CopyText.h"
+#include "tables/IntervalStatistics.h"
+
+namespace vornik {
+namespace {
+
+// Rows and columns a selection covers (one rectangle: the tables select
+// contiguous ranges).
+struct SelectedRect {
+    int top = INT_MAX, bottom = -1, left = INT_MAX, right = -1;
+    bool Empty() const { return bottom < top; }
+};
+
+SelectedRect RectOf(const QItemSelection& selection) {
+    SelectedRect rect;
+    for (const QItemSelectionRange& range : selection) {
+        rect.top = std::min(rect.top, range.top());
+        rect.bottom = std::max(rect.bottom, range.bottom());
+        rect.left = std::min(rect.left, range.left());
+        rect.right = std::max(rect.right, range.right());
+    }
+    return rect;
+}
+
+}  // namespace
+
+void TForm1::BuildReport() {
+    for (int page = 0; page < kPageCount; ++page) {
+        statistics_[page] = std::make_unique<IntervalStatistics>(model_.Table(page));
+        WatchGridForReport(page);
+    }
+    statisticsPanel_ = new StatisticsPanel(this);
+    addDockWidget(Qt::BottomDockWidgetArea, statisticsPanel_);
+    statisticsPanel_->hide();
+
+    statisticsAction_ = new QAction(QString::fromUtf8("Статистика"), this);
+    statisticsAction_->setObjectName(QStringLiteral("StatisticsAction"));
+    statisticsAction_->setCheckable(true);
+    statisticsAction_->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+S")));
+    statisticsAction_->setIconText(QString::fromUtf8("Σ"));
+    statisticsAction_->setToolTip(QString::fromUtf8("Статистика выделенных строк"));
+    connect(statisticsAction_, &QAction::toggled, this, &TForm1::ToggleStatistics);
+    if (auto* service = menuBar()->findChild<QMenu*>(QStringLiteral("N5"))) {
+        service->addSeparator();
+        service->addAction(statisticsAction_);
+    }
+    if (auto* file = menuBar()->findChild<QMenu*>(QStringLiteral("N1"))) {
+        auto* saveSelection = new QAction(QString::fromUtf8("Сохранить выделенное…"), file);
+        saveSelection->setObjectName(QStringLiteral("SaveSelectionAction"));
+        file->insertAction(file->findChild<QMenu*>(QStringLiteral("N12"))->menuAction(), saveSelection);
+        connect(saveSelection, &QAction::triggered, this, &TForm1::SaveSelectionDialog);
+    }
+    // Beside the toolbar's buttons, after a gap.
+    auto* button = new QToolButton(toolbar_);
+    button->setObjectName(QStringLiteral("StatisticsButton"));
+    button->setDefaultAction(statisticsAction_);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setGeometry(static_cast<int>(ToolbarButtons().size()) * Toolbar::kStep + 8, 1, Toolbar::kButtonWidth,
+                        Toolbar::kButtonHeight);
+    QFont font = button->font();
+    font.setPixelSize(18);
+    button->setFont(font);
+
+    // Closed with its own button: the same as the command.
+    connect(statisticsPanel_, &QDockWidget::visibilityChanged, this,
+            [this](bool) { statisticsAction_->setChecked(!statisticsPanel_->isHidden()); });
+    connect(pageControl_, &QTabWidget::currentChanged, this, [this] { ScheduleStatistics(); });
+
+    ReadExtraSettingsFile();
+    statisticsAction_->setChecked(extra_.statisticsShown);
+}
+
+void TForm1::WatchGridForReport(int page) {
+    QTableView* view = grids_[page];
+    // Ranges of cells: Shift with the mouse or the arrows, Ctrl+A for all.
+    view->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    auto* copy = new QAction(QString::fromUtf8("Копировать"), view);
+    copy->setObjectName(QStringLiteral("CopyAction"));
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    view->addAction(copy);
+    connect(copy, &QAction::triggered, this, &TForm1::CopySelection);
+    connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { ScheduleStatistics(); });
+    const TableModel* model = tableModels_[page].get();
+    connect(model, &QAbstractItemModel::rowsInserted, this, [this] { ScheduleStatistics(); });
+    connect(model, &QAbstractItemModel::rowsRemoved, this, [this] { ScheduleStatistics(); });
+    connect(model, &QAbstractItemModel::dataChanged, this, [this] { ScheduleStatistics(); });
+    connect(model, &QAbstractItemModel::modelReset, this, [this] { ScheduleStatistics(); });
+}
+
+void TForm1::ReadExtraSettingsFile() {
+    extraFileName_ = ExtraSettingsFileName(configStore_->FileName());
+    extra_ = ReadExtraSettings(extraFileName_);
+}
+
+void TForm1::SaveExtraSettingsFile() {
+    // A file that cannot be written costs only these settings at the next
+    // start: no box for it.
+    if (!extraFileName_.empty()) WriteExtraSettings(extraFileName_, extra_);
+}
+
+void TForm1::ToggleStatistics(bool shown) {
+    statisticsPanel_->setVisible(shown);
+    if (extra_.statisticsShown != shown) {
+        extra_.statisticsShown = shown;
+        SaveExtraSettingsFile();
+    }
+    ScheduleStatistics();
+}
+
+void TForm1::ScheduleStatistics() {
+    // Many changes in one pass of the event loop (a load, a burst of rows)
+    // cost one computation.
+    if (statisticsPending_ || !statisticsAction_ || !statisticsAction_->isChecked()) return;
+    statisticsPending_ = true;
+    QTimer::singleShot(0, this, [this] { UpdateStatistics(); });
+}
+
+void TForm1::UpdateStatistics() {
+    statisticsPending_ = false;
+    if (!statisticsAction_->isChecked()) return;
+    const int page = model_.ActivePage();
+    const MeasurementTable& table = model_.Table(page);
+    int first = 0;
+    int last = -1;
+    const bool everything = !SelectedRows(page, first, last);
+    if (everything) last = table.IsEmpty() ? 0 : table.RowCount() - 1;
+    // Row 0 holds the column headers, also where a loaded file left it
+    // scrolling with the rows.
+    first = std::max(first, 1);
+    statisticsPanel_->ShowSummary(statistics_[page]->Compute(first, last), page, everything);
+}
+
+bool TForm1::SelectedRows(int page, int& firstRow, int& lastRow) const {
+    const SelectedRect rect = RectOf(grids_[page]->selectionModel()->selection());
+    if (rect.Empty() || rect.bottom == rect.top) return false;
+    firstRow = tableModels_[page]->TableRow(rect.top);
+    lastRow = tableModels_[page]->TableRow(rect.bottom);
+    return true;
+}
+
+bool TForm1::KeepRangeSelection(QTableView* view, int newViewRow) {
+    QItemSelectionModel* selection = view->selectionModel();
+    const SelectedRect rect = RectOf(selection->selection());
+    if (rect.Empty() || rect.bottom == rect.top) return false;
+    const QModelIndex current = view->model()->index(newViewRow, std::max(view->currentIndex().column(), 0));
+    // An interval that reached the last row follows the new ones.
+    if (rect.bottom == newViewRow - 1)
+        selection->select(QItemSelection(view->model()->index(rect.bottom, rect.left),
+                                         view->model()->index(newViewRow, rect.right)),
+                          QItemSelectionModel::Select);
+    selection->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+    view->scrollTo(current);
+    return true;
+}
+
+void TForm1::CopySelection() {
+    const int page = model_.ActivePage();
+    const SelectedRect rect = RectOf(grids_[page]->selectionModel()->selection());
+    if (rect.Empty()) return;
+    const TableModel* model = tableModels_[page].get();
+    const std::string text =
+        CellsAsText(model_.Table(page), model->TableRow(rect.top), model->TableRow(rect.bottom), rect.left, rect.right);
+    QApplication::clipboard()->setText(FromCp1251(text));
+}
+
+void TForm1::SaveSelectionDialog() {
+    RunCommand([this] {
+        const int page = model_.ActivePage();
+        const SelectedRect rect = RectOf(grids_[page]->selectionModel()->selection());
+        if (rect.Empty() || model_.Table(page).IsEmpty()) return;
+        const auto name = fileDialogs_->AskSaveFileName(
+            SaveFilter(page), DefaultDataFileName(env_.programPath, clock_->Now(), page, HomeFolder()));
+        if (!name) return;
+        const TableModel* model = tableModels_[page].get();
+        SaveRowsToFile(model_.Table(page), *name, model->TableRow(rect.top), model->TableRow(rect.bottom), *prompt_);
+    });
+}
+
+}  // namespace vornik

@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QTableView>
+#include <QTableWidget>
+#include <QToolButton>
+
+#include "TestForm.h"
+#include "config/ExtraSettings.h"
+#include "core/Cp1251.h"
+#include "datafiles/DataFile.h"
+#include "shell/MainWindow.h"
+#include "shell/StatisticsPanel.h"
+
+using namespace vornik;
+using vornik::test::ReadAll;
+
+namespace {
+
+class StatisticsPanelTest : public ::testing::Test {
+protected:
+    StatisticsPanelTest() {
+        fixture.WriteDefaultSettings();
+        recordBytes = ReadAll(fixture.ConfigFile());
+        fixture.Create();
+        form().show();
+        Settle();
+    }
+    TForm1& form() { return *fixture.form; }
+    static void Settle() {
+        for (int i = 0; i < 3; ++i) QApplication::processEvents();
+    }
+    // A received temperature row: O2-like values with one decimal, every
+    // fourth Tmax "nd".
+    void Receive(int i) {
+        std::vector<std::string> cells = {"1", "09.12.26", "10:00:" + std::to_string(10 + i), std::to_string(20 + i) + ",5",
+                                          i % 4 ? std::to_string(i) + ",0" : "nd", "1,0", "2,0", "3,0", "0", "Obj"};
+        // A row the chart needs numbers in: the "nd" goes in by SetCell afterwards.
+        const bool nd = cells[4] == "nd";
+        if (nd) cells[4] = "0";
+        const int row = form().model().CommitRow(PageTemp, cells);
+        if (nd) form().model().Table(PageTemp).SetCell(4, row, "nd");
+        Settle();
+    }
+    QTableView* Grid() { return form().grid(PageTemp); }
+    void Key(QWidget* w, int key, Qt::KeyboardModifiers modifiers) {
+        QKeyEvent press(QEvent::KeyPress, key, modifiers);
+        QApplication::sendEvent(w, &press);
+        Settle();
+    }
+    void Click(int viewRow, int column, Qt::KeyboardModifiers modifiers) {
+        const QPoint at = Grid()->visualRect(Grid()->model()->index(viewRow, column)).center();
+        QMouseEvent press(QEvent::MouseButtonPress, at, Grid()->viewport()->mapToGlobal(at), Qt::LeftButton,
+                          Qt::LeftButton, modifiers);
+        QApplication::sendEvent(Grid()->viewport(), &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, Grid()->viewport()->mapToGlobal(at), Qt::LeftButton,
+                            Qt::NoButton, modifiers);
+        QApplication::sendEvent(Grid()->viewport(), &release);
+        Settle();
+    }
+    // Figure `figure` (0 mean, 1 min, 2 max, 3 deviation, 4 numbers, 5 skipped) of entry `entry`.
+    QString Panel(int entry, int figure) { return form().statisticsPanel()->grid()->item(figure, entry)->text(); }
+
+    test::TestForm fixture;
+    std::string recordBytes;
+};
+
+}  // namespace
+
+TEST_F(StatisticsPanelTest, HiddenAtFirstToggledByCommandAndButtonRememberedBesideTheRecord) {
+    StatisticsPanel* panel = form().statisticsPanel();
+    EXPECT_TRUE(panel->isHidden());
+    auto* button = form().findChild<QToolButton*>("StatisticsButton");
+    ASSERT_NE(button, nullptr);
+    button->click();
+    Settle();
+    EXPECT_FALSE(panel->isHidden());
+    EXPECT_TRUE(form().findChild<QAction*>("StatisticsAction")->isChecked());
+    const std::string extraFile = ExtraSettingsFileName(fixture.ConfigFile());
+    EXPECT_TRUE(ReadExtraSettings(extraFile).statisticsShown);
+    EXPECT_EQ(ReadAll(fixture.ConfigFile()), recordBytes) << "the 421-byte record is not touched";
+
+    // The next start opens it again; the dock's own close button hides it.
+    fixture.form.reset();
+    fixture.Create();
+    form().show();
+    Settle();
+    EXPECT_FALSE(form().statisticsPanel()->isHidden());
+    form().statisticsPanel()->close();
+    Settle();
+    EXPECT_FALSE(form().findChild<QAction*>("StatisticsAction")->isChecked());
+    EXPECT_FALSE(ReadExtraSettings(extraFile).statisticsShown);
+}
+
+TEST_F(StatisticsPanelTest, SelectedRowsGiveTheFiguresAndAnIntervalAtTheEndFollowsNewRows) {
+    form().findChild<QAction*>("StatisticsAction")->trigger();
+    for (int i = 0; i < 6; ++i) Receive(i);  // Tmax: nd 1 2 3 nd 5
+    form().model().SetActivePage(PageTemp);
+    Settle();
+    // Everything: 6 rows, Tg 20,5..25,5.
+    EXPECT_TRUE(form().statisticsPanel()->spanLabel()->text().contains(QString::fromUtf8("Строк: 6")));
+    EXPECT_EQ(form().statisticsPanel()->grid()->horizontalHeaderItem(0)->text(), QString::fromUtf8("Tg,*С"));
+    EXPECT_EQ(Panel(0, 0), "23,0");
+    EXPECT_EQ(Panel(0, 1), "20,5");
+    EXPECT_EQ(Panel(0, 2), "25,5");
+    EXPECT_EQ(Panel(0, 3), "1,9");  // sample deviation of 20,5..25,5 is 1,87
+    EXPECT_EQ(Panel(1, 0), "2,8");  // Tmax: (1 + 2 + 3 + 5) / 4
+    EXPECT_EQ(Panel(1, 5), "2");    // two "nd" skipped
+
+    // Rows 2 to 4 (view rows 1..3): a click, a Shift+click, then Shift+Up and Shift+Down.
+    Click(1, 3, Qt::NoModifier);
+    Click(2, 3, Qt::ShiftModifier);
+    Key(Grid(), Qt::Key_Down, Qt::ShiftModifier);
+    int first = 0, last = 0;
+    ASSERT_TRUE(form().SelectedRows(PageTemp, first, last));
+    EXPECT_EQ(first, 2);
+    EXPECT_EQ(last, 4);
+    EXPECT_TRUE(form().statisticsPanel()->spanLabel()->text().contains(QString::fromUtf8("Строк: 3, с 09.12.26 10:00:11")));
+    EXPECT_EQ(Panel(0, 0), "22,5");
+
+    // Not at the last row: a new row leaves the interval as it is.
+    Receive(6);
+    ASSERT_TRUE(form().SelectedRows(PageTemp, first, last));
+    EXPECT_EQ(last, 4);
+    // Reaching the last row: it grows with every new row.
+    Click(6, 3, Qt::ShiftModifier);
+    Receive(7);
+    Receive(8);
+    ASSERT_TRUE(form().SelectedRows(PageTemp, first, last));
+    EXPECT_EQ(first, 2);
+    EXPECT_EQ(last, 9);
+    EXPECT_TRUE(form().statisticsPanel()->spanLabel()->text().contains(QString::fromUtf8("Строк: 8")));
+    EXPECT_EQ(form().model().Table(PageTemp).CurrentRow(), 9);
+}
+
+TEST_F(StatisticsPanelTest, CopyGivesTabSeparatedCellsAndSaveSelectionWritesTheTablesOwnFile) {
+    for (int i = 0; i < 4; ++i) Receive(i);
+    form().model().SetActivePage(PageTemp);
+    Settle();
+    Click(1, 3, Qt::NoModifier);
+    Click(2, 4, Qt::ShiftModifier);
+    QAction* copy = Grid()->findChild<QAction*>("CopyAction");
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->shortcut(), QKeySequence(QKeySequence::Copy));
+    copy->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), "21,5\t1,0\n22,5\t2,0\n");
+
+    // Rows 2..3 saved: the header line, then those rows, as a load reads them.
+    const std::string file = fixture.dir / "part.tmpr";
+    fixture.dialogs.Answer(file);
+    form().findChild<QAction*>("SaveSelectionAction")->trigger();
+    const MeasurementTable& table = form().model().Table(PageTemp);
+    std::string expected;
+    for (int row : {0, 2, 3}) {
+        for (int c = 0; c < table.ColumnCount(); ++c) expected += std::string(table.Cell(c, row)) + "\t";
+        expected += "\r\n";
+    }
+    EXPECT_EQ(ReadAll(file), expected);
+    EXPECT_TRUE(form().model().NewData(PageTemp)) << "an export saves nothing of the table";
+
+    // Ctrl+A: every row.
+    Key(Grid(), Qt::Key_A, Qt::ControlModifier);
+    int first = 0, last = 0;
+    ASSERT_TRUE(form().SelectedRows(PageTemp, first, last));
+    EXPECT_EQ(first, 1);
+    EXPECT_EQ(last, 4);
+}

@@ -107,6 +107,8 @@ public slots:
     void ToggleStatistics(bool shown);
     void CopySelection();
     void SaveSelectionDialog();
+    // "Протокол с итогами": the protocol of the interval, then its statistics.
+    void PrintProtocolWithTotals();
 
     // Toolbar commands (display modes, navigation, delete).
     void BitBtnTabClick() { nav_.BitBtnTabClick(); }
@@ -187,6 +189,8 @@ private:
     void BuildReport();
     void ReadExtraSettingsFile();
     void SaveExtraSettingsFile();
+    // The report's interval of a page: the selected rows, or every row.
+    void ReportInterval(int page, int& firstRow, int& lastRow) const;
     void ScheduleStatistics();
     void UpdateStatistics();
     // A new row while the user's selection spans rows: the selection stays,

@@ -15,6 +15,7 @@
 #include "core/Paths.h"
 #include "core/qt/Text.h"
 #include "datafiles/DataFile.h"
+#include "printing/qt/PrintCommands.h"
 #include "shell/MainWindow.h"
 #include "shell/StatisticsPanel.h"
 #include "shell/TableModel.h"
@@ -70,6 +71,12 @@ void TForm1::BuildReport() {
         saveSelection->setObjectName(QStringLiteral("SaveSelectionAction"));
         file->insertAction(file->findChild<QMenu*>(QStringLiteral("N12"))->menuAction(), saveSelection);
         connect(saveSelection, &QAction::triggered, this, &TForm1::SaveSelectionDialog);
+    }
+    if (auto* print = menuBar()->findChild<QMenu*>(QStringLiteral("N12"))) {
+        auto* totals = new QAction(QString::fromUtf8("Протокол с итогами"), print);
+        totals->setObjectName(QStringLiteral("ProtocolWithTotalsAction"));
+        print->addAction(totals);
+        connect(totals, &QAction::triggered, this, &TForm1::PrintProtocolWithTotals);
     }
     // Beside the toolbar's buttons, after a gap.
     auto* button = new QToolButton(toolbar_);
@@ -141,14 +148,10 @@ void TForm1::UpdateStatistics() {
     statisticsPending_ = false;
     if (!statisticsAction_->isChecked()) return;
     const int page = model_.ActivePage();
-    const MeasurementTable& table = model_.Table(page);
     int first = 0;
-    int last = -1;
+    int last = 0;
     const bool everything = !SelectedRows(page, first, last);
-    if (everything) last = table.IsEmpty() ? 0 : table.RowCount() - 1;
-    // Row 0 holds the column headers, also where a loaded file left it
-    // scrolling with the rows.
-    first = std::max(first, 1);
+    ReportInterval(page, first, last);
     statisticsPanel_->ShowSummary(statistics_[page]->Compute(first, last), page, everything);
 }
 
@@ -173,6 +176,24 @@ bool TForm1::KeepRangeSelection(QTableView* view, int newViewRow) {
     selection->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
     view->scrollTo(current);
     return true;
+}
+
+void TForm1::ReportInterval(int page, int& firstRow, int& lastRow) const {
+    const MeasurementTable& table = model_.Table(page);
+    if (!SelectedRows(page, firstRow, lastRow)) {
+        firstRow = 1;
+        lastRow = table.IsEmpty() ? 0 : table.RowCount() - 1;
+    }
+    // Row 0 holds the column headers, also where a loaded file left it
+    // scrolling with the rows.
+    firstRow = std::max(firstRow, 1);
+}
+
+void TForm1::PrintProtocolWithTotals() {
+    int first = 1;
+    int last = 0;
+    ReportInterval(model_.ActivePage(), first, last);
+    RunCommand([this, first, last] { print_->ProtocolWithTotals(first, last); });
 }
 
 void TForm1::CopySelection() {

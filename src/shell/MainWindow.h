@@ -28,6 +28,7 @@ class QMenu;
 class QProgressDialog;
 class QTabWidget;
 class QTableView;
+class QToolButton;
 class QVBoxLayout;
 
 namespace vornik {
@@ -105,6 +106,9 @@ public slots:
     // The measurement report: the statistics panel shown or hidden, the
     // selected cells to the clipboard, the selected rows to a data file.
     void ToggleStatistics(bool shown);
+    // "Не переключать страницы": rows of other kinds no longer bring their
+    // page to the front; the tab of a page with new rows is marked instead.
+    void ToggleKeepPage(bool keep);
     void CopySelection();
     void SaveSelectionDialog();
     // "Протокол с итогами": the protocol of the interval, then its statistics.
@@ -198,6 +202,8 @@ private:
     // the selection is one cell (the new row then becomes the selection).
     bool KeepRangeSelection(QTableView* view, int newViewRow);
     void WatchGridForReport(int page);
+    QToolButton* AddReportButton(const char* name, QAction* action, int slot);
+    void MarkTab(int page);
 
     FormEnvironment env_;
     std::unique_ptr<Prompt> ownPrompt_;
@@ -246,6 +252,9 @@ private:
     QAction* statisticsAction_ = nullptr;
     std::array<std::unique_ptr<IntervalStatistics>, kPageCount> statistics_;
     bool statisticsPending_ = false;
+    QAction* keepPageAction_ = nullptr;
+    std::array<QString, kPageCount> tabCaptions_;
+    std::array<int, kPageCount> unseenRows_{};
 };
 
 }  // namespace vornik

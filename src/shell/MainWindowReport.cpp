@@ -78,16 +78,26 @@ void TForm1::BuildReport() {
         print->addAction(totals);
         connect(totals, &QAction::triggered, this, &TForm1::PrintProtocolWithTotals);
     }
-    // Beside the toolbar's buttons, after a gap.
-    auto* button = new QToolButton(toolbar_);
-    button->setObjectName(QStringLiteral("StatisticsButton"));
-    button->setDefaultAction(statisticsAction_);
-    button->setFocusPolicy(Qt::NoFocus);
-    button->setGeometry(static_cast<int>(ToolbarButtons().size()) * Toolbar::kStep + 8, 1, Toolbar::kButtonWidth,
-                        Toolbar::kButtonHeight);
-    QFont font = button->font();
-    font.setPixelSize(18);
-    button->setFont(font);
+    keepPageAction_ = new QAction(QString::fromUtf8("Не переключать страницы"), this);
+    keepPageAction_->setObjectName(QStringLiteral("KeepPageAction"));
+    keepPageAction_->setCheckable(true);
+    keepPageAction_->setIconText(QString::fromUtf8("⚓"));
+    keepPageAction_->setToolTip(QString::fromUtf8("Не переключать страницы при приёме данных"));
+    connect(keepPageAction_, &QAction::toggled, this, &TForm1::ToggleKeepPage);
+    if (auto* service = menuBar()->findChild<QMenu*>(QStringLiteral("N5"))) service->addAction(keepPageAction_);
+    AddReportButton("StatisticsButton", statisticsAction_, 0);
+    AddReportButton("KeepPageButton", keepPageAction_, 1);
+    for (int page = 0; page < kPageCount; ++page) tabCaptions_[page] = pageControl_->tabText(page);
+    decoder_.AddRowListener([this](int page, int) {
+        if (page == model_.ActivePage()) return;
+        ++unseenRows_[page];
+        MarkTab(page);
+    });
+    connect(pageControl_, &QTabWidget::currentChanged, this, [this](int page) {
+        if (page < 0 || page >= kPageCount) return;
+        unseenRows_[page] = 0;
+        MarkTab(page);
+    });
 
     // Closed with its own button: the same as the command.
     connect(statisticsPanel_, &QDockWidget::visibilityChanged, this,
@@ -96,6 +106,34 @@ void TForm1::BuildReport() {
 
     ReadExtraSettingsFile();
     statisticsAction_->setChecked(extra_.statisticsShown);
+    keepPageAction_->setChecked(extra_.keepPage);
+}
+
+QToolButton* TForm1::AddReportButton(const char* name, QAction* action, int slot) {
+    // Beside the toolbar's buttons, after a gap.
+    auto* button = new QToolButton(toolbar_);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setDefaultAction(action);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setGeometry(static_cast<int>(ToolbarButtons().size() + slot) * Toolbar::kStep + 8, 1,
+                        Toolbar::kButtonWidth, Toolbar::kButtonHeight);
+    QFont font = button->font();
+    font.setPixelSize(18);
+    button->setFont(font);
+    return button;
+}
+
+void TForm1::MarkTab(int page) {
+    const int rows = unseenRows_[page];
+    pageControl_->setTabText(page, rows > 0 ? tabCaptions_[page] + QStringLiteral(" (+%1)").arg(rows) : tabCaptions_[page]);
+}
+
+void TForm1::ToggleKeepPage(bool keep) {
+    decoder_.SetKeepPage(keep);
+    if (extra_.keepPage != keep) {
+        extra_.keepPage = keep;
+        SaveExtraSettingsFile();
+    }
 }
 
 void TForm1::WatchGridForReport(int page) {

@@ -5,11 +5,13 @@
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QTabWidget>
 #include <QMouseEvent>
 #include <QTableView>
 #include <QTableWidget>
 #include <QToolButton>
 
+#include "ReplyBuilder.h"
 #include "TestForm.h"
 #include "config/ExtraSettings.h"
 #include "core/Cp1251.h"
@@ -169,4 +171,27 @@ TEST_F(StatisticsPanelTest, CopyGivesTabSeparatedCellsAndSaveSelectionWritesTheT
     ASSERT_TRUE(form().SelectedRows(PageTemp, first, last));
     EXPECT_EQ(first, 1);
     EXPECT_EQ(last, 4);
+}
+
+TEST_F(StatisticsPanelTest, KeepingThePageRecordsOtherKindsAndMarksTheirTabs) {
+    auto* tabs = form().findChild<QTabWidget*>("PageControl1");
+    form().findChild<QToolButton*>("KeepPageButton")->click();
+    EXPECT_TRUE(ReadExtraSettings(ExtraSettingsFileName(fixture.ConfigFile())).keepPage);
+    form().decoder().RecieveAll(test::GasReply().Bytes() + test::TempReply().Bytes() + test::TempReply().Bytes());
+    Settle();
+    EXPECT_EQ(form().model().ActivePage(), PageGas);
+    EXPECT_EQ(tabs->currentIndex(), PageGas);
+    EXPECT_EQ(form().model().Table(PageTemp).RowCount(), 3) << "the rows are recorded all the same";
+    EXPECT_EQ(tabs->tabText(PageTemp), QString::fromUtf8("Температура (+2)"));
+    EXPECT_EQ(tabs->tabText(PageGas), QString::fromUtf8("Газоанализатор"));
+    tabs->setCurrentIndex(PageTemp);
+    Settle();
+    EXPECT_EQ(tabs->tabText(PageTemp), QString::fromUtf8("Температура"));
+
+    // Off again: a reply brings its page to the front, as always.
+    form().findChild<QAction*>("KeepPageAction")->trigger();
+    form().decoder().RecieveAll(test::PrdReply().Bytes());
+    Settle();
+    EXPECT_EQ(form().model().ActivePage(), PagePrd);
+    EXPECT_EQ(tabs->tabText(PagePrd), QString::fromUtf8("Давление, скорость, расход"));
 }

@@ -69,7 +69,8 @@ TForm1::TForm1(FormEnvironment environment, QWidget* parent)
     column->addWidget(pageControl_, 1);
     BuildMenu();
     BuildStatusBar();
-    fileCommands_ = std::make_unique<DataFileCommands>(model_, *prompt_, *fileDialogs_, *clock_, env_.programPath,
+    pageFiles_ = std::make_unique<PageFiles>(*fileDialogs_);
+    fileCommands_ = std::make_unique<DataFileCommands>(model_, *prompt_, *pageFiles_, *clock_, env_.programPath,
                                                        HomeFolder());
     fileCommands_->SetBusyHandler([this](bool busy, bool large) { FileOperationBusy(busy, large); });
     fileCommands_->SetLoadedHandler([this](int page) { nav_.ShowTable(page); });

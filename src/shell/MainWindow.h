@@ -14,6 +14,7 @@
 #include "core/RecentErrors.h"
 #include "core/qt/QtIntervalTimer.h"
 #include "datafiles/DataFileCommands.h"
+#include "datafiles/PageFiles.h"
 #include "device/PortHandling.h"
 #include "reception/ReplyDecoder.h"
 #include "shell/FormEnvironment.h"
@@ -195,7 +196,7 @@ private:
     void SaveExtraSettingsFile();
     // The report's interval of a page: the selected rows, or every row.
     void ReportInterval(int page, int& firstRow, int& lastRow) const;
-    void ScheduleStatistics();
+    void ScheduleReportUpdate();
     void UpdateStatistics();
     // A new row while the user's selection spans rows: the selection stays,
     // and grows by the new row when it reached the row before. False when
@@ -204,6 +205,8 @@ private:
     void WatchGridForReport(int page);
     QToolButton* AddReportButton(const char* name, QAction* action, int slot);
     void MarkTab(int page);
+    // The active page's file (or "не сохранено") and row count.
+    void ShowPageStatus();
 
     FormEnvironment env_;
     std::unique_ptr<Prompt> ownPrompt_;
@@ -222,6 +225,8 @@ private:
     ReplyDecoder decoder_;
     QtIntervalTimer pollTimer_;
     PortHandling port_;
+    // The file dialogs, noting which file each page's rows belong to.
+    std::unique_ptr<PageFiles> pageFiles_;
     std::unique_ptr<DataFileCommands> fileCommands_;
     // Every received row, until it is saved, cleared or the program ends.
     std::unique_ptr<RecoveryJournal> journal_;
@@ -253,6 +258,7 @@ private:
     std::array<std::unique_ptr<IntervalStatistics>, kPageCount> statistics_;
     bool statisticsPending_ = false;
     QAction* keepPageAction_ = nullptr;
+    QLabel* pageStatus_ = nullptr;
     std::array<QString, kPageCount> tabCaptions_;
     std::array<int, kPageCount> unseenRows_{};
 };

@@ -5,7 +5,9 @@
 #include <QClipboard>
 #include <QItemSelectionModel>
 #include <QMenu>
+#include <QLabel>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
@@ -102,11 +104,22 @@ void TForm1::BuildReport() {
     // Closed with its own button: the same as the command.
     connect(statisticsPanel_, &QDockWidget::visibilityChanged, this,
             [this](bool) { statisticsAction_->setChecked(!statisticsPanel_->isHidden()); });
-    connect(pageControl_, &QTabWidget::currentChanged, this, [this] { ScheduleStatistics(); });
+    connect(pageControl_, &QTabWidget::currentChanged, this, [this] { ScheduleReportUpdate(); });
+
+    pageStatus_ = new QLabel(statusBar());
+    pageStatus_->setObjectName(QStringLiteral("PageStatus"));
+    statusBar()->insertPermanentWidget(0, pageStatus_);
+    model_.AddRowsSettledListener([this](int page) {
+        pageFiles_->RowsSettled(page);
+        ScheduleReportUpdate();
+    });
+    const int argumentPage = DataFileKind(env_.fileArgument);
+    if (argumentPage >= 0 && !model_.Table(argumentPage).IsEmpty()) pageFiles_->SetFile(argumentPage, env_.fileArgument);
 
     ReadExtraSettingsFile();
     statisticsAction_->setChecked(extra_.statisticsShown);
     keepPageAction_->setChecked(extra_.keepPage);
+    ScheduleReportUpdate();
 }
 
 QToolButton* TForm1::AddReportButton(const char* name, QAction* action, int slot) {
@@ -146,12 +159,12 @@ void TForm1::WatchGridForReport(int page) {
     copy->setShortcutContext(Qt::WidgetShortcut);
     view->addAction(copy);
     connect(copy, &QAction::triggered, this, &TForm1::CopySelection);
-    connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { ScheduleStatistics(); });
+    connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { ScheduleReportUpdate(); });
     const TableModel* model = tableModels_[page].get();
-    connect(model, &QAbstractItemModel::rowsInserted, this, [this] { ScheduleStatistics(); });
-    connect(model, &QAbstractItemModel::rowsRemoved, this, [this] { ScheduleStatistics(); });
-    connect(model, &QAbstractItemModel::dataChanged, this, [this] { ScheduleStatistics(); });
-    connect(model, &QAbstractItemModel::modelReset, this, [this] { ScheduleStatistics(); });
+    connect(model, &QAbstractItemModel::rowsInserted, this, [this] { ScheduleReportUpdate(); });
+    connect(model, &QAbstractItemModel::rowsRemoved, this, [this] { ScheduleReportUpdate(); });
+    connect(model, &QAbstractItemModel::dataChanged, this, [this] { ScheduleReportUpdate(); });
+    connect(model, &QAbstractItemModel::modelReset, this, [this] { ScheduleReportUpdate(); });
 }
 
 void TForm1::ReadExtraSettingsFile() {
@@ -171,15 +184,30 @@ void TForm1::ToggleStatistics(bool shown) {
         extra_.statisticsShown = shown;
         SaveExtraSettingsFile();
     }
-    ScheduleStatistics();
+    ScheduleReportUpdate();
 }
 
-void TForm1::ScheduleStatistics() {
-    // Many changes in one pass of the event loop (a load, a burst of rows)
-    // cost one computation.
-    if (statisticsPending_ || !statisticsAction_ || !statisticsAction_->isChecked()) return;
+void TForm1::ScheduleReportUpdate() {
+    // The page's status line and the statistics. Many changes in one pass of
+    // the event loop (a load, a burst of rows) cost one update.
+    if (statisticsPending_ || !statisticsAction_) return;
     statisticsPending_ = true;
-    QTimer::singleShot(0, this, [this] { UpdateStatistics(); });
+    QTimer::singleShot(0, this, [this] {
+        ShowPageStatus();
+        UpdateStatistics();
+    });
+}
+
+void TForm1::ShowPageStatus() {
+    const int page = model_.ActivePage();
+    const MeasurementTable& table = model_.Table(page);
+    const int rows = table.IsEmpty() ? 0 : table.RowCount() - 1;
+    const std::string& file = pageFiles_->File(page);
+    QString text = file.empty() || rows == 0 ? QString::fromUtf8("не сохранено") : FromUtf8(FileNameOf(file));
+    // Rows received after the file was written or opened.
+    if (!file.empty() && rows > 0 && model_.NewData(page)) text += QString::fromUtf8(" (есть несохранённые строки)");
+    pageStatus_->setText(text + QString::fromUtf8(", строк: %1").arg(rows));
+    pageStatus_->setToolTip(FromUtf8(file));
 }
 
 void TForm1::UpdateStatistics() {

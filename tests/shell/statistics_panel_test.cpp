@@ -195,3 +195,21 @@ TEST_F(StatisticsPanelTest, KeepingThePageRecordsOtherKindsAndMarksTheirTabs) {
     EXPECT_EQ(form().model().ActivePage(), PagePrd);
     EXPECT_EQ(tabs->tabText(PagePrd), QString::fromUtf8("Давление, скорость, расход"));
 }
+
+TEST_F(StatisticsPanelTest, TheStatusBarNamesThePagesFileAndCountsItsRows) {
+    auto* status = form().findChild<QLabel*>("PageStatus");
+    ASSERT_NE(status, nullptr);
+    for (int i = 0; i < 3; ++i) Receive(i);
+    form().model().SetActivePage(PageTemp);
+    Settle();
+    EXPECT_EQ(status->text(), QString::fromUtf8("не сохранено, строк: 3"));
+    fixture.dialogs.Answer(fixture.dir / "boiler.tmpr");
+    form().SaveCharDialog();
+    Settle();
+    EXPECT_EQ(status->text(), QString::fromUtf8("boiler.tmpr, строк: 3"));
+    Receive(3);
+    EXPECT_EQ(status->text(), QString::fromUtf8("boiler.tmpr (есть несохранённые строки), строк: 4"));
+    form().model().ChartClear(false, true, false);  // what "Удалить все данные" does
+    Settle();
+    EXPECT_EQ(status->text(), QString::fromUtf8("не сохранено, строк: 0"));
+}

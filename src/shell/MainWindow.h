@@ -192,6 +192,9 @@ private:
     // The measurement report (MainWindowReport.cpp): the statistics panel,
     // its settings file, copying and saving the selected rows.
     void BuildReport();
+    void BuildReportCommands();
+    // A new command at the end of the named menu (or before `before`).
+    QAction* AddReportAction(const char* menuName, const char* name, const char* text, QAction* before = nullptr);
     void ReadExtraSettingsFile();
     void SaveExtraSettingsFile();
     // The report's interval of a page: the selected rows, or every row.

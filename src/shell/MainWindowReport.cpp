@@ -56,39 +56,7 @@ void TForm1::BuildReport() {
     statisticsPanel_ = new StatisticsPanel(this);
     addDockWidget(Qt::BottomDockWidgetArea, statisticsPanel_);
     statisticsPanel_->hide();
-
-    statisticsAction_ = new QAction(QString::fromUtf8("Статистика"), this);
-    statisticsAction_->setObjectName(QStringLiteral("StatisticsAction"));
-    statisticsAction_->setCheckable(true);
-    statisticsAction_->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+S")));
-    statisticsAction_->setIconText(QString::fromUtf8("Σ"));
-    statisticsAction_->setToolTip(QString::fromUtf8("Статистика выделенных строк"));
-    connect(statisticsAction_, &QAction::toggled, this, &TForm1::ToggleStatistics);
-    if (auto* service = menuBar()->findChild<QMenu*>(QStringLiteral("N5"))) {
-        service->addSeparator();
-        service->addAction(statisticsAction_);
-    }
-    if (auto* file = menuBar()->findChild<QMenu*>(QStringLiteral("N1"))) {
-        auto* saveSelection = new QAction(QString::fromUtf8("Сохранить выделенное…"), file);
-        saveSelection->setObjectName(QStringLiteral("SaveSelectionAction"));
-        file->insertAction(file->findChild<QMenu*>(QStringLiteral("N12"))->menuAction(), saveSelection);
-        connect(saveSelection, &QAction::triggered, this, &TForm1::SaveSelectionDialog);
-    }
-    if (auto* print = menuBar()->findChild<QMenu*>(QStringLiteral("N12"))) {
-        auto* totals = new QAction(QString::fromUtf8("Протокол с итогами"), print);
-        totals->setObjectName(QStringLiteral("ProtocolWithTotalsAction"));
-        print->addAction(totals);
-        connect(totals, &QAction::triggered, this, &TForm1::PrintProtocolWithTotals);
-    }
-    keepPageAction_ = new QAction(QString::fromUtf8("Не переключать страницы"), this);
-    keepPageAction_->setObjectName(QStringLiteral("KeepPageAction"));
-    keepPageAction_->setCheckable(true);
-    keepPageAction_->setIconText(QString::fromUtf8("⚓"));
-    keepPageAction_->setToolTip(QString::fromUtf8("Не переключать страницы при приёме данных"));
-    connect(keepPageAction_, &QAction::toggled, this, &TForm1::ToggleKeepPage);
-    if (auto* service = menuBar()->findChild<QMenu*>(QStringLiteral("N5"))) service->addAction(keepPageAction_);
-    AddReportButton("StatisticsButton", statisticsAction_, 0);
-    AddReportButton("KeepPageButton", keepPageAction_, 1);
+    BuildReportCommands();
     for (int page = 0; page < kPageCount; ++page) tabCaptions_[page] = pageControl_->tabText(page);
     decoder_.AddRowListener([this](int page, int) {
         if (page == model_.ActivePage()) return;
@@ -99,12 +67,11 @@ void TForm1::BuildReport() {
         if (page < 0 || page >= kPageCount) return;
         unseenRows_[page] = 0;
         MarkTab(page);
+        ScheduleReportUpdate();
     });
-
     // Closed with its own button: the same as the command.
     connect(statisticsPanel_, &QDockWidget::visibilityChanged, this,
             [this](bool) { statisticsAction_->setChecked(!statisticsPanel_->isHidden()); });
-    connect(pageControl_, &QTabWidget::currentChanged, this, [this] { ScheduleReportUpdate(); });
 
     pageStatus_ = new QLabel(statusBar());
     pageStatus_->setObjectName(QStringLiteral("PageStatus"));
@@ -120,6 +87,37 @@ void TForm1::BuildReport() {
     statisticsAction_->setChecked(extra_.statisticsShown);
     keepPageAction_->setChecked(extra_.keepPage);
     ScheduleReportUpdate();
+}
+
+QAction* TForm1::AddReportAction(const char* menuName, const char* name, const char* text, QAction* before) {
+    auto* menu = menuBar()->findChild<QMenu*>(QString::fromLatin1(menuName));
+    auto* action = new QAction(QString::fromUtf8(text), menu);
+    action->setObjectName(QString::fromLatin1(name));
+    menu->insertAction(before, action);
+    return action;
+}
+
+void TForm1::BuildReportCommands() {
+    menuBar()->findChild<QMenu*>(QStringLiteral("N5"))->addSeparator();
+    statisticsAction_ = AddReportAction("N5", "StatisticsAction", "Статистика");
+    statisticsAction_->setCheckable(true);
+    statisticsAction_->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+S")));
+    statisticsAction_->setIconText(QString::fromUtf8("Σ"));
+    statisticsAction_->setToolTip(QString::fromUtf8("Статистика выделенных строк"));
+    connect(statisticsAction_, &QAction::toggled, this, &TForm1::ToggleStatistics);
+    keepPageAction_ = AddReportAction("N5", "KeepPageAction", "Не переключать страницы");
+    keepPageAction_->setCheckable(true);
+    keepPageAction_->setIconText(QString::fromUtf8("⚓"));
+    keepPageAction_->setToolTip(QString::fromUtf8("Не переключать страницы при приёме данных"));
+    connect(keepPageAction_, &QAction::toggled, this, &TForm1::ToggleKeepPage);
+    AddReportButton("StatisticsButton", statisticsAction_, 0);
+    AddReportButton("KeepPageButton", keepPageAction_, 1);
+
+    QAction* printMenu = menuBar()->findChild<QMenu*>(QStringLiteral("N12"))->menuAction();
+    connect(AddReportAction("N1", "SaveSelectionAction", "Сохранить выделенное…", printMenu), &QAction::triggered,
+            this, &TForm1::SaveSelectionDialog);
+    connect(AddReportAction("N12", "ProtocolWithTotalsAction", "Протокол с итогами"), &QAction::triggered, this,
+            &TForm1::PrintProtocolWithTotals);
 }
 
 QToolButton* TForm1::AddReportButton(const char* name, QAction* action, int slot) {
@@ -153,12 +151,17 @@ void TForm1::WatchGridForReport(int page) {
     QTableView* view = grids_[page];
     // Ranges of cells: Shift with the mouse or the arrows, Ctrl+A for all.
     view->setSelectionMode(QAbstractItemView::ContiguousSelection);
-    auto* copy = new QAction(QString::fromUtf8("Копировать"), view);
-    copy->setObjectName(QStringLiteral("CopyAction"));
-    copy->setShortcut(QKeySequence::Copy);
-    copy->setShortcutContext(Qt::WidgetShortcut);
+    // One copy command for the three tables, its key working in the table
+    // that has the focus.
+    auto* copy = findChild<QAction*>(QStringLiteral("CopyAction"), Qt::FindDirectChildrenOnly);
+    if (!copy) {
+        copy = new QAction(QString::fromUtf8("Копировать"), this);
+        copy->setObjectName(QStringLiteral("CopyAction"));
+        copy->setShortcut(QKeySequence::Copy);
+        copy->setShortcutContext(Qt::WidgetShortcut);
+        connect(copy, &QAction::triggered, this, &TForm1::CopySelection);
+    }
     view->addAction(copy);
-    connect(copy, &QAction::triggered, this, &TForm1::CopySelection);
     connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { ScheduleReportUpdate(); });
     const TableModel* model = tableModels_[page].get();
     connect(model, &QAbstractItemModel::rowsInserted, this, [this] { ScheduleReportUpdate(); });

@@ -7,6 +7,9 @@
 #include <QLabel>
 #include <QTabWidget>
 #include <QMouseEvent>
+#include <QPrinter>
+#include <cmath>
+#include <cstdlib>
 #include <QTableView>
 #include <QTableWidget>
 #include <QToolButton>
@@ -17,6 +20,7 @@
 #include "core/Cp1251.h"
 #include "datafiles/DataFile.h"
 #include "shell/MainWindow.h"
+#include "printing/qt/PrintCommands.h"
 #include "shell/StatisticsPanel.h"
 
 using namespace vornik;
@@ -146,8 +150,9 @@ TEST_F(StatisticsPanelTest, CopyGivesTabSeparatedCellsAndSaveSelectionWritesTheT
     Settle();
     Click(1, 3, Qt::NoModifier);
     Click(2, 4, Qt::ShiftModifier);
-    QAction* copy = Grid()->findChild<QAction*>("CopyAction");
+    QAction* copy = form().findChild<QAction*>("CopyAction");
     ASSERT_NE(copy, nullptr);
+    EXPECT_TRUE(Grid()->actions().contains(copy));
     EXPECT_EQ(copy->shortcut(), QKeySequence(QKeySequence::Copy));
     copy->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(), "21,5\t1,0\n22,5\t2,0\n");
@@ -212,4 +217,30 @@ TEST_F(StatisticsPanelTest, TheStatusBarNamesThePagesFileAndCountsItsRows) {
     form().model().ChartClear(false, true, false);  // what "Удалить все данные" does
     Settle();
     EXPECT_EQ(status->text(), QString::fromUtf8("не сохранено, строк: 0"));
+}
+
+// The printed protocol with averages for the documentation: a PDF in
+// VORNIK_SNAPSHOT_DIR (rendered with pdftoppm for the README).
+TEST_F(StatisticsPanelTest, ProtocolWithTotalsSnapshot) {
+    const char* dir = std::getenv("VORNIK_SNAPSHOT_DIR");
+    if (!dir) GTEST_SKIP() << "VORNIK_SNAPSHOT_DIR not set";
+    const auto number = [](double v, int decimals) { return FormatFixed(v, 15, decimals); };
+    for (int i = 0; i < 40; ++i) {
+        const double o2 = 3.1 + 0.4 * std::sin(i / 6.0);
+        const int seconds = 36000 + 30 * i;
+        char time[16];
+        std::snprintf(time, sizeof time, "%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60, seconds % 60);
+        form().model().CommitRow(
+            PageGas, {"1", "09.12.26", time, number(165 + std::cos(i * 1.7), 1), number(o2, 2),
+                      number(25 + 8 * std::sin(i / 3.0), 0), "80", "3,1", i % 9 ? "12" : "0", "0",
+                      number(10.5 - o2 / 2, 2), "0", "6,80", number(21 / (21 - o2), 2), "126", "18,0", "21,0", "ppm",
+                      Utf8ToCp1251("Котельная №3"), Utf8ToCp1251("Газ")});
+    }
+    form().model().Table(PageGas).SetCell(8, 10, "nd");
+    form().model().SetActivePage(PageGas);
+    Settle();
+    QPrinter& printer = form().printCommands().Printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromLocal8Bit(dir) + "/protocol-with-totals.pdf");
+    form().findChild<QAction*>("ProtocolWithTotalsAction")->trigger();
 }

@@ -21,6 +21,9 @@ public:
 
     // The page's rows are safe in a file or gone (MainModel's rows-settled event).
     void RowsSettled(int page);
+    // The end of a file command: a name chosen but never written (a failed
+    // save) is no page's file.
+    void ForgetChoice() { chosen_.clear(); }
     // A file opened without a dialog (the command line).
     void SetFile(int page, const std::string& fileName) { files_.at(page) = fileName; }
     // Empty while the page's rows came from no file.

@@ -218,7 +218,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
     placement.height = height();
     placement.top = y();
     placement.left = x();
-    if (fileCommands_->FormCloseQuery(placement, config_, *configStore_))
+    const bool close = fileCommands_->FormCloseQuery(placement, config_, *configStore_);
+    pageFiles_->ForgetChoice();
+    if (close)
         event->accept();
     else
         event->ignore();
@@ -226,9 +228,15 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 void TForm1::N4Click() { close(); }
 
-void TForm1::SaveCharDialog() { fileCommands_->SaveCharDialog(); }
+void TForm1::SaveCharDialog() {
+    fileCommands_->SaveCharDialog();
+    pageFiles_->ForgetChoice();
+}
 
-void TForm1::N9Click() { fileCommands_->N9Click(); }
+void TForm1::N9Click() {
+    fileCommands_->N9Click();
+    pageFiles_->ForgetChoice();
+}
 
 void TForm1::FileOperationBusy(bool busy, bool large) {
     if (busy) {

@@ -214,9 +214,14 @@ TEST_F(StatisticsPanelTest, TheStatusBarNamesThePagesFileAndCountsItsRows) {
     EXPECT_EQ(status->text(), QString::fromUtf8("boiler.tmpr, строк: 3"));
     Receive(3);
     EXPECT_EQ(status->text(), QString::fromUtf8("boiler.tmpr (есть несохранённые строки), строк: 4"));
+    // A save that fails names no file, also after a later clear.
+    fixture.dialogs.Answer(fixture.dir / "no-such-folder/x.tmpr");
+    form().SaveCharDialog();
     form().model().ChartClear(false, true, false);  // what "Удалить все данные" does
     Settle();
     EXPECT_EQ(status->text(), QString::fromUtf8("не сохранено, строк: 0"));
+    Receive(4);
+    EXPECT_EQ(status->text(), QString::fromUtf8("не сохранено, строк: 1"));
 }
 
 // The printed protocol with averages for the documentation: a PDF in

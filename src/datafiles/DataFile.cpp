@@ -94,17 +94,26 @@ bool SaveChartToFile(const MainModel& model, const std::string& fileName, bool g
     const int page = gaz ? PageGas : temp ? PageTemp : prd ? PagePrd : -1;
     if (page < 0) return false;
     const MeasurementTable& table = model.Table(page);
-    const int rows = table.RowCount();
+    return SaveRowsToFile(table, fileName, 0, table.RowCount() - 1, prompt, progress);
+}
+
+bool SaveRowsToFile(const MeasurementTable& table, const std::string& fileName, int firstRow, int lastRow,
+                    Prompt& prompt, const ProgressFn& progress) {
+    firstRow = std::max(firstRow, 0);
+    lastRow = std::min(lastRow, table.RowCount() - 1);
+    // Row 0 leads the file also when only later rows are chosen.
+    const bool header = firstRow > 0;
+    const int rows = lastRow - firstRow + 1 + (header ? 1 : 0);
 
     AtomicFileWriter writer(fileName);
     bool ok = writer.Open();
     LineWriter lines(writer, table);
-    for (int r = 0; ok && r < rows; ++r) {
-        ok = lines.Row(table, r);
+    for (int i = 0; ok && i < rows; ++i) {
+        ok = lines.Row(table, header ? (i == 0 ? 0 : firstRow + i - 1) : firstRow + i);
         // Progress is told about once per block written.
         if (ok && progress && lines.Full()) {
             ok = lines.Flush();
-            if (ok && !progress(static_cast<double>(r + 1) / rows)) {
+            if (ok && !progress(static_cast<double>(i + 1) / rows)) {
                 writer.Discard();
                 return false;
             }

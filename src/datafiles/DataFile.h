@@ -31,6 +31,13 @@ int DataFileKind(const std::string& fileName);
 bool SaveChartToFile(const MainModel& model, const std::string& fileName, bool gaz, bool temp, bool prd,
                      Prompt& prompt, const ProgressFn& progress = {});
 
+// Writes rows firstRow..lastRow of a table as a data file of its kind, after
+// row 0 (its header line) when the rows start later: the file opens as the
+// table's own. Writing, failures and the box as in SaveChartToFile; nothing
+// of the table changes.
+bool SaveRowsToFile(const MeasurementTable& table, const std::string& fileName, int firstRow, int lastRow,
+                    Prompt& prompt, const ProgressFn& progress = {});
+
 // Refills the table of the file's kind from the file, charts its data rows and
 // makes its page active; NewData of the page becomes false. A name of no known
 // kind changes nothing and reports nothing. Only a regular file is read. A

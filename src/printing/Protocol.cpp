@@ -1,11 +1,14 @@
 #include "printing/Protocol.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "config/Config.h"
 #include "core/Cp1251.h"
 #include "printing/TextChannel.h"
+#include "tables/IntervalStatistics.h"
 #include "tables/Pages.h"
+#include "tables/StatisticsText.h"
 
 namespace vornik {
 namespace {
@@ -78,9 +81,14 @@ std::string ProtocolLine(const MeasurementTable& table, int row, const ProtocolK
     return line;
 }
 
-void PrintProtocol(const MeasurementTable& table, int page, ProtocolPrinter& printer,
-                   const std::string& fontFace, int fontSize, const Clock& clock,
-                   const DateTimeText& dateTimeText, const ProtocolProgress& progress) {
+namespace {
+
+// One protocol job: the title, row 0, rows firstRow..lastRow (to the end of
+// the table when lastRow is negative), then `closingLines`.
+void PrintProtocolJob(const MeasurementTable& table, int page, int firstRow, int lastRow,
+                      const std::vector<std::string>& closingLines, ProtocolPrinter& printer,
+                      const std::string& fontFace, int fontSize, const Clock& clock, const DateTimeText& dateTimeText,
+                      const ProtocolProgress& progress) {
     const ProtocolKind& kind = ProtocolKindOf(page);
     printer.SetOrientation(kind.orientation);
     printer.SetFont(fontFace, fontSize > 0 ? fontSize : TConfig::kDefaultPrintFontSize);
@@ -88,13 +96,21 @@ void PrintProtocol(const MeasurementTable& table, int page, ProtocolPrinter& pri
     channel.Open(kProtocolJobName);
     try {
         channel.WriteLine(ProtocolTitleLine(page, clock.Now(), dateTimeText));
-        const int rows = table.RowCount();
+        const int end = lastRow < 0 ? table.RowCount() : std::min(lastRow + 1, table.RowCount());
+        const int rows = end - firstRow + (firstRow > 0 ? 1 : 0);
+        int printed = 0;
+        if (firstRow > 0 && table.RowCount() > 0) {
+            if (progress) progress(printed, rows);
+            channel.WriteLine(ProtocolLine(table, 0, kind));
+            ++printed;
+        }
         // Events are processed at page breaks; a table cleared meanwhile
         // ends the protocol where its rows end.
-        for (int row = 0; row < rows && row < table.RowCount(); ++row) {
-            if (progress) progress(row, rows);
+        for (int row = firstRow; row < end && row < table.RowCount(); ++row, ++printed) {
+            if (progress) progress(printed, rows);
             channel.WriteLine(ProtocolLine(table, row, kind));
         }
+        for (const std::string& line : closingLines) channel.WriteLine(line);
     } catch (...) {
         // The lines printed so far still make a document; the first error
         // is the one the user sees.
@@ -105,6 +121,31 @@ void PrintProtocol(const MeasurementTable& table, int page, ProtocolPrinter& pri
         throw;
     }
     channel.Close();
+}
+
+}  // namespace
+
+void PrintProtocol(const MeasurementTable& table, int page, ProtocolPrinter& printer,
+                   const std::string& fontFace, int fontSize, const Clock& clock,
+                   const DateTimeText& dateTimeText, const ProtocolProgress& progress) {
+    PrintProtocolJob(table, page, 0, -1, {}, printer, fontFace, fontSize, clock, dateTimeText, progress);
+}
+
+std::vector<std::string> ProtocolTotalsLines(const MeasurementTable& table, int page, int firstRow, int lastRow) {
+    IntervalStatistics statistics(table);
+    std::vector<std::string> lines = {std::string()};
+    for (std::string& line : StatisticsLines(statistics.Compute(firstRow, lastRow), page))
+        lines.push_back(std::move(line));
+    return lines;
+}
+
+void PrintProtocolWithTotals(const MeasurementTable& table, int page, int firstRow, int lastRow,
+                             ProtocolPrinter& printer, const std::string& fontFace, int fontSize,
+                             const Clock& clock, const DateTimeText& dateTimeText,
+                             const ProtocolProgress& progress) {
+    firstRow = std::max(firstRow, 1);
+    PrintProtocolJob(table, page, firstRow, lastRow, ProtocolTotalsLines(table, page, firstRow, lastRow), printer,
+                     fontFace, fontSize, clock, dateTimeText, progress);
 }
 
 }  // namespace vornik

@@ -63,4 +63,15 @@ void PrintProtocol(const MeasurementTable& table, int page, ProtocolPrinter& pri
                    const DateTimeText& dateTimeText = {},
                    const ProtocolProgress& progress = {});
 
+// The protocol of rows firstRow..lastRow only (row 0, the column headers,
+// first), followed by an empty line and the statistics of those rows: the
+// span line and a line per column of numbers (StatisticsLines). Otherwise
+// printed as PrintProtocol prints.
+void PrintProtocolWithTotals(const MeasurementTable& table, int page, int firstRow, int lastRow,
+                             ProtocolPrinter& printer, const std::string& fontFace, int fontSize,
+                             const Clock& clock, const DateTimeText& dateTimeText = {},
+                             const ProtocolProgress& progress = {});
+// The lines that follow those rows: an empty line, then the statistics.
+std::vector<std::string> ProtocolTotalsLines(const MeasurementTable& table, int page, int firstRow, int lastRow);
+
 }  // namespace vornik

@@ -151,7 +151,7 @@ std::vector<std::string> ReplyDecoder::DecodeFields(int page, const ReplyBytes& 
 
 void ReplyDecoder::Commit(int page, std::vector<std::string> cells) {
     const int row = model_.CommitRow(page, std::move(cells));
-    model_.SetActivePage(page);
+    if (!keepPage_) model_.SetActivePage(page);
 
     // A listener that fails (a log file that cannot be written) is reported;
     // the row stays and the other listeners still hear of it.

@@ -58,6 +58,10 @@ public:
     // next start marker.
     void DropReply();
 
+    // A committed row makes its page the active one, unless the user asked
+    // to keep the page in front ("Не переключать страницы").
+    void SetKeepPage(bool keep) { keepPage_ = keep; }
+
     void AddRowListener(RowListener listener) { rowListeners_.push_back(std::move(listener)); }
     void SetErrorReport(ErrorReport report) { report_ = std::move(report); }
 
@@ -82,6 +86,7 @@ private:
     ReplyBytes buffer_{};
     int fill_ = 0;
     bool replyOpen_ = false;  // a start marker came after the last end marker
+    bool keepPage_ = false;
 };
 
 }  // namespace vornik

@@ -13,6 +13,7 @@
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "core/Paths.h"
 #include "datafiles/RecoveryJournal.h"
@@ -23,12 +24,14 @@
 #include "shell/ChartWidget.h"
 #include "shell/QtFileDialogs.h"
 #include "shell/QtPrompt.h"
+#include "shell/StatisticsPanel.h"
 #include "shell/TableCells.h"
 #include "shell/TableModel.h"
 #include "core/qt/Text.h"
 #include "shell/Toolbar.h"
 #include "shell/WindowCentring.h"
 #include "tables/ChartDefs.h"
+#include "tables/IntervalStatistics.h"
 
 namespace vornik {
 namespace {
@@ -68,7 +71,8 @@ TForm1::TForm1(FormEnvironment environment, QWidget* parent)
     column->addWidget(pageControl_, 1);
     BuildMenu();
     BuildStatusBar();
-    fileCommands_ = std::make_unique<DataFileCommands>(model_, *prompt_, *fileDialogs_, *clock_, env_.programPath,
+    pageFiles_ = std::make_unique<PageFiles>(*fileDialogs_);
+    fileCommands_ = std::make_unique<DataFileCommands>(model_, *prompt_, *pageFiles_, *clock_, env_.programPath,
                                                        HomeFolder());
     fileCommands_->SetBusyHandler([this](bool busy, bool large) { FileOperationBusy(busy, large); });
     fileCommands_->SetLoadedHandler([this](int page) { nav_.ShowTable(page); });
@@ -79,6 +83,7 @@ TForm1::TForm1(FormEnvironment environment, QWidget* parent)
     CreatePrinting();
     FormCreate();
     CreateDialogs();
+    BuildReport();
     MirrorState();
 }
 
@@ -211,7 +216,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
     placement.height = height();
     placement.top = y();
     placement.left = x();
-    if (fileCommands_->FormCloseQuery(placement, config_, *configStore_))
+    const bool close = fileCommands_->FormCloseQuery(placement, config_, *configStore_);
+    pageFiles_->ForgetChoice();
+    if (close)
         event->accept();
     else
         event->ignore();
@@ -219,9 +226,15 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 void TForm1::N4Click() { close(); }
 
-void TForm1::SaveCharDialog() { fileCommands_->SaveCharDialog(); }
+void TForm1::SaveCharDialog() {
+    fileCommands_->SaveCharDialog();
+    pageFiles_->ForgetChoice();
+}
 
-void TForm1::N9Click() { fileCommands_->N9Click(); }
+void TForm1::N9Click() {
+    fileCommands_->N9Click();
+    pageFiles_->ForgetChoice();
+}
 
 void TForm1::FileOperationBusy(bool busy, bool large) {
     if (busy) {
@@ -340,6 +353,8 @@ void TForm1::FollowCurrentRow(int page) {
     TableModel* model = tableModels_[page].get();
     const int row = model->ViewRow(model_.Table(page).CurrentRow());
     if (row < 0 || row >= model->rowCount() || view->currentIndex().row() == row) return;
+    const int lastFollowed = std::exchange(lastFollowedRow_[page], row);
+    if (KeepRangeSelection(view, row, lastFollowed)) return;
     const int column = std::max(view->currentIndex().column(), 0);
     view->setCurrentIndex(model->index(row, column));
     view->scrollTo(view->currentIndex());

@@ -8,11 +8,13 @@
 
 #include "config/Config.h"
 #include "config/ConfigFile.h"
+#include "config/ExtraSettings.h"
 #include "config/ViewDialogLogic.h"
 #include "core/Clock.h"
 #include "core/RecentErrors.h"
 #include "core/qt/QtIntervalTimer.h"
 #include "datafiles/DataFileCommands.h"
+#include "datafiles/PageFiles.h"
 #include "device/PortHandling.h"
 #include "reception/ReplyDecoder.h"
 #include "shell/FormEnvironment.h"
@@ -27,6 +29,7 @@ class QMenu;
 class QProgressDialog;
 class QTabWidget;
 class QTableView;
+class QToolButton;
 class QVBoxLayout;
 
 namespace vornik {
@@ -42,6 +45,8 @@ class PrintCommands;
 class RecoveryJournal;
 class PrintDialogs;
 class Toolbar;
+class IntervalStatistics;
+class StatisticsPanel;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -70,6 +75,10 @@ public:
     Prompt& prompt() { return *prompt_; }
     RecoveryJournal* journal() { return journal_.get(); }
     PrintCommands& printCommands() { return *print_; }
+    StatisticsPanel* statisticsPanel() const { return statisticsPanel_; }
+    const ExtraSettings& extraSettings() const { return extra_; }
+    // Table rows of the page's selected interval, when it spans rows.
+    bool SelectedRows(int page, int& firstRow, int& lastRow) const;
 
     // The port's byte handler: every received byte goes to the decoder.
     void Recieve(void* Sender, uint8_t Value, bool LineError);
@@ -95,6 +104,16 @@ public slots:
     void N17Click();
     // Opens the list of recent reception errors.
     void ShowReceptionErrors();
+    // The measurement report: the statistics panel shown or hidden, the
+    // selected cells to the clipboard, the selected rows to a data file.
+    void ToggleStatistics(bool shown);
+    // "Не переключать страницы": rows of other kinds no longer bring their
+    // page to the front; the tab of a page with new rows is marked instead.
+    void ToggleKeepPage(bool keep);
+    void CopySelection();
+    void SaveSelectionDialog();
+    // "Протокол с итогами": the protocol of the interval, then its statistics.
+    void PrintProtocolWithTotals();
 
     // Toolbar commands (display modes, navigation, delete).
     void BitBtnTabClick() { nav_.BitBtnTabClick(); }
@@ -178,6 +197,28 @@ private:
     void FileOperationBusy(bool busy, bool large);
     bool FileOperationProgress(double fraction);
 
+    // The measurement report (MainWindowReport.cpp): the statistics panel,
+    // its settings file, copying and saving the selected rows.
+    void BuildReport();
+    void BuildReportCommands();
+    // A new command at the end of the named menu (or before `before`).
+    QAction* AddReportAction(const char* menuName, const char* name, const char* text, QAction* before = nullptr);
+    void ReadExtraSettingsFile();
+    void SaveExtraSettingsFile();
+    // The report's interval of a page: the selected rows, or every row.
+    void ReportInterval(int page, int& firstRow, int& lastRow) const;
+    void ScheduleReportUpdate();
+    void UpdateStatistics();
+    // A new row while the user's selection spans rows: the selection stays,
+    // and grows by the new rows when it ended at the row last followed to.
+    // False when the selection is one cell (the new row then becomes it).
+    bool KeepRangeSelection(QTableView* view, int newViewRow, int lastFollowedRow);
+    void WatchGridForReport(int page);
+    QToolButton* AddReportButton(const char* name, QAction* action, int slot);
+    void MarkTab(int page);
+    // The active page's file (or "не сохранено") and row count.
+    void ShowPageStatus();
+
     FormEnvironment env_;
     std::unique_ptr<Prompt> ownPrompt_;
     std::unique_ptr<FileDialogs> ownFileDialogs_;
@@ -195,6 +236,8 @@ private:
     ReplyDecoder decoder_;
     QtIntervalTimer pollTimer_;
     PortHandling port_;
+    // The file dialogs, noting which file each page's rows belong to.
+    std::unique_ptr<PageFiles> pageFiles_;
     std::unique_ptr<DataFileCommands> fileCommands_;
     // Every received row, until it is saved, cleared or the program ends.
     std::unique_ptr<RecoveryJournal> journal_;
@@ -205,6 +248,9 @@ private:
     std::array<QVBoxLayout*, kPageCount> pageLayouts_{};
     std::array<std::unique_ptr<TableModel>, kPageCount> tableModels_;
     std::array<bool, kPageCount> followPending_{};
+    // The view row the current row last followed to: a selected interval
+    // ending there reached the last row and follows new ones.
+    std::array<int, kPageCount> lastFollowedRow_{-1, -1, -1};
     QAction* saveAction_ = nullptr;
     QLabel* receptionStatus_ = nullptr;
     QLabel* portStatus_ = nullptr;
@@ -220,6 +266,16 @@ private:
     TFormSetGView* gasView_ = nullptr;
     TFormSetTView* tempView_ = nullptr;
     TFormSetPView* pressView_ = nullptr;
+    ExtraSettings extra_;
+    std::string extraFileName_;
+    StatisticsPanel* statisticsPanel_ = nullptr;
+    QAction* statisticsAction_ = nullptr;
+    std::array<std::unique_ptr<IntervalStatistics>, kPageCount> statistics_;
+    bool statisticsPending_ = false;
+    QAction* keepPageAction_ = nullptr;
+    QLabel* pageStatus_ = nullptr;
+    std::array<QString, kPageCount> tabCaptions_;
+    std::array<int, kPageCount> unseenRows_{};
 };
 
 }  // namespace vornik

@@ -38,6 +38,7 @@ void MeasurementTable::SetRowCount(int rows) {
     const int old = RowCount();
     if (rows == old) return;
     if (rows < old) {
+        ++rewrites_;
         for (int r = rows; r < old; ++r)
             if (RecordStart(r) != 0) liveBytes_ -= RecordBytes(r);
         rowLow_.resize(static_cast<size_t>(rows));
@@ -160,6 +161,7 @@ void MeasurementTable::WriteRow(int row, const std::vector<std::string_view>& ce
         return;
     }
     const size_t length = CheckRowLength(cells);
+    if (row < RowCount() - 1 && !(row == 0 && fixedRow_)) ++rewrites_;
     const size_t oldStart = RecordStart(row);
     const size_t oldBytes = oldStart == 0 ? 0 : RecordBytes(row);
     // A row whose record ends the arena is rewritten in place.

@@ -114,6 +114,13 @@ public:
 
     void SetListener(TableListener* listener) { listener_ = listener; }
 
+    // Counts the changes to rows other than the last (and to the header row
+    // while it is fixed, which is not counted): rewritten rows and removed
+    // ones. Appending rows and filling the last row leave it as it was, so a
+    // reader that keeps sums of the rows before the last one knows by it
+    // when they are stale.
+    uint64_t RewriteCount() const { return rewrites_; }
+
     // Bytes held by the table's storage (capacity, not size).
     size_t MemoryBytes() const;
 
@@ -165,6 +172,7 @@ private:
     TableListener* listener_ = nullptr;
     int updateDepth_ = 0;
     bool changedInUpdate_ = false;
+    uint64_t rewrites_ = 0;
 };
 
 }  // namespace vornik

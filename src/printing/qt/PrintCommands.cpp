@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QFontInfo>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 
 #include "printing/Protocol.h"
@@ -75,18 +76,30 @@ PrintCommands::~PrintCommands() = default;
 
 void PrintCommands::N13Click() { PrintChart(*printer_, model_.ActivePage(), paintChart_); }
 
-void PrintCommands::N14Click() {
+void PrintCommands::N14Click() { PrintProtocolJob(0, -1); }
+
+void PrintCommands::ProtocolWithTotals(int firstRow, int lastRow) { PrintProtocolJob(std::max(firstRow, 1), lastRow); }
+
+void PrintCommands::PrintProtocolJob(int firstRow, int lastRow) {
     const int page = model_.ActivePage();
+    const MeasurementTable& table = model_.Table(page);
+    const bool totals = firstRow > 0;
+    const int rows = totals ? std::min(lastRow, table.RowCount() - 1) - firstRow + 2 : table.RowCount();
     QtProtocolPrinter printer(*printer_);
-    PrintProgress progress(window_, QString::fromUtf8(kProtocolProgressText), model_.Table(page).RowCount());
+    PrintProgress progress(window_, QString::fromUtf8(kProtocolProgressText), rows);
+    const auto step = [&](int row, int) {
+        if (progress.Step(row)) return;
+        printer.Abandon();
+        throw PrintCancelled();
+    };
+    const auto dateTime = [](const DateTime& time) { return LocaleDateTimeText(time, QLocale::system()); };
     try {
-        PrintProtocol(model_.Table(page), page, printer, config_.PrintFontName(), config_.PrintFontSize(), clock_,
-                      [](const DateTime& time) { return LocaleDateTimeText(time, QLocale::system()); },
-                      [&](int row, int) {
-                          if (progress.Step(row)) return;
-                          printer.Abandon();
-                          throw PrintCancelled();
-                      });
+        if (totals)
+            PrintProtocolWithTotals(table, page, firstRow, lastRow, printer, config_.PrintFontName(),
+                                    config_.PrintFontSize(), clock_, dateTime, step);
+        else
+            PrintProtocol(table, page, printer, config_.PrintFontName(), config_.PrintFontSize(), clock_, dateTime,
+                          step);
     } catch (const PrintCancelled&) {
         // Given up by the user: the job is dropped, nothing to report.
     }

@@ -48,6 +48,9 @@ public:
     void N13Click();
     // Measurement protocol of the active page.
     void N14Click();
+    // The protocol of rows firstRow..lastRow of the active page, followed by
+    // their statistics ("Протокол с итогами").
+    void ProtocolWithTotals(int firstRow, int lastRow);
     // Chart, then protocol, as two jobs; a failing chart stops the protocol.
     void BitBtn8Click();
     // Printer setup dialog.
@@ -61,6 +64,10 @@ public:
     void SetWindow(QWidget* window) { window_ = window; }
 
 private:
+    // The protocol of the whole table (firstRow 0) or, with totals, of rows
+    // firstRow..lastRow.
+    void PrintProtocolJob(int firstRow, int lastRow);
+
     MainModel& model_;
     TConfig& config_;
     std::function<void()> saveConfig_;

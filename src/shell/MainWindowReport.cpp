@@ -75,6 +75,9 @@ void TForm1::BuildReport() {
 
     pageStatus_ = new QLabel(statusBar());
     pageStatus_->setObjectName(QStringLiteral("PageStatus"));
+    // Yields its room first: the journal's warning and the port's state must
+    // show whole; the file's full name is in the tooltip.
+    pageStatus_->setMinimumWidth(1);
     statusBar()->insertPermanentWidget(0, pageStatus_);
     model_.AddRowsSettledListener([this](int page) {
         pageFiles_->RowsSettled(page);

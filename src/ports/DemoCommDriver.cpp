@@ -16,9 +16,9 @@ double SteadySeconds() {
 
 }  // namespace
 
-DemoCommDriver::DemoCommDriver(SecondsClock clock)
+DemoCommDriver::DemoCommDriver(SecondsClock clock, std::optional<uint64_t> seed)
     : clock_(clock ? std::move(clock) : SecondsClock(SteadySeconds)),
-      generator_(static_cast<uint64_t>(SystemClock().Now().second) + 1, SystemClock().Now(),
+      generator_(seed.value_or(static_cast<uint64_t>(SystemClock().Now().second) + 1), SystemClock().Now(),
                  static_cast<int>(1000 / kRepliesPerSecond)) {}
 
 DemoCommDriver::~DemoCommDriver() { CloseDevice(); }

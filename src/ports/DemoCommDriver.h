@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "device/StreamCommDriver.h"
@@ -21,9 +22,10 @@ public:
     static constexpr std::array<int, 3> kMix{3, 1, 1};
     static constexpr double kBacklogSeconds = 4;
 
-    // Seconds on a steady clock; the real one when not given.
+    // Seconds on a steady clock; the real one when not given. The replies
+    // differ from run to run unless `seed` fixes them.
     using SecondsClock = std::function<double()>;
-    explicit DemoCommDriver(SecondsClock clock = {});
+    explicit DemoCommDriver(SecondsClock clock = {}, std::optional<uint64_t> seed = {});
     ~DemoCommDriver() override;
 
 protected:

@@ -307,7 +307,7 @@ const std::vector<Harness>& Harnesses() {
     static const std::vector<Harness> all = {
         {"decoder", DecoderHarness},     {"config", ConfigHarness},       {"gas_file", GasFileHarness},
         {"tmpr_file", TmprFileHarness},  {"prd_file", PrdFileHarness},   {"journal", JournalHarness},
-        {"chart", ChartHarness},
+        {"chart", ChartHarness},         {"statistics", StatisticsHarness},
 #ifndef _WIN32
         {"port_name", PortNameHarness},
 #endif

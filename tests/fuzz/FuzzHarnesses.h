@@ -49,6 +49,13 @@ std::string ChartHarness(const uint8_t* data, size_t size);
 // /dev; a leading \\.\ ignored), and that path, typed in, opens itself.
 std::string PortNameHarness(const uint8_t* data, size_t size);
 
+// The statistics over an interval fed a table of arbitrary cells ("nd",
+// empty, huge and other text among numbers) that grows and changes: the kept
+// block sums give what reading the interval's cells in pieces gives, and the
+// figures are consistent (numbers and skipped cells add up to the rows, the
+// mean lies within the range).
+std::string StatisticsHarness(const uint8_t* data, size_t size);
+
 const std::vector<Harness>& Harnesses();
 
 }  // namespace vornik::fuzz

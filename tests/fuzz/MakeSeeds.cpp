@@ -148,8 +148,26 @@ void PortNameSeeds(const fs::path& folder) {
         {"by_id", "/dev/serial/by-id/usb-FTDI_FT232R-if00-port0"},
         {"under_dev", "ttyUSB0"},
         {"cyrillic", "\xCF\xEE\xF0\xF2"},
+        {"demo", "DEMO"},
+        {"demo_lower", "demo"},
+        {"tcp_name", "tcp:device-server:4001"},
+        {"tcp_address", "TCP:192.168.0.7:23"},
+        {"tcp_ipv6", "tcp:[::1]:4001"},
+        {"tcp_no_port", "tcp:host:"},
+        {"tcp_big_port", "tcp:host:65536"},
     };
     for (const auto& n : names) Write(folder, n[0], n[1]);
+}
+
+// Tables of a few blocks with every kind of cell, then appends, rewrites
+// and intervals in turn (the harness reads the bytes as choices).
+void StatisticsSeeds(const fs::path& folder) {
+    for (int seed = 0; seed < 6; ++seed) {
+        std::string bytes(1 + 600 * seed, '\0');
+        for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>((i * 131 + static_cast<size_t>(seed) * 17) % 251);
+        bytes[0] = static_cast<char>(seed);
+        Write(folder, "table" + std::to_string(seed), bytes);
+    }
 }
 
 }  // namespace
@@ -165,5 +183,6 @@ int main(int argc, char** argv) {
     DataFileSeeds(root, argv[2]);
     JournalSeeds(root / "journal");
     PortNameSeeds(root / "port_name");
+    StatisticsSeeds(root / "statistics");
     return 0;
 }

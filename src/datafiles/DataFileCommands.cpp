@@ -70,7 +70,7 @@ bool DataFileCommands::OfferPages(const PageSet& pages, bool keepCancelled) {
     return allWritten;
 }
 
-void DataFileCommands::N9Click() {
+void DataFileCommands::Open() {
     const auto chosen = dialogs_.AskOpenFileName(kOpenFilter, model_.ActivePage() + 1);
     if (chosen) Open(*chosen);
 }
@@ -102,7 +102,7 @@ bool DataFileCommands::MayDiscard(int page) {
     return false;
 }
 
-bool DataFileCommands::FormCloseQuery(const WindowPlacement& placement, TConfig& config, ConfigStore& store) {
+bool DataFileCommands::MayClose(const WindowPlacement& placement, TConfig& config, ConfigStore& store) {
     const bool close = prompt_.AskYesNo(kCloseQuestion);
     // Every table with rows no file holds, also one whose save dialog was
     // cancelled earlier: a normal end drops the recovery journal.

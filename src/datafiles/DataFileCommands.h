@@ -42,7 +42,7 @@ public:
 
     // Open (N9, BitBtn10): the open dialog with the active page's filter
     // preselected; the chosen file is loaded into the table of its kind.
-    void N9Click();
+    void Open();
 
     // Loads a file (also the one named on the command line), once
     // MayDiscard agreed for the table of its kind.
@@ -62,7 +62,7 @@ public:
     // Returns whether the window may close: not when the user asked to save
     // and a save dialog was cancelled (that page keeps its flag) or a write
     // failed.
-    bool FormCloseQuery(const WindowPlacement& placement, TConfig& config, ConfigStore& store);
+    bool MayClose(const WindowPlacement& placement, TConfig& config, ConfigStore& store);
 
 private:
     using PageSet = std::array<bool, kPageCount>;

@@ -216,12 +216,16 @@ void TForm1::closeEvent(QCloseEvent* event) {
     placement.height = height();
     placement.top = y();
     placement.left = x();
-    const bool close = fileCommands_->FormCloseQuery(placement, config_, *configStore_);
+    const bool close = FormCloseQuery(placement);
     pageFiles_->ForgetChoice();
     if (close)
         event->accept();
     else
         event->ignore();
+}
+
+bool TForm1::FormCloseQuery(const WindowPlacement& placement) {
+    return fileCommands_->MayClose(placement, config_, *configStore_);
 }
 
 void TForm1::N4Click() { close(); }
@@ -232,7 +236,7 @@ void TForm1::SaveCharDialog() {
 }
 
 void TForm1::N9Click() {
-    fileCommands_->N9Click();
+    fileCommands_->Open();
     pageFiles_->ForgetChoice();
 }
 
@@ -286,8 +290,8 @@ void TForm1::BuildPages() {
     // model first, so they arrive here with the page already active).
     connect(pageControl_, &QTabWidget::currentChanged, this, [this](int page) {
         if (page < 0 || page == model_.ActivePage()) return;
-        nav_.PageControl1Changing();
-        nav_.PageControl1Change(page);
+        PageControl1Changing();
+        PageControl1Change(page);
     });
 }
 

@@ -116,30 +116,35 @@ public slots:
     void PrintProtocolWithTotals();
 
     // Toolbar commands (display modes, navigation, delete).
-    void BitBtnTabClick() { nav_.BitBtnTabClick(); }
-    void BitBtnGraphClick() { nav_.BitBtnGraphClick(); }
-    void BitBtnGraphTabClick() { nav_.BitBtnGraphTabClick(); }
-    void BitBtn3Click() { nav_.BitBtn3Click(); }
-    void BitBtn4Click() { nav_.BitBtn4Click(); }
-    void BitBtn1Click() { nav_.BitBtn1Click(); }
-    void BitBtn2Click() { nav_.BitBtn2Click(); }
-    void SpeedButton1Click() { nav_.SpeedButton1Click(); }
-    void SpeedButton2Click() { nav_.SpeedButton2Click(); }
-    void SpeedButton3Click() { nav_.SpeedButton3Click(); }
-    void SpeedButton4Click() { nav_.SpeedButton4Click(); }
+    void BitBtnTabClick() { nav_.ShowTables(); }
+    void BitBtnGraphClick() { nav_.ShowCharts(); }
+    void BitBtnGraphTabClick() { nav_.ShowTablesAndCharts(); }
+    void BitBtn3Click() { nav_.ShowAllData(); }
+    void BitBtn4Click() { nav_.ShowLast50(); }
+    void BitBtn1Click() { nav_.ZoomIn(); }
+    void BitBtn2Click() { nav_.ZoomOut(); }
+    void SpeedButton1Click() { nav_.ShiftLeft(); }
+    void SpeedButton2Click() { nav_.ShiftUp(); }
+    void SpeedButton3Click() { nav_.ShiftDown(); }
+    void SpeedButton4Click() { nav_.ShiftRight(); }
     // Delete all data of the active page, once rows no file holds are saved
     // or given up.
     void BitBtn5Click() {
-        if (fileCommands_->MayDiscard(model_.ActivePage())) nav_.BitBtn5Click();
+        if (fileCommands_->MayDiscard(model_.ActivePage())) nav_.DeleteAllData();
     }
     // Open (as N9) and save (as N8) data files.
     void BitBtn10Click() { N9Click(); }
     void BitBtn9Click() { SaveCharDialog(); }
+    // The user leaves the active page / has selected `page`.
+    void PageControl1Changing() { nav_.LeavePage(); }
+    void PageControl1Change(int page) { nav_.EnterPage(page); }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // The close guard: whether the window may close.
+    bool FormCloseQuery(const WindowPlacement& placement);
 
 private:
     // Creation in its fixed order: tables, settings, geometry, port, charts,

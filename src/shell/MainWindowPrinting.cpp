@@ -37,15 +37,15 @@ void TForm1::FocusChartToPrint() {
 
 void TForm1::N13Click() {
     FocusChartToPrint();
-    RunCommand([this] { print_->N13Click(); });
+    RunCommand([this] { print_->PrintChart(); });
 }
-void TForm1::N14Click() { RunCommand([this] { print_->N14Click(); }); }
+void TForm1::N14Click() { RunCommand([this] { print_->PrintProtocol(); }); }
 void TForm1::BitBtn8Click() {
     FocusChartToPrint();
-    RunCommand([this] { print_->BitBtn8Click(); });
+    RunCommand([this] { print_->PrintChartAndProtocol(); });
 }
-void TForm1::N16Click() { RunCommand([this] { print_->N16Click(); }); }
-void TForm1::N17Click() { RunCommand([this] { print_->N17Click(); }); }
+void TForm1::N16Click() { RunCommand([this] { print_->SetUpPrinter(); }); }
+void TForm1::N17Click() { RunCommand([this] { print_->ChooseProtocolFont(); }); }
 
 void TForm1::PaintChart(QPainter& painter, const QRectF& rect, int page) {
     // Laid out as on the screen, then stretched over the rectangle. A chart

@@ -26,7 +26,7 @@ void Navigation::SetPages(bool table, bool chart) {
     chartShown_.fill(chart);
 }
 
-void Navigation::BitBtnTabClick() {
+void Navigation::ShowTables() {
     SetPages(true, false);
     graphTabEnabled_ = true;
     graphEnabled_ = true;
@@ -38,23 +38,23 @@ void Navigation::BitBtnTabClick() {
     Changed();
 }
 
-void Navigation::BitBtnGraphClick() { ShowCharts(false); }
+void Navigation::ShowCharts() { EnterChartMode(false); }
 
-void Navigation::BitBtnGraphTabClick() { ShowCharts(true); }
+void Navigation::ShowTablesAndCharts() { EnterChartMode(true); }
 
-void Navigation::ShowCharts(bool withTables) {
+void Navigation::EnterChartMode(bool withTables) {
     SetPages(withTables, true);
     graphTabEnabled_ = !withTables;
     graphEnabled_ = withTables;
     tabEnabled_ = true;
     zoomEnabled_ = true;
-    BitBtn3Click();
+    ShowAllData();
     model_.SetLast50ButtonEnabled(true);
     shiftEnabled_ = true;
     Changed();
 }
 
-void Navigation::BitBtn3Click() {
+void Navigation::ShowAllData() {
     const int page = model_.ActivePage();
     ChartModel& chart = model_.Chart(page);
     chart.UndoZoom();
@@ -62,7 +62,7 @@ void Navigation::BitBtn3Click() {
     model_.SetPageModes(page, MainModel::ModeOn, MainModel::ModeOff);
 }
 
-void Navigation::BitBtn4Click() {
+void Navigation::ShowLast50() {
     const int page = model_.ActivePage();
     ChartModel& chart = model_.Chart(page);
     const double n = static_cast<double>(chart.Series(0).Count());
@@ -71,12 +71,12 @@ void Navigation::BitBtn4Click() {
     model_.SetPageModes(page, MainModel::ModeOff, MainModel::ModeOn);
 }
 
-void Navigation::BitBtn1Click() {
+void Navigation::ZoomIn() {
     model_.Chart(model_.ActivePage()).ZoomPercent(120);
     model_.SetPageModes(model_.ActivePage(), MainModel::ModeOff, MainModel::ModeKeep);
 }
 
-void Navigation::BitBtn2Click() {
+void Navigation::ZoomOut() {
     model_.Chart(model_.ActivePage()).ZoomPercent(80);
     model_.SetPageModes(model_.ActivePage(), MainModel::ModeOff, MainModel::ModeKeep);
 }
@@ -95,7 +95,7 @@ void Navigation::ShiftVertAxes(double percent) {
     model_.SetPageModes(model_.ActivePage(), MainModel::ModeOff, MainModel::ModeKeep);
 }
 
-void Navigation::BitBtn5Click() {
+void Navigation::DeleteAllData() {
     const int page = model_.ActivePage();
     model_.ChartClear(page == PageGas, page == PageTemp, page == PagePrd);
 }
@@ -104,13 +104,13 @@ void Navigation::ChartScroll() { model_.SetAllDataButtonEnabled(true); }
 
 void Navigation::ChartZoom() { model_.SetAllDataButtonEnabled(true); }
 
-void Navigation::PageControl1Changing() {
+void Navigation::LeavePage() {
     const int old = model_.ActivePage();
     model_.SetPageModes(old, model_.AllDataButtonEnabled() ? MainModel::ModeOff : MainModel::ModeOn,
                         model_.Last50ButtonEnabled() ? MainModel::ModeOff : MainModel::ModeOn);
 }
 
-void Navigation::PageControl1Change(int page) {
+void Navigation::EnterPage(int page) {
     model_.SetActivePage(page);
     model_.SetAllDataButtonEnabled(model_.AllDataMode(page) == MainModel::ModeOff);
     model_.SetLast50ButtonEnabled(model_.Last50Mode(page) == MainModel::ModeOff);

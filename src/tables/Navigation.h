@@ -34,31 +34,31 @@ public:
     bool ShiftEnabled() const { return shiftEnabled_; }        // SpeedButton1..4
 
     // Display modes.
-    void BitBtnTabClick();
-    void BitBtnGraphClick();
-    void BitBtnGraphTabClick();
+    void ShowTables();
+    void ShowCharts();
+    void ShowTablesAndCharts();
     // All data (also a double click on a chart) and last 50, active page.
-    void BitBtn3Click();
-    void BitBtn4Click();
+    void ShowAllData();
+    void ShowLast50();
     // Zoom in (120 %) and out (80 %), active page.
-    void BitBtn1Click();
-    void BitBtn2Click();
+    void ZoomIn();
+    void ZoomOut();
     // Shifts: left, down, up, right.
-    void SpeedButton1Click() { ShiftHorizAxes(10); }
-    void SpeedButton3Click() { ShiftVertAxes(10); }
-    void SpeedButton2Click() { ShiftVertAxes(-10); }
-    void SpeedButton4Click() { ShiftHorizAxes(-10); }
+    void ShiftLeft() { ShiftHorizAxes(10); }
+    void ShiftDown() { ShiftVertAxes(10); }
+    void ShiftUp() { ShiftVertAxes(-10); }
+    void ShiftRight() { ShiftHorizAxes(-10); }
     // Delete all data of the active page, without a question (the window
     // asks about unwritten rows first).
-    void BitBtn5Click();
+    void DeleteAllData();
 
     // The charts' panning and zoom notifications.
     void ChartScroll();
     void ChartZoom();
 
     // The user leaves the active page / has selected `page`.
-    void PageControl1Changing();
-    void PageControl1Change(int page);
+    void LeavePage();
+    void EnterPage(int page);
 
     void ShiftHorizAxes(double percent);
     void ShiftVertAxes(double percent);
@@ -68,7 +68,7 @@ public:
 
 private:
     // Chart-only or table-and-chart mode: the charts show all data.
-    void ShowCharts(bool withTables);
+    void EnterChartMode(bool withTables);
     void SetPages(bool table, bool chart);
     void Changed();
 

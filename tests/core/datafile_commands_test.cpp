@@ -99,11 +99,11 @@ TEST(SaveCommand, CancelWritesNothingButCountsAsOffered) {
     t.prompt.Answer(true);
     t.prompt.Answer(true);
     t.dialogs.Answer(std::nullopt);
-    EXPECT_FALSE(t.commands.FormCloseQuery({}, t.config, t.store));
+    EXPECT_FALSE(t.commands.MayClose({}, t.config, t.store));
     EXPECT_EQ(t.Questions().size(), 2u);
     t.prompt.Answer(true);
     t.prompt.Answer(false);  // give them up
-    EXPECT_TRUE(t.commands.FormCloseQuery({}, t.config, t.store));
+    EXPECT_TRUE(t.commands.MayClose({}, t.config, t.store));
     EXPECT_EQ(t.dialogs.events().size(), 2u);
     EXPECT_EQ(t.dir.EntryCount(), 1u);  // the settings file alone
 }
@@ -122,7 +122,7 @@ TEST(SaveCommand, FailedWriteKeepsTheFlagAndTheOldFile) {
     t.prompt.Answer(true);
     t.prompt.Answer(true);
     t.dialogs.Answer(t.dir / "taken.gas");
-    EXPECT_FALSE(t.commands.FormCloseQuery({}, t.config, t.store));
+    EXPECT_FALSE(t.commands.MayClose({}, t.config, t.store));
     EXPECT_TRUE(t.model.NewData(PageGas));
 
     // This time the save works.
@@ -130,7 +130,7 @@ TEST(SaveCommand, FailedWriteKeepsTheFlagAndTheOldFile) {
     t.prompt.Answer(true);
     t.prompt.Answer(true);
     t.dialogs.Answer(t.dir / "ok.gas");
-    EXPECT_TRUE(t.commands.FormCloseQuery({}, t.config, t.store));
+    EXPECT_TRUE(t.commands.MayClose({}, t.config, t.store));
     EXPECT_EQ(t.Questions().size(), 2u);
     EXPECT_FALSE(t.model.NewData(PageGas));
     EXPECT_EQ(LineCount(t.dir / "ok.gas"), 2);
@@ -153,7 +153,7 @@ TEST(OpenCommand, PreselectsTheActivePageAndLoadsByExtension) {
     t.model.SetActivePage(PageTemp);
     t.dialogs.Answer(kData + "gas3.gas");
     t.prompt.Answer(false);  // the gas table's unsaved rows are given up
-    t.commands.N9Click();
+    t.commands.Open();
 
     ASSERT_EQ(t.dialogs.events().size(), 1u);
     const auto& ev = t.dialogs.events()[0];
@@ -170,7 +170,7 @@ TEST(OpenCommand, PreselectsTheActivePageAndLoadsByExtension) {
 
     // Cancel does nothing.
     t.dialogs.Answer(std::nullopt);
-    t.commands.N9Click();
+    t.commands.Open();
     EXPECT_EQ(t.dialogs.events().back().filterIndex, 1);
     EXPECT_EQ(t.model.Table(PageGas).RowCount(), 4);
     EXPECT_EQ(t.prompt.events().size(), 1u);
@@ -182,7 +182,7 @@ TEST(CloseGuard, NoStillOffersToSaveAndStoresTheConfiguration) {
     t.prompt.Answer(false);  // "Программа будет закрыта?"
     t.prompt.Answer(true);   // "Данные не записаны! Сохранить?"
     t.dialogs.Answer(std::nullopt);
-    const bool close = t.commands.FormCloseQuery({true, 640, 480, 500, 700}, t.config, t.store);
+    const bool close = t.commands.MayClose({true, 640, 480, 500, 700}, t.config, t.store);
 
     EXPECT_FALSE(close);
     EXPECT_EQ(t.Questions(), (std::vector<PromptEvent>{{PromptEvent::Question, "Confirm", "Программа будет закрыта?"},
@@ -207,7 +207,7 @@ TEST(CloseGuard, CancelledSaveDialogStopsTheClosing) {
     t.prompt.Answer(true);
     t.dialogs.Answer(std::nullopt);
     t.dialogs.Answer(t.dir / "t.tmpr");
-    EXPECT_FALSE(t.commands.FormCloseQuery({}, t.config, t.store));
+    EXPECT_FALSE(t.commands.MayClose({}, t.config, t.store));
     EXPECT_TRUE(t.model.NewData(PageGas));
     EXPECT_FALSE(t.model.NewData(PageTemp));
     EXPECT_EQ(LineCount(t.dir / "t.tmpr"), 2);
@@ -216,7 +216,7 @@ TEST(CloseGuard, CancelledSaveDialogStopsTheClosing) {
     t.prompt.Answer(true);
     t.prompt.Answer(true);
     t.dialogs.Answer(t.dir / "g.gas");
-    EXPECT_TRUE(t.commands.FormCloseQuery({}, t.config, t.store));
+    EXPECT_TRUE(t.commands.MayClose({}, t.config, t.store));
     EXPECT_EQ(t.dialogs.events().size(), 3u);
     EXPECT_FALSE(t.model.NewData(PageGas));
 }
@@ -225,7 +225,7 @@ TEST(CloseGuard, MaximizedKeepsTheNormalGeometry) {
     Commands t;
     t.config.SetWindowWidth(1024);
     t.prompt.Answer(true);
-    EXPECT_TRUE(t.commands.FormCloseQuery({false, 1920, 1080, 0, 0}, t.config, t.store));
+    EXPECT_TRUE(t.commands.MayClose({false, 1920, 1080, 0, 0}, t.config, t.store));
     EXPECT_EQ(t.Questions().size(), 1u);  // nothing unsaved: one question
     TConfig saved;
     ASSERT_TRUE(t.store.Read(saved));
@@ -247,7 +247,7 @@ TEST(OpenCommand, AsksBeforeReplacingRowsNoFileHolds) {
     const auto open = [&](std::optional<std::string> saveAs = std::nullopt, bool saveDialog = false) {
         t.dialogs.Answer(t.dir / "gas3.gas");
         if (saveDialog) t.dialogs.Answer(saveAs);
-        t.commands.N9Click();
+        t.commands.Open();
     };
 
     t.prompt.AnswerCancel();

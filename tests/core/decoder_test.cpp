@@ -272,9 +272,9 @@ TEST_F(DecoderTest, RowsLandWholeWhileFollowingAnAxisWithNothingShown) {
     for (auto& series : views[PageGas].series) series.show = false;
     model.ChartsInit(views);
     Navigation nav(model);
-    nav.BitBtnTabClick();
-    nav.PageControl1Changing();
-    nav.PageControl1Change(PageTemp);
+    nav.ShowTables();
+    nav.LeavePage();
+    nav.EnterPage(PageTemp);
     ASSERT_EQ(model.Last50Mode(PageGas), 1);
 
     int heard = 0;

@@ -271,7 +271,7 @@ TEST(DiskFull, FailedSavesKeepTheOldFilesAndAreOfferedAgain) {
     p.prompt.Answer(true);  // close
     p.prompt.Answer(true);  // save the unsaved rows
     p.dialogs.Answer(data);
-    EXPECT_TRUE(p.commands.FormCloseQuery({}, p.config, p.store));
+    EXPECT_TRUE(p.commands.MayClose({}, p.config, p.store));
     EXPECT_EQ(Describe(p.prompt.events()),
               "question: Программа будет закрыта?\nquestion: Данные не записаны! Сохранить?\n");
     EXPECT_EQ(Lines(data), "21 lines");
@@ -306,7 +306,7 @@ TEST(FileSizeLimit, FailedSavesKeepTheOldFilesAndAreOfferedAgain) {
         p.prompt.Answer(true);
         p.dialogs.Answer(std::nullopt);
         p.config.SetPortName("COM7");
-        const bool closes = p.commands.FormCloseQuery({}, p.config, p.store);
+        const bool closes = p.commands.MayClose({}, p.config, p.store);
         report += "--\n" + Describe(p.prompt.events()) + "closes " + std::to_string(closes) + ", port " +
                   p.config.PortName() + '\n';
         return report;

@@ -38,8 +38,8 @@ protected:
         for (int i = 0; i < rows; ++i) Receive(page);
     }
     void SelectPage(int page) {
-        nav.PageControl1Changing();
-        nav.PageControl1Change(page);
+        nav.LeavePage();
+        nav.EnterPage(page);
     }
     AxisRange Bottom(int page) { return model.Chart(page).ShownRange(AxisBottom); }
 
@@ -102,7 +102,7 @@ TEST_F(NavigationTest, ABadCellChartsNothingOfItsRow) {
 
 TEST_F(NavigationTest, LastFiftyWindowAndFollowing) {
     Receive(0, 10);
-    nav.BitBtn4Click();
+    nav.ShowLast50();
     EXPECT_EQ(Bottom(0), (AxisRange{-40, 10}));
     EXPECT_EQ(model.AllDataMode(0), 2);
     EXPECT_EQ(model.Last50Mode(0), 1);
@@ -111,7 +111,7 @@ TEST_F(NavigationTest, LastFiftyWindowAndFollowing) {
 
     SelectPage(1);
     Receive(1, 120);
-    nav.BitBtn4Click();
+    nav.ShowLast50();
     EXPECT_EQ(Bottom(1), (AxisRange{70, 120}));
     Receive(1);
     EXPECT_EQ(Bottom(1), (AxisRange{71, 121}));
@@ -128,7 +128,7 @@ TEST_F(NavigationTest, LastFiftyWindowAndFollowing) {
 TEST_F(NavigationTest, FollowingAnAutomaticBottomAxisChangesNothingVisible) {
     Receive(2, 60);
     SelectPage(2);
-    nav.BitBtnTabClick();  // both buttons off; leaving the page stores 1 and 1
+    nav.ShowTables();  // both buttons off; leaving the page stores 1 and 1
     SelectPage(0);
     EXPECT_EQ(model.Last50Mode(2), 1);
     EXPECT_EQ(model.AllDataMode(2), 1);
@@ -144,31 +144,31 @@ TEST_F(NavigationTest, FollowingAnAutomaticBottomAxisChangesNothingVisible) {
 
 TEST_F(NavigationTest, ZoomAndShiftFromTheButtons) {
     Receive(0, 101);
-    nav.BitBtn1Click();
+    nav.ZoomIn();
     EXPECT_EQ(Bottom(0), (AxisRange{20, 80}));
     EXPECT_EQ(model.AllDataMode(0), 2);
     EXPECT_EQ(model.Last50Mode(0), 2);
-    nav.BitBtn3Click();
+    nav.ShowAllData();
     EXPECT_EQ(Bottom(0), (AxisRange{0, 100}));
-    nav.BitBtn2Click();
+    nav.ZoomOut();
     EXPECT_EQ(Bottom(0), (AxisRange{-20, 120}));
-    nav.BitBtn3Click();
-    nav.SpeedButton1Click();  // left
+    nav.ShowAllData();
+    nav.ShiftLeft();  // left
     EXPECT_EQ(Bottom(0), (AxisRange{10, 110}));
-    nav.SpeedButton4Click();  // right
+    nav.ShiftRight();  // right
     EXPECT_EQ(Bottom(0), (AxisRange{0, 100}));
     const AxisRange left = model.Chart(0).ShownRange(AxisLeft);
-    nav.SpeedButton3Click();  // down: the range moves up
+    nav.ShiftDown();  // down: the range moves up
     EXPECT_DOUBLE_EQ(model.Chart(0).ShownRange(AxisLeft).min, left.min + (left.max - left.min) / 10);
     EXPECT_TRUE(model.AllDataButtonEnabled());
 }
 
 TEST_F(NavigationTest, AllDataAfterShiftUpKeepsTheLeftAxis) {
     Receive(0, 30);
-    nav.SpeedButton2Click();  // up
+    nav.ShiftUp();  // up
     const AxisRange left = model.Chart(0).ShownRange(AxisLeft);
-    nav.SpeedButton1Click();
-    nav.BitBtn3Click();
+    nav.ShiftLeft();
+    nav.ShowAllData();
     EXPECT_TRUE(model.Chart(0).Axis(AxisBottom).Automatic());
     EXPECT_EQ(Bottom(0), (AxisRange{0, 29}));
     EXPECT_EQ(model.Chart(0).ShownRange(AxisLeft), left);
@@ -179,10 +179,10 @@ TEST_F(NavigationTest, AllDataAfterShiftUpKeepsTheLeftAxis) {
 
 TEST_F(NavigationTest, AllDataAfterZoomAndShiftRestoresAllFourAxes) {
     Receive(0, 30);
-    nav.BitBtn1Click();
-    nav.SpeedButton2Click();
-    nav.SpeedButton4Click();
-    nav.BitBtn3Click();
+    nav.ZoomIn();
+    nav.ShiftUp();
+    nav.ShiftRight();
+    nav.ShowAllData();
     for (int a = 0; a < kAxisCount; ++a) EXPECT_TRUE(model.Chart(0).Axis(AxisId(a)).Automatic()) << a;
     EXPECT_FALSE(model.Chart(0).Zoomed());
 }
@@ -197,13 +197,13 @@ TEST_F(NavigationTest, ChartNotificationsEnableTheAllDataButtonOnly) {
     EXPECT_FALSE(model.AllDataButtonEnabled());  // temperature page: all data
     SelectPage(0);
     EXPECT_TRUE(model.AllDataButtonEnabled());
-    nav.BitBtn3Click();
+    nav.ShowAllData();
     model.Chart(0).Pan(0.1, 0);
     EXPECT_TRUE(model.AllDataButtonEnabled());
 }
 
 TEST_F(NavigationTest, DisplayModes) {
-    nav.BitBtnTabClick();
+    nav.ShowTables();
     for (int page = 0; page < kPageCount; ++page) {
         EXPECT_TRUE(nav.TableShown(page));
         EXPECT_FALSE(nav.ChartShown(page));
@@ -224,7 +224,7 @@ TEST_F(NavigationTest, DisplayModes) {
     EXPECT_EQ(model.Last50Mode(0), 1);
 
     Receive(1, 80);
-    nav.BitBtnGraphClick();  // runs the all-data command on the active page
+    nav.ShowCharts();  // runs the all-data command on the active page
     for (int page = 0; page < kPageCount; ++page) {
         EXPECT_FALSE(nav.TableShown(page));
         EXPECT_TRUE(nav.ChartShown(page));
@@ -239,14 +239,14 @@ TEST_F(NavigationTest, DisplayModes) {
     EXPECT_TRUE(nav.TableShown(1));
     EXPECT_FALSE(nav.TableShown(0));
 
-    nav.BitBtnGraphTabClick();
+    nav.ShowTablesAndCharts();
     EXPECT_TRUE(nav.TableDocked(2));
     EXPECT_FALSE(nav.GraphTabEnabled());
 }
 
 TEST_F(NavigationTest, ChartsInitStopsFollowingButLeavesTheWindow) {
     Receive(0, 60);
-    nav.BitBtn4Click();
+    nav.ShowLast50();
     ChartView view = DefaultChartView(0);
     view.series[GasNO].show = true;
     model.ChartsInit({view, DefaultChartView(1), DefaultChartView(2)});
@@ -256,7 +256,7 @@ TEST_F(NavigationTest, ChartsInitStopsFollowingButLeavesTheWindow) {
     EXPECT_EQ(model.Last50Mode(0), 2);
     Receive(0);
     EXPECT_EQ(Bottom(0), (AxisRange{10, 60}));
-    nav.BitBtn3Click();  // a double click still runs all data
+    nav.ShowAllData();  // a double click still runs all data
     EXPECT_EQ(Bottom(0), (AxisRange{0, 60}));
 }
 
@@ -266,8 +266,8 @@ TEST_F(NavigationTest, DeleteAllDataTouchesTheActivePageOnly) {
         model.SetNewData(page, true);
     }
     SelectPage(2);
-    nav.BitBtn4Click();
-    nav.BitBtn5Click();
+    nav.ShowLast50();
+    nav.DeleteAllData();
     EXPECT_EQ(model.Chart(2).Series(0).Count(), 0u);
     EXPECT_TRUE(model.Table(2).IsEmpty());
     EXPECT_FALSE(model.NewData(2));
@@ -284,7 +284,7 @@ TEST_F(NavigationTest, DeleteAllDataTouchesTheActivePageOnly) {
 
 TEST_F(NavigationTest, SystemPageChangeKeepsTheButtons) {
     SelectPage(0);
-    nav.BitBtn4Click();  // gas: all-data on, last-50 off
+    nav.ShowLast50();  // gas: all-data on, last-50 off
     model.SetActivePage(2);  // a pressure reply brings its page to the front
     EXPECT_TRUE(model.AllDataButtonEnabled());
     EXPECT_EQ(model.AllDataMode(2), 1);

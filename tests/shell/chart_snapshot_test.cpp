@@ -113,31 +113,31 @@ TEST(ChartSnapshot, MainWindowPictures) {
     QApplication::processEvents();
     Save(form, "gas-flat");
 
-    form.navigation().BitBtn4Click();
+    form.navigation().ShowLast50();
     QApplication::processEvents();
     Save(form, "gas-last50");
 
-    form.navigation().BitBtn3Click();
-    form.navigation().BitBtn1Click();
-    form.navigation().BitBtn1Click();
-    form.navigation().SpeedButton1Click();
+    form.navigation().ShowAllData();
+    form.navigation().ZoomIn();
+    form.navigation().ZoomIn();
+    form.navigation().ShiftLeft();
 
     Save(form, "gas-zoomed");
 
     views[0].logarithmic = true;
     views[0].view3D = true;
     model.ChartsInit(views);
-    form.navigation().BitBtn3Click();
+    form.navigation().ShowAllData();
     QApplication::processEvents();
     Save(form, "gas-log-3d");
 
-    form.navigation().PageControl1Changing();
-    form.navigation().PageControl1Change(PageTemp);
+    form.navigation().LeavePage();
+    form.navigation().EnterPage(PageTemp);
     QApplication::processEvents();
     Save(form, "temp-3d");
-    form.navigation().PageControl1Changing();
-    form.navigation().PageControl1Change(PagePrd);
-    form.navigation().BitBtnGraphClick();
+    form.navigation().LeavePage();
+    form.navigation().EnterPage(PagePrd);
+    form.navigation().ShowCharts();
     QApplication::processEvents();
     Save(form, "prd-chart-mode");
 
@@ -169,9 +169,9 @@ TEST(ChartSnapshot, ReadmePictures) {
     model.ChartsInit(views);
     Feed(model, 400);
     QApplication::processEvents();
-    form.navigation().BitBtn1Click();
-    form.navigation().BitBtn1Click();
-    form.navigation().SpeedButton2Click();
+    form.navigation().ZoomIn();
+    form.navigation().ZoomIn();
+    form.navigation().ShiftUp();
     QApplication::processEvents();
     Save(form, "zoomed-gas-chart");
 
@@ -195,16 +195,16 @@ TEST(ChartSnapshot, ReadmePictures) {
     ASSERT_TRUE(window.save(SnapshotDir() + "/chart-value-readout.png"));
     QToolTip::hideText();
 
-    form.navigation().BitBtnTabClick();
+    form.navigation().ShowTables();
     QApplication::processEvents();
     Save(form, "gas-table");
-    form.navigation().BitBtnGraphTabClick();
+    form.navigation().ShowTablesAndCharts();
     QApplication::processEvents();
 
     // The zoomed chart printed to a PDF file.
     QPrinter& printer = form.printCommands().Printer();
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(SnapshotDir() + "/printed-chart.pdf");
-    form.navigation().BitBtn1Click();
-    form.printCommands().N13Click();
+    form.navigation().ZoomIn();
+    form.printCommands().PrintChart();
 }

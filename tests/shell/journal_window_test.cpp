@@ -80,7 +80,7 @@ TEST(JournalWindow, RowsLeaveTheJournalOnlyWhenSavedOrCleared) {
 
     ReceiveGasReplies(fixture, 1);
     EXPECT_EQ(RecoveryJournal::ReadPending(journal).size(), 1u);
-    fixture.form->navigation().BitBtn5Click();  // delete all data of the page
+    fixture.form->navigation().DeleteAllData();  // delete all data of the page
     EXPECT_TRUE(RecoveryJournal::ReadPending(journal).empty());
 }
 

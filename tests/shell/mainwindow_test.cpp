@@ -218,7 +218,7 @@ TEST(MainWindow, LoadingAFileShowsItsTableEvenInChartOnlyMode) {
     fixture.WriteDefaultSettings();
     TForm1& form = fixture.Create();
     form.show();
-    form.navigation().BitBtnGraphClick();
+    form.navigation().ShowCharts();
     auto* grid = form.findChild<QTableView*>("StringGridPrd");
     EXPECT_TRUE(grid->isHidden());
     const std::string file = fixture.dir / "p.prd";

@@ -42,7 +42,7 @@ TEST(PrintWindow, TheChartPrintsAsDisplayedEvenInTableOnlyMode) {
         fixture.device->Receive(GasReply().Set(5, std::to_string(1500 + 10 * (i % 7))).Bytes());
     for (int tick = 0; tick < 3; ++tick) form.port().TimerReadPortTimer();
     ASSERT_EQ(form.model().Chart(PageGas).Series(0).Count(), 60u);
-    form.navigation().BitBtnTabClick();  // table only: the chart is hidden
+    form.navigation().ShowTables();  // table only: the chart is hidden
 
     QPrinter& printer = form.printCommands().Printer();
     const QString pdf = QString::fromStdString(fixture.dir / "chart.pdf");

@@ -86,7 +86,7 @@ protected:
 TEST_F(PrintCommandsTest, ChartPrintsActivePageLandscapeOverThePrintableAreaAndRestoresPortrait) {
     model.SetActivePage(PageTemp);
     printer().setPageOrientation(QPageLayout::Portrait);
-    commands->N13Click();
+    commands->PrintChart();
     ASSERT_EQ(charts.size(), 1u);
     EXPECT_EQ(charts[0].page, PageTemp);
     EXPECT_EQ(charts[0].orientation, QPageLayout::Landscape);
@@ -103,7 +103,7 @@ TEST_F(PrintCommandsTest, FailingChartRestoresOrientationAndStopsTheProtocol) {
     chartFails = true;
     printer().setPageOrientation(QPageLayout::Portrait);
     try {
-        commands->BitBtn8Click();
+        commands->PrintChartAndProtocol();
         FAIL() << "no error";
     } catch (const VornikError& e) {
         EXPECT_STREQ(e.what(), "Printer is not ready");
@@ -114,20 +114,20 @@ TEST_F(PrintCommandsTest, FailingChartRestoresOrientationAndStopsTheProtocol) {
 
     // The printer is usable again afterwards.
     chartFails = false;
-    commands->BitBtn8Click();
+    commands->PrintChartAndProtocol();
     EXPECT_EQ(charts.size(), 2u);
 }
 
 TEST_F(PrintCommandsTest, PrintDataIsChartThenProtocolAndLeavesTheProtocolOrientation) {
     test::FillGasRows(model.Table(PageGas), 3);
-    commands->BitBtn8Click();
+    commands->PrintChartAndProtocol();
     ASSERT_EQ(charts.size(), 1u);
     EXPECT_EQ(charts[0].page, PageGas);
     EXPECT_EQ(printer().docName(), QStringLiteral("Печать базы данных"));  // the later job
     EXPECT_EQ(printer().pageLayout().orientation(), QPageLayout::Landscape);
 
     model.SetActivePage(PagePrd);
-    commands->BitBtn8Click();
+    commands->PrintChartAndProtocol();
     EXPECT_EQ(charts.back().page, PagePrd);
     EXPECT_EQ(charts.back().orientation, QPageLayout::Landscape);
     EXPECT_EQ(printer().pageLayout().orientation(), QPageLayout::Portrait);
@@ -136,7 +136,7 @@ TEST_F(PrintCommandsTest, PrintDataIsChartThenProtocolAndLeavesTheProtocolOrient
 TEST_F(PrintCommandsTest, WithoutPrinterTheErrorTextReachesTheCaller) {
     printer().setOutputFileName(QString());  // no printer and no file: nowhere to print
     printer().setPageOrientation(QPageLayout::Portrait);
-    for (auto command : {&PrintCommands::N13Click, &PrintCommands::N14Click, &PrintCommands::BitBtn8Click}) {
+    for (auto command : {&PrintCommands::PrintChart, &PrintCommands::PrintProtocol, &PrintCommands::PrintChartAndProtocol}) {
         try {
             ((*commands).*command)();
             ADD_FAILURE() << "no error";
@@ -151,10 +151,10 @@ TEST_F(PrintCommandsTest, WithoutPrinterTheErrorTextReachesTheCaller) {
 TEST_F(PrintCommandsTest, PrinterChosenInSetupHoldsForLaterPrints) {
     const QString chosen = dir.filePath(QStringLiteral("chosen.pdf"));
     dialogs.setupChoice = [&](QPrinter& p) { p.setOutputFileName(chosen); };
-    commands->N16Click();
+    commands->SetUpPrinter();
     EXPECT_EQ(dialogs.setups, 1);
-    commands->N14Click();
-    commands->N13Click();
+    commands->PrintProtocol();
+    commands->PrintChart();
     EXPECT_EQ(test::PdfPageCount(chosen), 1);
     EXPECT_FALSE(QFileInfo::exists(Output()));
 }
@@ -163,7 +163,7 @@ TEST_F(PrintCommandsTest, FontDialogPresetFromTheRecordStoresFaceAndSizeOnly) {
     config.SetPrintFontName("Liberation Mono");
     config.SetPrintFontSize(9);
 
-    commands->N17Click();  // cancelled
+    commands->ChooseProtocolFont();  // cancelled
     ASSERT_EQ(dialogs.presets.size(), 1u);
     EXPECT_EQ(dialogs.presets[0].family(), QStringLiteral("Liberation Mono"));
     EXPECT_EQ(dialogs.presets[0].pointSize(), 9);
@@ -174,7 +174,7 @@ TEST_F(PrintCommandsTest, FontDialogPresetFromTheRecordStoresFaceAndSizeOnly) {
     bold.setBold(true);
     bold.setItalic(true);
     dialogs.fonts.push_back(bold);
-    commands->N17Click();
+    commands->ChooseProtocolFont();
     EXPECT_EQ(saves, 1);
     EXPECT_EQ(Cp1251ToUtf8(config.PrintFontName()), "Моноширинный шрифт с очень дли");
     EXPECT_EQ(config.PrintFontSize(), 12);
@@ -183,7 +183,7 @@ TEST_F(PrintCommandsTest, FontDialogPresetFromTheRecordStoresFaceAndSizeOnly) {
 // A face missing here prints in its installed monospaced substitute; the
 // dialog starts on that face, and choosing it keeps the stored name.
 TEST_F(PrintCommandsTest, FontDialogStartsOnTheFaceThatPrints) {
-    commands->N17Click();  // the default "Courier New", cancelled
+    commands->ChooseProtocolFont();  // the default "Courier New", cancelled
     ASSERT_EQ(dialogs.presets.size(), 1u);
     const QFontInfo preset(dialogs.presets[0]);
     EXPECT_EQ(preset.family(), dialogs.presets[0].family()) << "preselected face is not installed";
@@ -193,7 +193,7 @@ TEST_F(PrintCommandsTest, FontDialogStartsOnTheFaceThatPrints) {
     EXPECT_EQ(QFontInfo(protocolPrinter.Font()).family(), preset.family());
 
     dialogs.fonts.push_back(dialogs.presets[0]);
-    commands->N17Click();
+    commands->ChooseProtocolFont();
     EXPECT_EQ(config.PrintFontName(), "Courier New");
     EXPECT_EQ(saves, 1);
 }
@@ -210,7 +210,7 @@ TEST_F(PrintCommandsTest, LongProtocolCanBeCancelled) {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* progress = qobject_cast<QProgressDialog*>(w)) progress->cancel();
     });
-    commands->N14Click();
+    commands->PrintProtocol();
     EXPECT_GT(ticks, 0);
     EXPECT_FALSE(QFileInfo(Output()).exists() && QFileInfo(Output()).size() > 0);
     EXPECT_NE(printer().printerState(), QPrinter::Active);
@@ -218,7 +218,7 @@ TEST_F(PrintCommandsTest, LongProtocolCanBeCancelled) {
 
 TEST_F(PrintCommandsTest, StoredFontSizeOfZeroIsTheDefaultSizeInTheFontDialog) {
     config.SetPrintFontSize(0);
-    commands->N17Click();
+    commands->ChooseProtocolFont();
     ASSERT_EQ(dialogs.presets.size(), 1u);
     EXPECT_EQ(dialogs.presets[0].pointSize(), 8);
 }

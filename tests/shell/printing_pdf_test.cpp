@@ -49,7 +49,7 @@ protected:
 TEST_F(PdfPrintTest, GasProtocolOnLandscapePages) {
     FillGasRows(model.Table(PageGas), 120);
     const QString pdf = PrintTo("gas.pdf");
-    commands->N14Click();
+    commands->PrintProtocol();
 
     const int pages = PdfPageCount(pdf);
     EXPECT_GE(pages, 2);
@@ -78,7 +78,7 @@ TEST_F(PdfPrintTest, TemperatureProtocolOnPortraitPage) {
     model.SetActivePage(PageTemp);
     commands->Printer().setPageOrientation(QPageLayout::Landscape);
     const QString pdf = PrintTo("temp.pdf");
-    commands->N14Click();
+    commands->PrintProtocol();
     EXPECT_EQ(PdfPageCount(pdf), 1);
     const auto sizes = PdfPageSizes(pdf);
     ASSERT_FALSE(sizes.empty());
@@ -92,7 +92,7 @@ TEST_F(PdfPrintTest, TemperatureProtocolOnPortraitPage) {
 TEST_F(PdfPrintTest, EmptyTableProtocolHasTitleAndHeader) {
     model.SetActivePage(PagePrd);
     const QString pdf = PrintTo("empty.pdf");
-    commands->N14Click();
+    commands->PrintProtocol();
     EXPECT_EQ(PdfPageCount(pdf), 1);
     const auto text = PdfText(pdf);
     if (!text) GTEST_SKIP() << "pdftotext is not installed: text not checked";
@@ -104,7 +104,7 @@ TEST_F(PdfPrintTest, ChartFillsOneLandscapePage) {
     FillTempRows(model.Table(PageTemp), 30);
     model.SetActivePage(PageTemp);
     const QString pdf = PrintTo("chart.pdf");
-    commands->N13Click();
+    commands->PrintChart();
     EXPECT_EQ(PdfPageCount(pdf), 1);
     const auto sizes = PdfPageSizes(pdf);
     ASSERT_EQ(sizes.size(), 1u);

@@ -59,7 +59,7 @@ int PrintAndCancel(const char* queue) {
     watch.start(10);
     model.SetActivePage(PageGas);
     try {
-        commands.N14Click();
+        commands.PrintProtocol();
     } catch (const VornikError& e) {
         std::fprintf(stderr, "printing failed: %s\n", e.what());
         return 1;
@@ -108,7 +108,7 @@ int main(int argc, char** argv) {
         if (QProcess::execute(QStringLiteral("lpadmin"), {QStringLiteral("-x"), QString::fromLocal8Bit(argv[2])}) != 0)
             return 1;
         try {
-            commands.N14Click();
+            commands.PrintProtocol();
         } catch (const VornikError& e) {
             std::printf("printing failed as it should: %s\n", e.what());
             return std::strcmp(e.what(), kInvalidPrinterText) == 0 ? 0 : 1;
@@ -119,13 +119,13 @@ int main(int argc, char** argv) {
     try {
         model.SetActivePage(PageGas);
         target("gas-protocol.pdf");
-        commands.N14Click();
+        commands.PrintProtocol();
         model.SetActivePage(PageTemp);
         target("temp-chart.pdf");
-        commands.N13Click();
+        commands.PrintChart();
         if (toPdf) {
             target("temp-protocol.pdf");
-            commands.N14Click();
+            commands.PrintProtocol();
         }
     } catch (const VornikError& e) {
         std::fprintf(stderr, "printing failed: %s\n", e.what());

@@ -74,9 +74,9 @@ PrintCommands::PrintCommands(MainModel& model, TConfig& config, std::function<vo
 
 PrintCommands::~PrintCommands() = default;
 
-void PrintCommands::N13Click() { PrintChart(*printer_, model_.ActivePage(), paintChart_); }
+void PrintCommands::PrintChart() { vornik::PrintChart(*printer_, model_.ActivePage(), paintChart_); }
 
-void PrintCommands::N14Click() { PrintProtocolJob(0, -1); }
+void PrintCommands::PrintProtocol() { PrintProtocolJob(0, -1); }
 
 void PrintCommands::ProtocolWithTotals(int firstRow, int lastRow) { PrintProtocolJob(std::max(firstRow, 1), lastRow); }
 
@@ -98,21 +98,21 @@ void PrintCommands::PrintProtocolJob(int firstRow, int lastRow) {
             PrintProtocolWithTotals(table, page, firstRow, lastRow, printer, config_.PrintFontName(),
                                     config_.PrintFontSize(), clock_, dateTime, step);
         else
-            PrintProtocol(table, page, printer, config_.PrintFontName(), config_.PrintFontSize(), clock_, dateTime,
-                          step);
+            vornik::PrintProtocol(table, page, printer, config_.PrintFontName(), config_.PrintFontSize(), clock_,
+                                  dateTime, step);
     } catch (const PrintCancelled&) {
         // Given up by the user: the job is dropped, nothing to report.
     }
 }
 
-void PrintCommands::BitBtn8Click() {
-    N13Click();
-    N14Click();
+void PrintCommands::PrintChartAndProtocol() {
+    PrintChart();
+    PrintProtocol();
 }
 
-void PrintCommands::N16Click() { dialogs_.PrinterSetup(*printer_); }
+void PrintCommands::SetUpPrinter() { dialogs_.PrinterSetup(*printer_); }
 
-void PrintCommands::N17Click() {
+void PrintCommands::ChooseProtocolFont() {
     // The dialog starts on the face that really prints: a face missing here
     // ("Courier New") is printed in its installed substitute.
     QFont stored(FromCp1251(config_.PrintFontName()));

@@ -45,19 +45,19 @@ public:
     ~PrintCommands();
 
     // Chart of the active page (also in the table-only display mode).
-    void N13Click();
+    void PrintChart();
     // Measurement protocol of the active page.
-    void N14Click();
+    void PrintProtocol();
     // The protocol of rows firstRow..lastRow of the active page, followed by
     // their statistics ("Протокол с итогами").
     void ProtocolWithTotals(int firstRow, int lastRow);
     // Chart, then protocol, as two jobs; a failing chart stops the protocol.
-    void BitBtn8Click();
+    void PrintChartAndProtocol();
     // Printer setup dialog.
-    void N16Click();
+    void SetUpPrinter();
     // Font dialog preset with the protocol font; a confirmed choice is stored
     // and the configuration saved.
-    void N17Click();
+    void ChooseProtocolFont();
 
     QPrinter& Printer() { return *printer_; }
     // The window that a long job's progress belongs to.

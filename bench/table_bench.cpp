@@ -1,11 +1,13 @@
 // Appending gas rows of realistic cell texts to a measurement table:
-// time per row and bytes of table memory per row beyond the text itself.
+// time per row and bytes of table memory per row beyond the text itself;
+// and pushing values to the packed store of a chart series.
 #include <benchmark/benchmark.h>
 
 #include <string>
 #include <vector>
 
 #include "core/Cp1251.h"
+#include "tables/PackedValues.h"
 #include "tables/MeasurementTable.h"
 #include "tables/Pages.h"
 
@@ -49,8 +51,30 @@ void BM_AppendGasRows(benchmark::State& state) {
     state.counters["text_per_row"] = static_cast<double>(textBytes) / rows;
 }
 
+// A chart series' values pushed as bare doubles: short decimals (packed in
+// four bytes) and values no short decimal gives (arithmetic results, long
+// numbers; kept whole), each repeated as a steady reading repeats.
+void BM_PushValues(benchmark::State& state) {
+    const bool decimals = state.range(0) == 0;
+    std::vector<double> values;
+    for (int i = 0; i < 4096; ++i) {
+        const double v = decimals ? (i % 2000) * 0.1 + 20 : (i % 2000) / 3.0 + 1e-7;
+        for (int k = 0; k < 8; ++k) values.push_back(v);
+    }
+    for (auto _ : state) {
+        PackedValues packed;
+        for (double v : values) packed.Push(v);
+        benchmark::DoNotOptimize(packed.data());
+    }
+    state.counters["ns_per_value"] = benchmark::Counter(static_cast<double>(values.size()),
+                                                        benchmark::Counter::kIsIterationInvariantRate |
+                                                            benchmark::Counter::kInvert);
+}
+
 }  // namespace
 
 BENCHMARK(BM_AppendGasRows)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+BENCHMARK(BM_PushValues)->ArgName("unpackable")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

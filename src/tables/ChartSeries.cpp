@@ -25,7 +25,19 @@ void MinMaxSummary::Fold(size_t k, size_t entry, double lo, double hi) {
     }
 }
 
-void MinMaxSummary::Append(double value, size_t count) { AppendMany(&value, 1, count - 1); }
+void MinMaxSummary::Append(double value, size_t count) {
+    // One point (a reading as it comes): it opens a level-0 entry or widens
+    // the open one.
+    const size_t index = count - 1;
+    if (index % kFanout == 0) {
+        Fold(0, index >> kShift, value, value);
+    } else {
+        Level& level = levels_[0];
+        level.lo.back() = std::min(level.lo.back(), value);
+        level.hi.back() = std::max(level.hi.back(), value);
+    }
+    FoldComplete(count);
+}
 
 void MinMaxSummary::FoldComplete(size_t count) {
     // An entry is folded into the level above once its block is complete:

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 
@@ -21,14 +22,36 @@ uint32_t PackedValues::PackWith(double value, int decimals) {
 }
 
 void PackedValues::Push(double value) {
+    // A steady reading repeats: the same double has the same code.
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    if (bits != lastBits_) {
+        lastBits_ = bits;
+        lastCode_ = Pack(value);
+    }
+    Push(value, lastCode_);
+}
+
+uint32_t PackedValues::Pack(double value) {
     // A series' values mostly have as many decimals as the one before: try
     // that first, then the fewest that give the value back.
-    uint32_t code = PackWith(value, lastDecimals_);
-    for (int decimals = 0; code == kUnpacked && decimals < static_cast<int>(kSideDecimals); ++decimals) {
-        code = PackWith(value, decimals);
-        if (code != kUnpacked) lastDecimals_ = decimals;
+    const uint32_t code = PackWith(value, lastDecimals_);
+    if (code != kUnpacked) return code;
+    // No digits give a value outside [1 / 10^14, kMaxDigits] in magnitude:
+    // huge and tiny values, -0 (+0 packed above), infinity and NaN. (1e-14 is
+    // the double that 1 / 1e14 rounds to, and no smaller one is reached.)
+    const double magnitude = std::fabs(value);
+    if (!(magnitude >= 1e-14 && magnitude <= static_cast<double>(kMaxDigits))) return kUnpacked;
+    for (int decimals = 0; decimals < static_cast<int>(kSideDecimals); ++decimals) {
+        // Past the digits that fit, more decimals only scale further.
+        if (magnitude * kPowers[decimals] > static_cast<double>(kMaxDigits)) break;
+        const uint32_t found = PackWith(value, decimals);
+        if (found != kUnpacked) {
+            lastDecimals_ = decimals;
+            return found;
+        }
     }
-    Push(value, code);
+    return kUnpacked;
 }
 
 void PackedValues::PushMany(const double* values, const uint32_t* codes, size_t count) {

@@ -69,6 +69,9 @@ private:
     // The signed digits, sign-extended from 28 bits.
     static double Digits(uint32_t code) { return static_cast<int32_t>(code << 4) / 16; }
     static uint32_t PackWith(double value, int decimals);
+    // The code of `value` with the fewest decimals that give it back (those
+    // of the last value packed first), or kUnpacked.
+    uint32_t Pack(double value);
     void PushSide(double value);
 
     static const double kPowers[kSideDecimals];
@@ -76,6 +79,10 @@ private:
     std::vector<uint32_t> codes_;
     std::vector<double> side_;
     int lastDecimals_ = 0;  // those of the last value packed by Push(double)
+    // The bits of the last value given to Push(double) and its code (that of
+    // +0 to start with).
+    uint64_t lastBits_ = 0;
+    uint32_t lastCode_ = 0;
 };
 
 }  // namespace vornik

@@ -102,3 +102,36 @@ TEST(PackedValues, ExtremesMatchAPlainWalk) {
         }
     }
 }
+
+// Repeats reuse the code found for the value before; the edges of what four
+// bytes hold are found without trying every count of decimals.
+TEST(PackedValues, RepeatsAndEdgesKeepTheirBitsAndTheirSize) {
+    const double maxDigits = 134217727;
+    const struct {
+        double value;
+        bool packed;
+    } cases[] = {{1e-14, true},        {-1e-14, true},         {std::nextafter(1e-14, 0.0), false},
+                 {maxDigits, true},    {-maxDigits, true},     {maxDigits + 1, false},
+                 {0.0, true},          {-0.0, false},          {1.0 / 3, false},
+                 {13421.7727, true},   {13421.77271, false},   {0.1 + 0.2, false},
+                 {143.8, true},        {std::numeric_limits<double>::quiet_NaN(), false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        PackedValues one;
+        one.Push(c.value);
+        // Whole on the side, or in the four bytes of its code alone.
+        EXPECT_EQ(one.MemoryBytes() > one.capacity() * sizeof(uint32_t), !c.packed);
+
+        PackedValues values;
+        values.Push(1.5);
+        for (int i = 0; i < 3; ++i) values.Push(c.value);
+        values.Push(2.25);
+        values.Push(c.value);
+        values.Push(c.value, PackedValues::kUnpacked);  // with its code, as a loaded cell
+        values.Push(c.value);
+        for (size_t i : {1, 2, 3, 5, 6, 7})
+            EXPECT_TRUE(SameBits(values[i], c.value) || (std::isnan(c.value) && std::isnan(values[i]))) << i;
+        EXPECT_EQ(values[0], 1.5);
+        EXPECT_EQ(values[4], 2.25);
+    }
+}

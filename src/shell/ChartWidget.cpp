@@ -67,7 +67,7 @@ void ChartWidget::paintEvent(QPaintEvent*) {
         // A marker through the point that the readout describes.
         const QRect plot = renderer_.Layout(rect(), this, view).plot;
         const double span = view.x.max - view.x.min;
-        const double x = plot.left() + (double(hovered_) - view.x.min) / span * (plot.width() - 1);
+        const double x = plot.left() + (chart_.PointX(double(hovered_)) - view.x.min) / span * (plot.width() - 1);
         if (x >= plot.left() && x <= plot.right()) {
             p.setPen(QPen(QColor(64, 64, 64), 1, Qt::DotLine));
             p.drawLine(QPointF(std::round(x), plot.top()), QPointF(std::round(x), plot.bottom()));
@@ -85,11 +85,8 @@ long long ChartWidget::PointAt(const QPoint& pos) const {
     const ChartViewport view = CurrentViewport();
     const QRect plot = renderer_.Layout(rect(), const_cast<ChartWidget*>(this), view).plot;
     if (!plot.adjusted(-2, 0, 2, 0).contains(pos) || plot.width() < 2) return -1;
-    const double index = view.x.min + double(pos.x() - plot.left()) / (plot.width() - 1) * (view.x.max - view.x.min);
-    size_t count = 0;
-    for (int i = 0; i < chart_.SeriesCount(); ++i) count = std::max(count, chart_.Series(i).Count());
-    if (!(index > -0.5) || !(index < double(count) - 0.5)) return -1;
-    return std::llround(index);
+    const double x = view.x.min + double(pos.x() - plot.left()) / (plot.width() - 1) * (view.x.max - view.x.min);
+    return chart_.PointNear(x);
 }
 
 void ChartWidget::ShowReadout(const QPoint& pos, const QPoint& globalPos) {

@@ -2,6 +2,7 @@
 // selected rows, its settings file, copying and saving the selected rows.
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QItemSelectionModel>
 #include <QMenu>
@@ -20,6 +21,7 @@
 #include "printing/qt/PrintCommands.h"
 #include "shell/MainWindow.h"
 #include "shell/StatisticsPanel.h"
+#include "shell/ViewDialog.h"
 #include "shell/TableModel.h"
 #include "shell/Toolbar.h"
 #include "tables/CopyText.h"
@@ -87,6 +89,7 @@ void TForm1::BuildReport() {
     if (argumentPage >= 0 && !model_.Table(argumentPage).IsEmpty()) pageFiles_->SetFile(argumentPage, env_.fileArgument);
 
     ReadExtraSettingsFile();
+    ApplyTimeAxes();
     statisticsAction_->setChecked(extra_.statisticsShown);
     keepPageAction_->setChecked(extra_.keepPage);
     ScheduleReportUpdate();
@@ -176,6 +179,20 @@ void TForm1::WatchGridForReport(int page) {
 void TForm1::ReadExtraSettingsFile() {
     extraFileName_ = ExtraSettingsFileName(configStore_->FileName());
     extra_ = ReadExtraSettings(extraFileName_);
+}
+
+void TForm1::ApplyTimeAxes() {
+    for (int page = 0; page < kPageCount; ++page) model_.SetTimeAxis(page, extra_.timeAxis[page]);
+}
+
+void TForm1::RunWithTimeAxisOption(TViewDialog& dialog, const std::function<void()>& run) {
+    const int page = dialog.Layout().page;
+    dialog.TimeAxisBox()->setChecked(extra_.timeAxis[page]);
+    run();
+    if (dialog.result() != QDialog::Accepted || dialog.TimeAxisBox()->isChecked() == extra_.timeAxis[page]) return;
+    extra_.timeAxis[page] = dialog.TimeAxisBox()->isChecked();
+    SaveExtraSettingsFile();
+    ApplyTimeAxes();
 }
 
 void TForm1::SaveExtraSettingsFile() {

@@ -66,10 +66,13 @@ TViewDialog::TViewDialog(const ViewDialogLayout& layout, QWidget* parent) : QDia
     log_->setObjectName("CheckBoxLog");
     view3D_ = new QCheckBox(FromUtf8("Вывод в объемные графики"), this);
     view3D_->setObjectName("CheckBox3D");
+    timeAxis_ = new QCheckBox(FromUtf8("Ось X: время"), this);
+    timeAxis_->setObjectName("CheckBoxTimeAxis");
     auto* checks = new QVBoxLayout;
     checks->setSpacing(2);
     checks->addWidget(log_);
     checks->addWidget(view3D_);
+    checks->addWidget(timeAxis_);
 
     const DialogButtons pair = MakeApplyCancel(this);
     apply_ = pair.apply;

@@ -210,6 +210,10 @@ private:
     // settings; on "Применить" the box's state is stored and applied.
     void RunWithTimeAxisOption(TViewDialog& dialog, const std::function<void()>& run);
     void ApplyTimeAxes();
+    // Selects rows firstRow..lastRow of the page's table (an interval dragged on its chart).
+    void SelectTableRows(int page, int firstRow, int lastRow);
+    // The line above a printed chart, when asked for; returns what is left for the chart.
+    QRectF PaintChartHeader(QPainter& painter, const QRectF& rect, int page) const;
     void SaveExtraSettingsFile();
     // The report's interval of a page: the selected rows, or every row.
     void ReportInterval(int page, int& firstRow, int& lastRow) const;

@@ -98,6 +98,23 @@ long long ChartModel::PointNear(double x) const {
     return std::llround(x);
 }
 
+bool ChartModel::PointsBetween(double x0, double x1, size_t& first, size_t& last) const {
+    const size_t count = PointCount();
+    if (count == 0 || !(x0 <= x1)) return false;
+    if (const TimePlacement* time = Time()) {
+        first = time->UpperBound(std::nextafter(x0, -std::numeric_limits<double>::infinity()));
+        const size_t after = time->UpperBound(x1);
+        if (after == 0 || first >= after) return false;
+        last = after - 1;
+        return true;
+    }
+    const double lo = std::max(std::ceil(x0), 0.0), hi = std::min(std::floor(x1), double(count - 1));
+    if (!(lo <= hi)) return false;
+    first = static_cast<size_t>(lo);
+    last = static_cast<size_t>(hi);
+    return true;
+}
+
 bool ChartModel::DataRange(AxisId axis, double& lo, double& hi) const {
     const bool attachedToAll = axis == AxisTop || axis == AxisRight;
     bool have = false;

@@ -136,6 +136,8 @@ public:
     // The point nearest to horizontal position `x`; -1 when no point is within
     // half a step (point numbers) or there is none.
     long long PointNear(double x) const;
+    // The points whose horizontal positions lie in [x0, x1]; false when none do.
+    bool PointsBetween(double x0, double x1, size_t& first, size_t& last) const;
 
     // Listeners: redraws, and the zoom and panning notifications.
     void SetChangeListener(std::function<void(Change)> f) { changeListener_ = std::move(f); }

@@ -131,7 +131,7 @@ void TimePlacement::Append(bool readable, double seconds) {
     }
     ++spacings_[static_cast<int64_t>(seconds - last)];
     xs_.push_back(seconds);
-    UpdateThreshold();
+    if (!batching_) UpdateThreshold();
 }
 
 void TimePlacement::UpdateThreshold() {
@@ -163,13 +163,18 @@ void TimePlacement::Sync(const MeasurementTable& table, size_t points) {
         while (xs_.size() < target) Append(false, 0);
         return;
     }
+    if (xs_.size() >= target) return;
     xs_.reserve(target);
+    // The median is found once for all the rows added here.
+    batching_ = true;
     while (xs_.size() < target) {
         const int row = static_cast<int>(xs_.size() + 1);
         double seconds = 0;
         const bool readable = ParseRowTime(table.Cell(kDateColumn, row), table.Cell(kTimeColumn, row), seconds);
         Append(readable, seconds);
     }
+    batching_ = false;
+    UpdateThreshold();
 }
 
 size_t TimePlacement::UpperBound(double x) const {

@@ -63,6 +63,7 @@ private:
     // found without sorting a million spacings.
     std::map<int64_t, size_t> spacings_;
     double gapThreshold_ = 5;
+    bool batching_ = false;  // Sync appending: the threshold is found at its end
     uint64_t rewrites_ = 0;
     const MeasurementTable* table_ = nullptr;
 };

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QMouseEvent>
@@ -176,7 +177,8 @@ TEST_F(TimeAxisWindowTest, ShiftDragSelectsTheRowsOfItsSpan) {
 }
 
 // With VORNIK_SNAPSHOT_DIR: the window with a time axis (time-axis.png) and
-// the chart printed in that mode (time-axis-print.pdf).
+// the chart printed in that mode (time-axis-print.pdf), and with the header
+// line (time-axis-print-header.pdf).
 TEST_F(TimeAxisWindowTest, TimeAxisSnapshot) {
     const char* dir = std::getenv("VORNIK_SNAPSHOT_DIR");
     if (!dir) GTEST_SKIP() << "VORNIK_SNAPSHOT_DIR not set";
@@ -201,5 +203,9 @@ TEST_F(TimeAxisWindowTest, TimeAxisSnapshot) {
     QPrinter& printer = form().printCommands().Printer();
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QString::fromLocal8Bit(dir) + "/time-axis-print.pdf");
+    form().N13Click();
+    // The same with the header line asked for in the print settings.
+    form().findChild<QAction*>(QStringLiteral("PrintChartHeaderAction"))->trigger();
+    printer.setOutputFileName(QString::fromLocal8Bit(dir) + "/time-axis-print-header.pdf");
     form().N13Click();
 }

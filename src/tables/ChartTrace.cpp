@@ -27,10 +27,10 @@ struct Mapper {
     }
     // Whether a pause in reception breaks the line after point i.
     bool GapAfter(size_t i) const { return time && time->GapAfter(i); }
-    // The last point whose X is at most x, or `fallback` when none.
-    size_t LastAtOrBefore(double x, size_t fallback) const {
-        const size_t n = time->UpperBound(x);
-        return n == 0 ? fallback : n - 1;
+    // The last point from `from` on whose X is at most x, or `from` when none.
+    size_t LastAtOrBefore(double x, size_t from) const {
+        const size_t n = time->UpperBoundFrom(from, x);
+        return n <= from ? from : n - 1;
     }
     double Row(double raw) const {
         const double v = raw * multiplier;

@@ -181,6 +181,19 @@ size_t TimePlacement::UpperBound(double x) const {
     return static_cast<size_t>(std::upper_bound(xs_.begin(), xs_.end(), x) - xs_.begin());
 }
 
+size_t TimePlacement::UpperBoundFrom(size_t from, double x) const {
+    const size_t n = xs_.size();
+    if (from >= n || xs_[from] > x) return std::min(from, n);
+    size_t lo = from, step = 1;  // xs_[lo] <= x
+    while (lo + step < n && xs_[lo + step] <= x) {
+        lo += step;
+        step *= 2;
+    }
+    const auto end = xs_.begin() + static_cast<std::ptrdiff_t>(std::min(lo + step, n));
+    return static_cast<size_t>(std::upper_bound(xs_.begin() + static_cast<std::ptrdiff_t>(lo) + 1, end, x) -
+                               xs_.begin());
+}
+
 size_t TimePlacement::Nearest(double x) const {
     if (xs_.empty()) return 0;
     const size_t after = std::min(UpperBound(x), xs_.size() - 1);

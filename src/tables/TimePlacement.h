@@ -51,6 +51,9 @@ public:
     bool GapAfter(size_t point) const { return xs_[point + 1] - xs_[point] > gapThreshold_; }
     // The first point whose X is above `x` (Count() when none).
     size_t UpperBound(double x) const;
+    // The same, knowing that it is not below `from`: a search that widens
+    // from there, which stays near the points a tracer is walking.
+    size_t UpperBoundFrom(size_t from, double x) const;
     // The point nearest to `x` (of several at one time, the first).
     size_t Nearest(double x) const;
 

@@ -65,6 +65,9 @@ TEST(TimePlacement, ReadsRowTimesAndNeverGoesBack) {
     EXPECT_EQ(place.Fallbacks(), 3u);
     EXPECT_EQ(place.Nearest(a + 2.9), 2u);
     EXPECT_EQ(place.Nearest(a + 3.1), 5u);
+    for (double x = a - 1; x < a + 6; x += 0.5)
+        for (size_t from = 0; from <= place.UpperBound(x); ++from)
+            EXPECT_EQ(place.UpperBoundFrom(from, x), place.UpperBound(x)) << x << " from " << from;
 
     // No readable time at all: no time axis.
     TimePlacement none;

@@ -61,11 +61,13 @@ protected:
         for (int i = 0; i < 3; ++i) QApplication::processEvents();
     }
     // "Температуры" with the time box set as asked, confirmed.
-    void SetTimeAxisInDialog(bool on) {
-        QTimer::singleShot(0, [on] {
+    // With `picture`, the dialog is saved there as it is confirmed.
+    void SetTimeAxisInDialog(bool on, const QString& picture = {}) {
+        QTimer::singleShot(0, [on, picture] {
             auto* dialog = qobject_cast<TViewDialog*>(QApplication::activeModalWidget());
             if (!dialog) return;
             dialog->TimeAxisBox()->setChecked(on);
+            if (!picture.isEmpty()) dialog->grab().save(picture);
             dialog->ApplyButton()->click();
         });
         form().N18Click();
@@ -182,7 +184,7 @@ TEST_F(TimeAxisWindowTest, ShiftDragSelectsTheRowsOfItsSpan) {
 TEST_F(TimeAxisWindowTest, TimeAxisSnapshot) {
     const char* dir = std::getenv("VORNIK_SNAPSHOT_DIR");
     if (!dir) GTEST_SKIP() << "VORNIK_SNAPSHOT_DIR not set";
-    SetTimeAxisInDialog(true);
+    SetTimeAxisInDialog(true, QString::fromLocal8Bit(dir) + "/time-axis-dialog.png");
     for (int i = 0; i < 50; ++i) {
         QApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(5);

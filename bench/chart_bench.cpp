@@ -1,5 +1,5 @@
 // Chart figures: painting the gas chart with 13 series of a million (and of
-// four million) points, appending one row to such a chart, and memory per point.
+// four million) points, by number and on a time axis, appending one row to such a chart, and memory per point.
 // A big chart's lines are traced on two threads: the paints' processor time
 // is that of the whole process.
 #include <benchmark/benchmark.h>
@@ -8,12 +8,14 @@
 #include <QImage>
 #include <QPainter>
 #include <cmath>
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <random>
 
 #include "shell/ChartRenderer.h"
 #include "tables/ChartDefs.h"
+#include "tables/MeasurementTable.h"
 #include "tables/Pages.h"
 
 using namespace vornik;
@@ -57,6 +59,45 @@ void BM_PaintGasChartFlat(benchmark::State& state) { Paint(state, false); }
 void BM_PaintGasChart3D(benchmark::State& state) { Paint(state, true); }
 void BM_PaintGasChartFlat4M(benchmark::State& state) { Paint(state, false, 4 * kPoints); }
 
+// A gas table whose rows carry times 2 s apart, with a 10-minute pause
+// every 50,000 rows, for the time axis.
+const MeasurementTable& TimedGasTable(size_t rows = kPoints) {
+    static const MeasurementTable table = [rows] {
+        MeasurementTable t(kGasColumns);
+        t.SetRowCount(1);
+        long seconds = 0;
+        char date[16], time[16];
+        for (size_t i = 0; i < rows; ++i) {
+            seconds += i % 50000 == 49999 ? 600 : 2;
+            const long day = seconds / 86400, s = seconds % 86400;
+            std::snprintf(date, sizeof date, "%02ld.01.26", 1 + day % 28);
+            std::snprintf(time, sizeof time, "%02ld:%02ld:%02ld", s / 3600, s / 60 % 60, s % 60);
+            t.AppendRowCells({"1", date, time});
+        }
+        return t;
+    }();
+    return table;
+}
+
+// The flat paint on a time axis; the times are read before the first paint.
+void BM_PaintGasChartFlatTimeAxis(benchmark::State& state) {
+    ChartModel& chart = BigGasChart();
+    chart.SetTimeAxis(&TimedGasTable());
+    chart.Time();
+    Paint(state, false);
+    chart.SetTimeAxis(nullptr);
+}
+
+// Reading a million rows' times (the first paint on a time axis, or after a load).
+void BM_TimePlacementSync1M(benchmark::State& state) {
+    const MeasurementTable& table = TimedGasTable();
+    for (auto _ : state) {
+        TimePlacement place;
+        place.Sync(table, kPoints);
+        benchmark::DoNotOptimize(place.GapThreshold());
+    }
+}
+
 void BM_AppendRowTo13Series(benchmark::State& state) {
     ChartModel& chart = BigGasChart();
     const double row[13] = {160.2, 5.5, 86, 58.3, 3, 12.3, 1.9, 11.8, 39.5, 8, 1.35, 85.8, 20.8};
@@ -87,6 +128,8 @@ void BM_MemoryPerPoint(benchmark::State& state) {
 BENCHMARK(BM_PaintGasChartFlat)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->Repetitions(5)->ReportAggregatesOnly(true)->Iterations(3);
 BENCHMARK(BM_PaintGasChart3D)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->Repetitions(5)->ReportAggregatesOnly(true)->Iterations(3);
 BENCHMARK(BM_PaintGasChartFlat4M)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->Repetitions(5)->ReportAggregatesOnly(true)->Iterations(3);
+BENCHMARK(BM_PaintGasChartFlatTimeAxis)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->Repetitions(5)->ReportAggregatesOnly(true)->Iterations(3);
+BENCHMARK(BM_TimePlacementSync1M)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true)->Iterations(2);
 BENCHMARK(BM_AppendRowTo13Series)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_MemoryPerPoint)->Iterations(1);
 

@@ -3,6 +3,7 @@
 // update for one new row while the interval follows the last row.
 #include <benchmark/benchmark.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,18 @@ void BM_StatisticsFirstComputation1M(benchmark::State& state) {
     }
 }
 
+// One step of the window's summing ahead: the longest the window waits at a
+// time before the figures of a big table follow.
+void BM_StatisticsPrepareStep1M(benchmark::State& state) {
+    MeasurementTable& table = MillionRows();
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto statistics = std::make_unique<IntervalStatistics>(table);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(statistics->Prepare());
+    }
+}
+
 void BM_StatisticsKeptSums1M(benchmark::State& state) {
     MeasurementTable& table = MillionRows();
     IntervalStatistics statistics(table);
@@ -73,6 +86,7 @@ void BM_StatisticsFollowNewRow1M(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_StatisticsFirstComputation1M)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_StatisticsPrepareStep1M)->Unit(benchmark::kMillisecond)->Iterations(50);
 BENCHMARK(BM_StatisticsKeptSums1M)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StatisticsMiddleInterval1M)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StatisticsFollowNewRow1M)->Unit(benchmark::kMicrosecond)->Iterations(2000);

@@ -13,7 +13,9 @@ namespace vornik {
 struct ExtraSettings {
     bool statisticsShown = false;        // the statistics panel is open
     bool keepPage = false;               // "Не переключать страницы"
-    bool printChartHeader = true;        // object, time span and file above a printed chart
+    // Object, time span and file above a printed chart; off by default, so
+    // that the printed chart page stays as it is unless asked for.
+    bool printChartHeader = false;
     std::array<bool, 3> timeAxis{};      // "Ось X: время", by page (gas, temperature, pressure)
 
     bool operator==(const ExtraSettings& other) const;

@@ -53,7 +53,8 @@ ChartViewport ChartRenderer::Viewport() const {
 
 std::vector<TraceVertex> ChartRenderer::SeriesPoints(int index, const QRect& plot, const ChartViewport& view,
                                                      bool everyPoint) const {
-    return SeriesTrace(chart_.Series(index), BoundsOf(plot), view.x, view.y, chart_.IsLog(AxisLeft), everyPoint);
+    return SeriesTrace(chart_.Series(index), BoundsOf(plot), view.x, view.y, chart_.IsLog(AxisLeft), everyPoint,
+                       chart_.Time());
 }
 
 ChartGeometry ChartRenderer::Layout(const QRect& rect, QPaintDevice* device, const ChartViewport& view) const {
@@ -120,7 +121,8 @@ void ChartRenderer::Paint(QPainter& p, const QRect& rect, const ChartViewport& v
     p.save();
     const ChartGeometry g = Layout(rect, p.device(), view);
     // The lines are traced while the panel and axes are painted.
-    SeriesTracer lines(SeriesLines(g, p.worldTransform()), view.x, view.y, chart_.IsLog(AxisLeft), everyPoint_);
+    SeriesTracer lines(SeriesLines(g, p.worldTransform()), view.x, view.y, chart_.IsLog(AxisLeft), everyPoint_,
+                       chart_.Time());
     // Panel: the start colour at the bottom, the end colour at the top.
     QLinearGradient gradient(rect.topLeft(), rect.bottomLeft());
     gradient.setColorAt(0, ToQColor(chart_.PanelEndColor()));
@@ -130,6 +132,19 @@ void ChartRenderer::Paint(QPainter& p, const QRect& rect, const ChartViewport& v
     PaintSeries(p, lines.Wait());
     PaintLegend(p, g);
     p.restore();
+}
+
+AxisTicks ChartRenderer::BottomTicks(const ChartViewport& view, int width, const QFontMetrics& fm) const {
+    const int gap = 3 * fm.averageCharWidth();
+    if (chart_.Time()) {
+        const double span = view.x.max - view.x.min;
+        const int maxLabel = fm.horizontalAdvance(Label(TimePlacement::Label(view.x.max, span)));
+        return TimePlacement::Ticks(view.x.min, view.x.max, width, maxLabel + gap);
+    }
+    const int maxLabel =
+        std::max(fm.horizontalAdvance(AxisLabel(view.x.max, 0)), fm.horizontalAdvance(AxisLabel(view.x.min, 0)));
+    // Point numbers are whole numbers: no label between two of them.
+    return LinearTicks(view.x.min, view.x.max, width, maxLabel + gap, 1);
 }
 
 void ChartRenderer::PaintAxes(QPainter& p, const ChartGeometry& g, const ChartViewport& view) const {
@@ -147,10 +162,7 @@ void ChartRenderer::PaintAxes(QPainter& p, const ChartGeometry& g, const ChartVi
     const AxisTicks yTicks = chart_.IsLog(AxisLeft)
                              ? LogTicks(view.y.min, view.y.max, plot.height(), 2.5 * leftFm.height())
                              : LinearTicks(view.y.min, view.y.max, plot.height(), 2.5 * leftFm.height());
-    const int maxLabel = std::max(bottomFm.horizontalAdvance(AxisLabel(view.x.max, 0)),
-                                  bottomFm.horizontalAdvance(AxisLabel(view.x.min, 0)));
-    // Point numbers are whole numbers: no label between two of them.
-    const AxisTicks xTicks = LinearTicks(view.x.min, view.x.max, plot.width(), maxLabel + 3 * bottomFm.averageCharWidth(), 1);
+    const AxisTicks xTicks = BottomTicks(view, plot.width(), bottomFm);
 
     // The box of a 3D chart: back wall and floor edges, no filled walls.
     if (d > 0) {

@@ -9,9 +9,11 @@
 #include <vector>
 
 #include "tables/ChartModel.h"
+#include "tables/ChartTicks.h"
 #include "tables/ChartTrace.h"
 #include "tables/SeriesTracer.h"
 
+class QFontMetrics;
 class QPainter;
 class QPaintDevice;
 class QTransform;
@@ -61,6 +63,7 @@ private:
     // The shown series back to front, each with its plot in device pixels.
     std::vector<SeriesTracer::Line> SeriesLines(const ChartGeometry& g, const QTransform& base) const;
     void PaintSeries(QPainter& p, const std::vector<SeriesTracer::Line>& lines) const;
+    AxisTicks BottomTicks(const ChartViewport& view, int width, const QFontMetrics& fm) const;
     void PaintAxes(QPainter& p, const ChartGeometry& g, const ChartViewport& view) const;
     void PaintLegend(QPainter& p, const ChartGeometry& g) const;
 

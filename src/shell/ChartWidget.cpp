@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
+#include <algorithm>
 #include <cmath>
 
 namespace vornik {
@@ -67,11 +68,18 @@ void ChartWidget::paintEvent(QPaintEvent*) {
         // A marker through the point that the readout describes.
         const QRect plot = renderer_.Layout(rect(), this, view).plot;
         const double span = view.x.max - view.x.min;
-        const double x = plot.left() + (double(hovered_) - view.x.min) / span * (plot.width() - 1);
+        const double x = plot.left() + (chart_.PointX(double(hovered_)) - view.x.min) / span * (plot.width() - 1);
         if (x >= plot.left() && x <= plot.right()) {
             p.setPen(QPen(QColor(64, 64, 64), 1, Qt::DotLine));
             p.drawLine(QPointF(std::round(x), plot.top()), QPointF(std::round(x), plot.bottom()));
         }
+    }
+    if (drag_ == Drag::Interval) {
+        // The span dragged, over the plot's height.
+        const QRect plot = PlotRect();
+        const int a = std::clamp(std::min(pressAt_.x(), dragAt_.x()), plot.left(), plot.right());
+        const int b = std::clamp(std::max(pressAt_.x(), dragAt_.x()), plot.left(), plot.right());
+        p.fillRect(QRect(QPoint(a, plot.top()), QPoint(b, plot.bottom())), QColor(40, 90, 200, 50));
     }
     if (drag_ == Drag::Zoom) {
         p.setRenderHint(QPainter::Antialiasing, false);
@@ -85,11 +93,8 @@ long long ChartWidget::PointAt(const QPoint& pos) const {
     const ChartViewport view = CurrentViewport();
     const QRect plot = renderer_.Layout(rect(), const_cast<ChartWidget*>(this), view).plot;
     if (!plot.adjusted(-2, 0, 2, 0).contains(pos) || plot.width() < 2) return -1;
-    const double index = view.x.min + double(pos.x() - plot.left()) / (plot.width() - 1) * (view.x.max - view.x.min);
-    size_t count = 0;
-    for (int i = 0; i < chart_.SeriesCount(); ++i) count = std::max(count, chart_.Series(i).Count());
-    if (!(index > -0.5) || !(index < double(count) - 0.5)) return -1;
-    return std::llround(index);
+    const double x = view.x.min + double(pos.x() - plot.left()) / (plot.width() - 1) * (view.x.max - view.x.min);
+    return chart_.PointNear(x);
 }
 
 void ChartWidget::ShowReadout(const QPoint& pos, const QPoint& globalPos) {
@@ -119,7 +124,7 @@ void ChartWidget::mousePressEvent(QMouseEvent* event) {
     HideReadout();
     pressAt_ = dragAt_ = event->position().toPoint();
     if (event->button() == Qt::LeftButton)
-        drag_ = Drag::Zoom;
+        drag_ = event->modifiers() & Qt::ShiftModifier ? Drag::Interval : Drag::Zoom;
     else if (event->button() == Qt::RightButton)
         drag_ = Drag::Pan;
 }
@@ -133,7 +138,7 @@ void ChartWidget::mouseMoveEvent(QMouseEvent* event) {
         if (d.isNull() || plot.width() < 2 || plot.height() < 2) return;
         // The data follows the mouse: the ranges move the other way.
         chart_.Pan(-double(d.x()) / (plot.width() - 1), double(d.y()) / (plot.height() - 1));
-    } else if (drag_ == Drag::Zoom) {
+    } else if (drag_ == Drag::Zoom || drag_ == Drag::Interval) {
         dragAt_ = at;
         update();
     } else {
@@ -144,8 +149,13 @@ void ChartWidget::mouseMoveEvent(QMouseEvent* event) {
 void ChartWidget::mouseReleaseEvent(QMouseEvent* event) {
     const Drag drag = drag_;
     drag_ = Drag::None;
-    if (drag != Drag::Zoom) return;
+    if (drag != Drag::Zoom && drag != Drag::Interval) return;
     dragAt_ = event->position().toPoint();
+    if (drag == Drag::Interval) {
+        update();
+        SelectInterval();
+        return;
+    }
     const QRect band = RubberBand();
     update();
     const QRect plot = PlotRect();
@@ -154,6 +164,19 @@ void ChartWidget::mouseReleaseEvent(QMouseEvent* event) {
     const double w = plot.width() - 1, h = plot.height() - 1;
     chart_.ZoomToFractions((band.left() - plot.left()) / w, (band.right() - plot.left()) / w,
                            (plot.bottom() - band.bottom()) / h, (plot.bottom() - band.top()) / h);
+}
+
+void ChartWidget::SelectInterval() {
+    const QRect plot = PlotRect();
+    if (plot.width() < 2) return;
+    const ChartViewport view = CurrentViewport();
+    const auto xAt = [&](int px) {
+        const int clamped = std::clamp(px, plot.left(), plot.right());
+        return view.x.min + double(clamped - plot.left()) / (plot.width() - 1) * (view.x.max - view.x.min);
+    };
+    size_t first = 0, last = 0;
+    const int a = std::min(pressAt_.x(), dragAt_.x()), b = std::max(pressAt_.x(), dragAt_.x());
+    if (chart_.PointsBetween(xAt(a), xAt(b), first, last)) emit intervalSelected(first, last);
 }
 
 void ChartWidget::mouseDoubleClickEvent(QMouseEvent* event) {

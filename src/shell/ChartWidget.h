@@ -1,7 +1,8 @@
 #pragma once
 // The chart on a page: paints its model, zooms to a rectangle dragged with the
 // left mouse button (animated in a few steps), pans while the right button is
-// dragged, and reports a double click. The zoom and panning notifications
+// dragged, reports the points of a span dragged with Shift held (an interval
+// for the statistics) and a double click. The zoom and panning notifications
 // come from the model itself.
 #include <QPoint>
 #include <QTimer>
@@ -33,6 +34,8 @@ public:
 
 signals:
     void doubleClicked();
+    // Points first..last lie in the span dragged with Shift held.
+    void intervalSelected(qulonglong first, qulonglong last);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -56,7 +59,9 @@ private:
     ChartViewport from_{};
     ChartViewport lastPainted_{};
     bool painted_ = false;
-    enum class Drag { None, Zoom, Pan } drag_ = Drag::None;
+    void SelectInterval();
+
+    enum class Drag { None, Zoom, Pan, Interval } drag_ = Drag::None;
     QPoint pressAt_, dragAt_;
     std::function<QString(size_t)> readout_;
     long long hovered_ = -1;

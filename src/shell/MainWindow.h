@@ -4,6 +4,7 @@
 #include <QKeySequence>
 #include <QMainWindow>
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "config/Config.h"
@@ -41,6 +42,7 @@ class TFormOption;
 class TFormSetGView;
 class TFormSetTView;
 class TFormSetPView;
+class TViewDialog;
 class PrintCommands;
 class RecoveryJournal;
 class PrintDialogs;
@@ -209,6 +211,14 @@ private:
     // A new command at the end of the named menu (or before `before`).
     QAction* AddReportAction(const char* menuName, const char* name, const char* text, QAction* before = nullptr);
     void ReadExtraSettingsFile();
+    // Runs a view dialog with its "Ось X: время" box set from the additions'
+    // settings; on "Применить" the box's state is stored and applied.
+    void RunWithTimeAxisOption(TViewDialog& dialog, const std::function<void()>& run);
+    void ApplyTimeAxes();
+    // Selects rows firstRow..lastRow of the page's table (an interval dragged on its chart).
+    void SelectTableRows(int page, int firstRow, int lastRow);
+    // The line above a printed chart, when asked for; returns what is left for the chart.
+    QRectF PaintChartHeader(QPainter& painter, const QRectF& rect, int page) const;
     void SaveExtraSettingsFile();
     // The report's interval of a page: the selected rows, or every row.
     void ReportInterval(int page, int& firstRow, int& lastRow) const;

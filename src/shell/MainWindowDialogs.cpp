@@ -61,9 +61,15 @@ ViewCommand TForm1::ViewSteps() {
     return steps;
 }
 
-void TForm1::N7Click() { vornik::N7Click(*gasView_, config_, *prompt_, ViewSteps()); }
-void TForm1::N18Click() { vornik::N18Click(*tempView_, config_, *prompt_, ViewSteps()); }
-void TForm1::N19Click() { vornik::N19Click(*pressView_, config_, *prompt_, ViewSteps()); }
+void TForm1::N7Click() {
+    RunWithTimeAxisOption(*gasView_, [&] { vornik::N7Click(*gasView_, config_, *prompt_, ViewSteps()); });
+}
+void TForm1::N18Click() {
+    RunWithTimeAxisOption(*tempView_, [&] { vornik::N18Click(*tempView_, config_, *prompt_, ViewSteps()); });
+}
+void TForm1::N19Click() {
+    RunWithTimeAxisOption(*pressView_, [&] { vornik::N19Click(*pressView_, config_, *prompt_, ViewSteps()); });
+}
 
 void TForm1::ChartsInit() { model_.ChartsInit(config_); }
 

@@ -53,7 +53,7 @@ void TForm1::PaintChart(QPainter& painter, const QRectF& rect, int page) {
     const ChartWidget* chart = charts_.at(page);
     QSize logical = chart->isVisible() ? chart->size() : pageControl_->widget(page)->size();
     if (logical.width() < 200 || logical.height() < 150) logical = QSize(1000, 700);
-    chart->renderer().PaintScaled(painter, rect.toAlignedRect(), logical);
+    chart->renderer().PaintScaled(painter, PaintChartHeader(painter, rect, page).toAlignedRect(), logical);
 }
 
 }  // namespace vornik

@@ -2,9 +2,11 @@
 // selected rows, its settings file, copying and saving the selected rows.
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QItemSelectionModel>
 #include <QMenu>
+#include <QPainter>
 #include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -17,9 +19,12 @@
 #include "core/Paths.h"
 #include "core/qt/Text.h"
 #include "datafiles/DataFile.h"
+#include "printing/ChartHeader.h"
 #include "printing/qt/PrintCommands.h"
+#include "shell/ChartWidget.h"
 #include "shell/MainWindow.h"
 #include "shell/StatisticsPanel.h"
+#include "shell/ViewDialog.h"
 #include "shell/TableModel.h"
 #include "shell/Toolbar.h"
 #include "tables/CopyText.h"
@@ -87,6 +92,8 @@ void TForm1::BuildReport() {
     if (argumentPage >= 0 && !model_.Table(argumentPage).IsEmpty()) pageFiles_->SetFile(argumentPage, env_.fileArgument);
 
     ReadExtraSettingsFile();
+    ApplyTimeAxes();
+    findChild<QAction*>(QStringLiteral("PrintChartHeaderAction"))->setChecked(extra_.printChartHeader);
     statisticsAction_->setChecked(extra_.statisticsShown);
     keepPageAction_->setChecked(extra_.keepPage);
     ScheduleReportUpdate();
@@ -121,6 +128,28 @@ void TForm1::BuildReportCommands() {
             this, &TForm1::SaveSelectionDialog);
     connect(AddReportAction("N12", "ProtocolWithTotalsAction", "Протокол с итогами"), &QAction::triggered, this,
             &TForm1::PrintProtocolWithTotals);
+    QAction* header = AddReportAction("N15", "PrintChartHeaderAction", "Заголовок графика при печати");
+    header->setCheckable(true);
+    connect(header, &QAction::toggled, this, [this](bool on) {
+        if (extra_.printChartHeader == on) return;
+        extra_.printChartHeader = on;
+        SaveExtraSettingsFile();
+    });
+}
+
+QRectF TForm1::PaintChartHeader(QPainter& painter, const QRectF& rect, int page) const {
+    if (!extra_.printChartHeader) return rect;
+    const QString text = FromUtf8(ChartHeaderText(model_.Table(page), pageFiles_->File(page)));
+    QFont font = painter.font();
+    font.setPixelSize(std::max(8, static_cast<int>(rect.height() / 45)));
+    painter.save();
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    const double line = QFontMetricsF(font).height();
+    painter.drawText(QRectF(rect.left() + line, rect.top() + line / 2, rect.width() - 2 * line, line),
+                     Qt::AlignLeft | Qt::AlignVCenter, text);
+    painter.restore();
+    return rect.adjusted(0, 2 * line, 0, 0);
 }
 
 QToolButton* TForm1::AddReportButton(const char* name, QAction* action, int slot) {
@@ -152,6 +181,10 @@ void TForm1::ToggleKeepPage(bool keep) {
 
 void TForm1::WatchGridForReport(int page) {
     QTableView* view = grids_[page];
+    // A span dragged on the chart with Shift held selects its rows.
+    connect(charts_[page], &ChartWidget::intervalSelected, this, [this, page](qulonglong first, qulonglong last) {
+        SelectTableRows(page, static_cast<int>(first) + 1, static_cast<int>(last) + 1);
+    });
     // Ranges of cells: Shift with the mouse or the arrows, Ctrl+A for all.
     view->setSelectionMode(QAbstractItemView::ContiguousSelection);
     // One copy command for the three tables, its key working in the table
@@ -176,6 +209,20 @@ void TForm1::WatchGridForReport(int page) {
 void TForm1::ReadExtraSettingsFile() {
     extraFileName_ = ExtraSettingsFileName(configStore_->FileName());
     extra_ = ReadExtraSettings(extraFileName_);
+}
+
+void TForm1::ApplyTimeAxes() {
+    for (int page = 0; page < kPageCount; ++page) model_.SetTimeAxis(page, extra_.timeAxis[page]);
+}
+
+void TForm1::RunWithTimeAxisOption(TViewDialog& dialog, const std::function<void()>& run) {
+    const int page = dialog.Layout().page;
+    dialog.TimeAxisBox()->setChecked(extra_.timeAxis[page]);
+    run();
+    if (dialog.result() != QDialog::Accepted || dialog.TimeAxisBox()->isChecked() == extra_.timeAxis[page]) return;
+    extra_.timeAxis[page] = dialog.TimeAxisBox()->isChecked();
+    SaveExtraSettingsFile();
+    ApplyTimeAxes();
 }
 
 void TForm1::SaveExtraSettingsFile() {
@@ -224,7 +271,25 @@ void TForm1::UpdateStatistics() {
     int last = 0;
     const bool everything = !SelectedRows(page, first, last);
     ReportInterval(page, first, last);
+    // Sums of a big table are first built a few milliseconds at a time, so
+    // that the window stays responsive; the figures follow when they are.
+    if (!statistics_[page]->Prepare()) {
+        statisticsPending_ = true;
+        QTimer::singleShot(0, this, [this] { UpdateStatistics(); });
+        return;
+    }
     statisticsPanel_->ShowSummary(statistics_[page]->Compute(first, last), page, everything);
+}
+
+void TForm1::SelectTableRows(int page, int firstRow, int lastRow) {
+    QTableView* view = grids_[page];
+    const TableModel* model = tableModels_[page].get();
+    const QModelIndex top = view->model()->index(model->ViewRow(firstRow), 0);
+    const QModelIndex bottom = view->model()->index(model->ViewRow(lastRow), view->model()->columnCount() - 1);
+    if (!top.isValid() || !bottom.isValid()) return;
+    view->selectionModel()->select(QItemSelection(top, bottom), QItemSelectionModel::ClearAndSelect);
+    view->scrollTo(top);
+    ScheduleReportUpdate();
 }
 
 bool TForm1::SelectedRows(int page, int& firstRow, int& lastRow) const {

@@ -66,6 +66,8 @@ TViewDialog::TViewDialog(const ViewDialogLayout& layout, QWidget* parent) : QDia
     log_->setObjectName("CheckBoxLog");
     view3D_ = new QCheckBox(FromUtf8("Вывод в объемные графики"), this);
     view3D_->setObjectName("CheckBox3D");
+    timeAxis_ = new QCheckBox(FromUtf8("Ось X: время"), this);
+    timeAxis_->setObjectName("CheckBoxTimeAxis");
     auto* checks = new QVBoxLayout;
     checks->setSpacing(2);
     checks->addWidget(log_);
@@ -83,12 +85,17 @@ TViewDialog::TViewDialog(const ViewDialogLayout& layout, QWidget* parent) : QDia
     main->addStretch(1);
     if (layout.groups.size() > 1) {
         // A wide dialog has room for the buttons beside the check boxes.
+        // The time box under the others, closer together: the dialog keeps its size.
+        checks->setSpacing(0);
+        checks->addWidget(timeAxis_);
         auto* bottom = new QHBoxLayout;
         bottom->setSpacing(2);
         bottom->addLayout(checks);
         bottom->addLayout(buttons, 1);
         main->addLayout(bottom);
     } else {
+        // The time box shares the buttons' row: the dialog keeps its size.
+        buttons->insertWidget(0, timeAxis_, 0, Qt::AlignBottom);
         main->addLayout(checks);
         main->addLayout(buttons);
     }

@@ -40,6 +40,8 @@ public:
     ColorBox* PanelBottomBox() const { return panelBottom_; }
     QCheckBox* LogBox() const { return log_; }
     QCheckBox* View3DBox() const { return view3D_; }
+    // "Ось X: время": kept in the additions' settings, not in the view block.
+    QCheckBox* TimeAxisBox() const { return timeAxis_; }
     QPushButton* ApplyButton() const { return apply_; }
     QPushButton* CancelButton() const { return cancel_; }
 
@@ -58,6 +60,7 @@ private:
     ColorBox* panelBottom_ = nullptr;
     QCheckBox* log_ = nullptr;
     QCheckBox* view3D_ = nullptr;
+    QCheckBox* timeAxis_ = nullptr;
     QPushButton* apply_ = nullptr;
     QPushButton* cancel_ = nullptr;
 };

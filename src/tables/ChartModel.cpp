@@ -65,6 +65,56 @@ void ChartModel::SetSeriesLook(int i, bool shown, double multiplier, Color color
     Notify(Change::Look);
 }
 
+void ChartModel::SetTimeAxis(const MeasurementTable* table) {
+    if (table == timeTable_) return;
+    timeTable_ = table;
+    time_.Clear();
+    Notify(Change::Look);
+}
+
+size_t ChartModel::PointCount() const {
+    size_t count = 0;
+    for (const auto& s : series_) count = std::max(count, s.Count());
+    return count;
+}
+
+const TimePlacement* ChartModel::Time() const {
+    if (!timeTable_) return nullptr;
+    time_.Sync(*timeTable_, PointCount());
+    return time_.Valid() && time_.Count() > 0 ? &time_ : nullptr;
+}
+
+double ChartModel::PointX(double index) const {
+    const TimePlacement* time = Time();
+    if (!time) return index;
+    const double last = static_cast<double>(time->Count() - 1);
+    return time->X(static_cast<size_t>(std::clamp(std::round(index), 0.0, last)));
+}
+
+long long ChartModel::PointNear(double x) const {
+    const double count = static_cast<double>(PointCount());
+    if (const TimePlacement* time = Time()) return std::isfinite(x) ? static_cast<long long>(time->Nearest(x)) : -1;
+    if (!(x > -0.5) || !(x < count - 0.5)) return -1;
+    return std::llround(x);
+}
+
+bool ChartModel::PointsBetween(double x0, double x1, size_t& first, size_t& last) const {
+    const size_t count = PointCount();
+    if (count == 0 || !(x0 <= x1)) return false;
+    if (const TimePlacement* time = Time()) {
+        first = time->UpperBound(std::nextafter(x0, -std::numeric_limits<double>::infinity()));
+        const size_t after = time->UpperBound(x1);
+        if (after == 0 || first >= after) return false;
+        last = after - 1;
+        return true;
+    }
+    const double lo = std::max(std::ceil(x0), 0.0), hi = std::min(std::floor(x1), double(count - 1));
+    if (!(lo <= hi)) return false;
+    first = static_cast<size_t>(lo);
+    last = static_cast<size_t>(hi);
+    return true;
+}
+
 bool ChartModel::DataRange(AxisId axis, double& lo, double& hi) const {
     const bool attachedToAll = axis == AxisTop || axis == AxisRight;
     bool have = false;
@@ -74,8 +124,8 @@ bool ChartModel::DataRange(AxisId axis, double& lo, double& hi) const {
         if (!s.Shown() || s.Count() == 0 || (attachedToAll && !s.AllAxes())) continue;
         double a, b;
         if (Horizontal(axis)) {
-            a = 0;
-            b = static_cast<double>(s.Count() - 1);
+            a = PointX(0);
+            b = PointX(static_cast<double>(s.Count() - 1));
         } else if (IsLog(axis)) {
             // Only positive drawn values have a place on a logarithmic axis.
             const double m = s.Multiplier();

@@ -13,6 +13,7 @@
 
 #include "core/Color.h"
 #include "tables/ChartSeries.h"
+#include "tables/TimePlacement.h"
 
 namespace vornik {
 
@@ -122,6 +123,22 @@ public:
     // listener is told.
     void Pan(double dx, double dy);
 
+    // Time on the horizontal axis: the points placed by the date and time of
+    // their rows in `table` (point k: row k + 1); nullptr places them by
+    // their number. The table must outlive the setting.
+    void SetTimeAxis(const MeasurementTable* table);
+    bool TimeAxisSet() const { return timeTable_ != nullptr; }
+    // The points' times brought up to date, or nullptr when the axis shows
+    // point numbers (also when no row has a readable time).
+    const TimePlacement* Time() const;
+    // The horizontal position of point `index` (clamped to the points there are).
+    double PointX(double index) const;
+    // The point nearest to horizontal position `x`; -1 when no point is within
+    // half a step (point numbers) or there is none.
+    long long PointNear(double x) const;
+    // The points whose horizontal positions lie in [x0, x1]; false when none do.
+    bool PointsBetween(double x0, double x1, size_t& first, size_t& last) const;
+
     // Listeners: redraws, and the zoom and panning notifications.
     void SetChangeListener(std::function<void(Change)> f) { changeListener_ = std::move(f); }
     void SetZoomListener(std::function<void()> f) { zoomListener_ = std::move(f); }
@@ -131,7 +148,11 @@ private:
     bool DataRange(AxisId axis, double& lo, double& hi) const;
     void Notify(Change change);
 
+    size_t PointCount() const;
+
     std::vector<ChartSeries> series_;
+    const MeasurementTable* timeTable_ = nullptr;
+    mutable TimePlacement time_;  // a cache of the table's times
     std::array<AxisState, kAxisCount> axes_{};
     std::array<AxisState, kAxisCount> saved_{};
     bool zoomed_ = false;

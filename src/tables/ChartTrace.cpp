@@ -12,15 +12,25 @@ constexpr double kFarColumn = 1e15;
 constexpr double kFarRow = 1e200;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// Point index to pixel column, raw value to pixel row.
+// Point to pixel column (by its index, or by its time on a time axis), raw
+// value to pixel row.
 struct Mapper {
     double x0, kx, left;
     double y0, ky, bottom;
     double multiplier;
     bool log;
+    const TimePlacement* time;
 
+    double PointX(size_t i) const { return time ? time->X(i) : static_cast<double>(i); }
     double Col(size_t i) const {
-        return std::round(std::clamp(left + (static_cast<double>(i) - x0) * kx, -kFarColumn, kFarColumn));
+        return std::round(std::clamp(left + (PointX(i) - x0) * kx, -kFarColumn, kFarColumn));
+    }
+    // Whether a pause in reception breaks the line after point i.
+    bool GapAfter(size_t i) const { return time && time->GapAfter(i); }
+    // The last point from `from` on whose X is at most x, or `from` when none.
+    size_t LastAtOrBefore(double x, size_t from) const {
+        const size_t n = time->UpperBoundFrom(from, x);
+        return n <= from ? from : n - 1;
     }
     double Row(double raw) const {
         const double v = raw * multiplier;
@@ -79,8 +89,8 @@ void PushRuns(const ChartSeries& s, const Mapper& m, size_t first, size_t last, 
 // The line of a series as vertices handed to `sink.Add(x, y)` in order.
 template <typename Sink>
 void Trace(const ChartSeries& s, const PlotBounds& plot, const AxisRange& x, const AxisRange& y, bool logarithmic,
-           bool everyPoint, Sink& sink) {
-    const size_t n = s.Count();
+           bool everyPoint, const TimePlacement* time, Sink& sink) {
+    const size_t n = time ? std::min(s.Count(), time->Count()) : s.Count();
     if (n == 0 || plot.Width() < 1 || plot.Height() < 1) return;
     if (!std::isfinite(x.min) || !std::isfinite(x.max) || !(x.max > x.min)) return;
     if (!std::isfinite(y.min) || !std::isfinite(y.max) || !(y.max > y.min)) return;
@@ -93,17 +103,28 @@ void Trace(const ChartSeries& s, const PlotBounds& plot, const AxisRange& x, con
     m.ky = (plot.Height() - 1) / (y.max - y.min);
     m.multiplier = s.Multiplier();
     m.log = logarithmic;
+    m.time = time;
     if (!std::isfinite(m.kx) || !std::isfinite(m.ky)) return;  // a span below what pixels resolve
 
     // The points in view and one beyond each side, for the lines that enter it.
     const double lastIndex = static_cast<double>(n - 1);
-    const size_t first = static_cast<size_t>(std::clamp(std::ceil(x.min) - 1, 0.0, lastIndex));
-    const size_t last = static_cast<size_t>(std::clamp(std::floor(x.max) + 1, 0.0, lastIndex));
+    size_t first, last;
+    if (time) {
+        const size_t before = time->UpperBound(std::nextafter(x.min, -kFarRow));  // first X >= x.min
+        first = before == 0 ? 0 : before - 1;
+        last = std::min(time->UpperBound(x.max), n - 1);
+    } else {
+        first = static_cast<size_t>(std::clamp(std::ceil(x.min) - 1, 0.0, lastIndex));
+        last = static_cast<size_t>(std::clamp(std::floor(x.max) + 1, 0.0, lastIndex));
+    }
     if (first > last) return;
     const size_t count = last - first + 1;
 
     if (everyPoint || count <= static_cast<size_t>(2 * plot.Width())) {
-        for (size_t i = first; i <= last; ++i) sink.Add(m.Col(i), m.Row(s.Y(i)));
+        for (size_t i = first; i <= last; ++i) {
+            sink.Add(m.Col(i), m.Row(s.Y(i)));
+            if (i < last && m.GapAfter(i)) sink.Add(m.Col(i), kNaN);
+        }
         return;
     }
     // M4: per pixel column its first, lowest, highest and last point. Within
@@ -116,7 +137,9 @@ void Trace(const ChartSeries& s, const PlotBounds& plot, const AxisRange& x, con
         // Last index of column c: estimated from the inverse map, then fixed
         // with the forward map so both drawings agree on every boundary.
         const double edge = m.x0 + (c + 0.5 - m.left) / m.kx;
-        size_t b = edge >= lastIndex ? last : static_cast<size_t>(std::clamp(std::floor(edge), 0.0, lastIndex));
+        size_t b = time                ? m.LastAtOrBefore(edge, i)
+                   : edge >= lastIndex ? last
+                                       : static_cast<size_t>(std::clamp(std::floor(edge), 0.0, lastIndex));
         b = std::clamp(b, i, last);
         // The column of point b + 1, which the next round starts with.
         double next = b < last ? m.Col(b + 1) : 0;
@@ -142,6 +165,8 @@ void Trace(const ChartSeries& s, const PlotBounds& plot, const AxisRange& x, con
         } else {
             PushRuns(s, m, i, b, c, sink);
         }
+        // A pause inside one column is drawn over; one between columns breaks the line.
+        if (b < last && m.GapAfter(b)) sink.Add(c, kNaN);
         i = b + 1;
         c = next;
     }
@@ -160,16 +185,16 @@ struct VertexList {
 }  // namespace
 
 std::vector<TraceVertex> SeriesTrace(const ChartSeries& s, const PlotBounds& plot, const AxisRange& x,
-                                     const AxisRange& y, bool logarithmic, bool everyPoint) {
+                                     const AxisRange& y, bool logarithmic, bool everyPoint, const TimePlacement* time) {
     VertexList list;
-    Trace(s, plot, x, y, logarithmic, everyPoint, list);
+    Trace(s, plot, x, y, logarithmic, everyPoint, time, list);
     return std::move(list.out);
 }
 
 void TraceSpans(const ChartSeries& s, const PlotBounds& plot, const AxisRange& x, const AxisRange& y,
-                bool logarithmic, bool everyPoint, ColumnSpans& spans) {
+                bool logarithmic, bool everyPoint, ColumnSpans& spans, const TimePlacement* time) {
     spans.Begin(plot);
-    Trace(s, plot, x, y, logarithmic, everyPoint, spans);
+    Trace(s, plot, x, y, logarithmic, everyPoint, time, spans);
     spans.End();
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tables/ChartModel.h"
+#include "tables/TimePlacement.h"
 
 namespace vornik {
 
@@ -32,8 +33,11 @@ struct TraceVertex {
 // (log10 of the values on a logarithmic left axis), multiplier applied.
 // Decimated unless `everyPoint`: per pixel column only its first, lowest,
 // highest and last points, which give the same column spans as every point.
+// With `time`, X is each point's time (never decreasing) instead of its
+// index, and a pause longer than the placement's threshold breaks the line.
 std::vector<TraceVertex> SeriesTrace(const ChartSeries& series, const PlotBounds& plot, const AxisRange& x,
-                                     const AxisRange& y, bool logarithmic, bool everyPoint);
+                                     const AxisRange& y, bool logarithmic, bool everyPoint,
+                                     const TimePlacement* time = nullptr);
 
 // The pixels of a line's centre through vertices whose x never decreases,
 // per pixel column of the plot: the rows from Top to Bottom, only those
@@ -79,6 +83,6 @@ private:
 
 // The spans of the line SeriesTrace gives, traced straight into `spans`.
 void TraceSpans(const ChartSeries& series, const PlotBounds& plot, const AxisRange& x, const AxisRange& y,
-                bool logarithmic, bool everyPoint, ColumnSpans& spans);
+                bool logarithmic, bool everyPoint, ColumnSpans& spans, const TimePlacement* time = nullptr);
 
 }  // namespace vornik

@@ -96,6 +96,15 @@ const IntervalStatistics::RowSummary& IntervalStatistics::Block(int block) {
     return blocks_[block];
 }
 
+bool IntervalStatistics::Prepare(int blocks) {
+    DropStaleBlocks();
+    // Blocks end before the table's last row, the one a reply may still fill.
+    const int complete = std::max(table_.RowCount() - 1, 0) / kBlockRows;
+    const int target = std::min(complete, static_cast<int>(blocks_.size()) + std::max(blocks, 0));
+    if (target > 0 && target > static_cast<int>(blocks_.size())) Block(target - 1);
+    return static_cast<int>(blocks_.size()) >= complete;
+}
+
 IntervalSummary IntervalStatistics::Compute(int firstRow, int lastRow) {
     DropStaleBlocks();
     IntervalSummary result;

@@ -63,6 +63,14 @@ public:
     // nothing is left of them.
     IntervalSummary Compute(int firstRow, int lastRow);
 
+    // Blocks one Prepare step sums at most: a few milliseconds of reading.
+    static constexpr int kBlocksPerStep = 128;
+    // Sums up to `blocks` more of the blocks Compute keeps, first to last;
+    // true when every block of the table is summed, so that Compute reads
+    // no more than the rows around its interval's blocks. A caller that must
+    // stay responsive (the window) prepares in steps before computing.
+    bool Prepare(int blocks = kBlocksPerStep);
+
 private:
     using RowSummary = std::vector<NumberSummary>;  // by value column
     void DropStaleBlocks();

@@ -126,7 +126,7 @@ void MainModel::FollowLast50(int page) {
     if (last50Mode_[page] != ModeOn) return;
     ChartModel& chart = charts_[page];
     const double n = static_cast<double>(chart.Series(0).Count());
-    chart.FollowWindow(AxisBottom, n - 50, n);
+    chart.FollowWindow(AxisBottom, chart.PointX(n - 50), chart.PointX(n));
 }
 
 void MainModel::ChartsInit(const std::array<ChartView, kPageCount>& views) {

@@ -58,6 +58,10 @@ public:
     // In last-50 mode (Last50Mode[page] == 1) puts the bottom axis' limits
     // on the last 50 points; an automatic axis shows no change. Never fails.
     void FollowLast50(int page);
+    // "Ось X: время": the page's chart places its points by their rows' date
+    // and time (on) or by their number (off). The bottom axis goes back to
+    // the whole range, or the last 50 points in that mode.
+    void SetTimeAxis(int page, bool on);
 
     // Applies the view blocks of the configuration record to the three
     // charts and sets every page to all data shown, last-50 mode off.

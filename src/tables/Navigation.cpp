@@ -67,7 +67,7 @@ void Navigation::ShowLast50() {
     ChartModel& chart = model_.Chart(page);
     const double n = static_cast<double>(chart.Series(0).Count());
     chart.SetAutomatic(AxisBottom, false);
-    chart.SetWindow(AxisBottom, n - 50, n);
+    chart.SetWindow(AxisBottom, chart.PointX(n - 50), chart.PointX(n));
     model_.SetPageModes(page, MainModel::ModeOff, MainModel::ModeOn);
 }
 

@@ -19,7 +19,8 @@ public:
     };
 
     // The series must stay unchanged until Wait returns.
-    SeriesTracer(std::vector<Line> lines, const AxisRange& x, const AxisRange& y, bool logarithmic, bool everyPoint);
+    SeriesTracer(std::vector<Line> lines, const AxisRange& x, const AxisRange& y, bool logarithmic, bool everyPoint,
+                 const TimePlacement* time = nullptr);
     ~SeriesTracer();
     SeriesTracer(const SeriesTracer&) = delete;
     SeriesTracer& operator=(const SeriesTracer&) = delete;
@@ -33,6 +34,7 @@ private:
     std::vector<Line> lines_;
     AxisRange x_, y_;
     bool logarithmic_, everyPoint_;
+    const TimePlacement* time_;
     std::atomic<size_t> next_{0};
     std::thread helper_;
 };

@@ -14,12 +14,12 @@ TEST(ExtraSettings, LiesBesideTheRecordAndSurvivesAWriteAndARead) {
     TempDir dir;
     const std::string file = dir / "vornik-pc.extra.ini";
     EXPECT_EQ(ReadExtraSettings(file), ExtraSettings{}) << "a missing file gives the defaults";
-    EXPECT_TRUE(ExtraSettings{}.printChartHeader);
+    EXPECT_FALSE(ExtraSettings{}.printChartHeader);
 
     ExtraSettings changed;
     changed.statisticsShown = true;
     changed.keepPage = true;
-    changed.printChartHeader = false;
+    changed.printChartHeader = true;
     changed.timeAxis = {false, true, false};
     ASSERT_TRUE(WriteExtraSettings(file, changed));
     EXPECT_EQ(ReadExtraSettings(file), changed);

@@ -89,6 +89,9 @@ TForm1::TForm1(FormEnvironment environment, QWidget* parent)
 
 TForm1::~TForm1() {
     FormDestroy();
+    // Children hidden or emptied while the window goes (the statistics
+    // panel's visibility, the pages) must not call back into it.
+    for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
     model_.SetStateListener(nullptr);
     nav_.SetStateListener(nullptr);
     // The chart widgets hold on to the models: they go before the models do.

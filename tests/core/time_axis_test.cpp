@@ -164,9 +164,9 @@ TEST(TimeAxisOption, BottomAxisFollowsTheRowsTimes) {
     EXPECT_EQ(chart.ShownRange(AxisBottom), (AxisRange{start, start + 3 * 79}));
     EXPECT_EQ(chart.PointNear(start + 3 * 10 + 1), 10);
 
-    nav.PageControl1Changing();
-    nav.PageControl1Change(1);
-    nav.BitBtn4Click();
+    nav.LeavePage();
+    nav.EnterPage(1);
+    nav.ShowLast50();
     EXPECT_EQ(chart.ShownRange(AxisBottom), (AxisRange{start + 3 * 30, start + 3 * 79}));
     receive(36000 + 3 * 80);
     EXPECT_EQ(chart.ShownRange(AxisBottom), (AxisRange{start + 3 * 31, start + 3 * 80}));

@@ -114,12 +114,12 @@ TEST_F(TimeAxisWindowTest, TheViewDialogsTimeOptionPlacesPointsByTheirRowsTimes)
     EXPECT_TRUE(ReadoutAt(Seconds(119) + 100).startsWith(QString::fromUtf8("Точка 119 ")));
 
     // Zoom and its undo keep the time unit.
-    form().navigation().BitBtn1Click();
+    form().BitBtn1Click();
     Settle();
     const AxisRange zoomed = chart.ShownRange(AxisBottom);
     EXPECT_GT(zoomed.min, Seconds(0));
     EXPECT_LT(zoomed.max, Seconds(239));
-    form().navigation().BitBtn3Click();
+    form().BitBtn3Click();
     EXPECT_EQ(chart.ShownRange(AxisBottom), (AxisRange{Seconds(0), Seconds(239)}));
 
     // The next start keeps the option; switching it off gives point numbers.

@@ -4,7 +4,7 @@
 
 #include "reception/ReplyFormat.h"
 #include "tables/ChartDefs.h"
-#include "tables/Pages.h"
+#include "quantities/Pages.h"
 
 using namespace vornik;
 

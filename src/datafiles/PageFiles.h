@@ -8,7 +8,7 @@
 #include <string>
 
 #include "core/FileDialogs.h"
-#include "tables/Pages.h"
+#include "quantities/Pages.h"
 
 namespace vornik {
 

@@ -51,25 +51,32 @@ void BM_StatisticsFirstComputation1M(benchmark::State& state) {
     }
 }
 
-// The rows of MillionRows() as a data file, removed at exit.
+// The rows of MillionRows() as a data file.
+std::string WriteMillionRowFile() {
+    char path[] = "/tmp/vornik-statistics-bench-XXXXXX";
+    const int fd = mkstemp(path);
+    if (fd < 0) std::abort();
+    close(fd);
+    const std::string file = std::string(path) + ".gas";
+    std::rename(path, file.c_str());
+    std::ofstream out(file, std::ios::binary);
+    out << "N\tDate\tTime\tTg\tO2\tCO\tNO\tNO2\tSO2\tH2S\tCO2\tCH\tQa\tAlf\tNOx\tTa\tTi\tU\tObj\tFuel\t\r\n";
+    for (int n = 1; n <= kRows; ++n) {
+        for (const std::string& cell : GasRow(n)) out << cell << '\t';
+        out << "\r\n";
+    }
+    return file;
+}
+
+// Removed when the program ends.
+struct TemporaryFile {
+    std::string name;
+    ~TemporaryFile() { std::remove(name.c_str()); }
+};
+
 const std::string& MillionRowFile() {
-    static const std::string name = [] {
-        char path[] = "/tmp/vornik-statistics-bench-XXXXXX";
-        const int fd = mkstemp(path);
-        if (fd < 0) std::abort();
-        close(fd);
-        const std::string file = std::string(path) + ".gas";
-        std::rename(path, file.c_str());
-        std::ofstream out(file, std::ios::binary);
-        out << "N\tDate\tTime\tTg\tO2\tCO\tNO\tNO2\tSO2\tH2S\tCO2\tCH\tQa\tAlf\tNOx\tTa\tTi\tU\tObj\tFuel\t\r\n";
-        for (int n = 1; n <= kRows; ++n) {
-            for (const std::string& cell : GasRow(n)) out << cell << '\t';
-            out << "\r\n";
-        }
-        std::atexit([] { std::remove(MillionRowFile().c_str()); });
-        return file;
-    }();
-    return name;
+    static const TemporaryFile file{WriteMillionRowFile()};
+    return file.name;
 }
 
 void BM_StatisticsFirstComputationAfterLoad1M(benchmark::State& state) {

@@ -9,6 +9,7 @@
 //   "Integer overflow"                         32-bit sum overflow in ScaleFieldSum
 //   "'<text>' is not a valid floating point value"   bad number in CellValue
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -59,8 +60,8 @@ inline bool ReadShortCommaNumber(std::string_view text, int64_t& units, int& dec
     uint64_t mantissa = 0;
     const char* const whole = p;
     while (p != end && static_cast<unsigned char>(*p - '0') < 10) mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
-    const long wholeDigits = p - whole;
-    long fraction = 0;
+    const std::ptrdiff_t wholeDigits = p - whole;
+    std::ptrdiff_t fraction = 0;
     if (p != end) {
         if (*p++ != ',') return false;
         const char* const first = p;
@@ -69,7 +70,7 @@ inline bool ReadShortCommaNumber(std::string_view text, int64_t& units, int& dec
         if (p != end) return false;
         fraction = p - first;
     }
-    const long digits = wholeDigits + fraction;
+    const std::ptrdiff_t digits = wholeDigits + fraction;
     if (digits == 0 || digits > 15) return false;
     decimals = static_cast<int>(fraction);
     units = negative ? -static_cast<int64_t>(mantissa) : static_cast<int64_t>(mantissa);

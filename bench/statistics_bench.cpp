@@ -1,14 +1,21 @@
 // Statistics of a 1,000,000-row gas table: the first computation over every
-// row (sums of all blocks built), the same again with the sums kept, and the
+// row (sums of all blocks built), the first after a file load (which built
+// the block sums while it read), the same again with the sums kept, and the
 // update for one new row while the interval follows the last row.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "datafiles/DataFile.h"
 #include "tables/IntervalStatistics.h"
 #include "quantities/Pages.h"
+#include "tables/MainModel.h"
 
 using namespace vornik;
 
@@ -41,6 +48,49 @@ void BM_StatisticsFirstComputation1M(benchmark::State& state) {
     for (auto _ : state) {
         IntervalStatistics statistics(table);
         benchmark::DoNotOptimize(statistics.Compute(1, table.RowCount() - 1));
+    }
+}
+
+// The rows of MillionRows() as a data file.
+std::string WriteMillionRowFile() {
+    char path[] = "/tmp/vornik-statistics-bench-XXXXXX";
+    const int fd = mkstemp(path);
+    if (fd < 0) std::abort();
+    close(fd);
+    const std::string file = std::string(path) + ".gas";
+    std::rename(path, file.c_str());
+    std::ofstream out(file, std::ios::binary);
+    out << "N\tDate\tTime\tTg\tO2\tCO\tNO\tNO2\tSO2\tH2S\tCO2\tCH\tQa\tAlf\tNOx\tTa\tTi\tU\tObj\tFuel\t\r\n";
+    for (int n = 1; n <= kRows; ++n) {
+        for (const std::string& cell : GasRow(n)) out << cell << '\t';
+        out << "\r\n";
+    }
+    return file;
+}
+
+// Removed when the program ends.
+struct TemporaryFile {
+    std::string name;
+    ~TemporaryFile() { std::remove(name.c_str()); }
+};
+
+const std::string& MillionRowFile() {
+    static const TemporaryFile file{WriteMillionRowFile()};
+    return file.name;
+}
+
+void BM_StatisticsFirstComputationAfterLoad1M(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto model = std::make_unique<MainModel>();
+        if (!ReadDataFile(*model, MillionRowFile())) std::abort();
+        const MeasurementTable& table = model->Table(PageGas);
+        state.ResumeTiming();
+        IntervalStatistics statistics(table, &model->LoadedStatistics(PageGas));
+        benchmark::DoNotOptimize(statistics.Compute(1, table.RowCount() - 1));
+        state.PauseTiming();
+        model.reset();
+        state.ResumeTiming();
     }
 }
 
@@ -86,6 +136,7 @@ void BM_StatisticsFollowNewRow1M(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_StatisticsFirstComputation1M)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_StatisticsFirstComputationAfterLoad1M)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_StatisticsPrepareStep1M)->Unit(benchmark::kMillisecond)->Iterations(50);
 BENCHMARK(BM_StatisticsKeptSums1M)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StatisticsMiddleInterval1M)->Unit(benchmark::kMillisecond);

@@ -9,6 +9,7 @@
 //   "Integer overflow"                         32-bit sum overflow in ScaleFieldSum
 //   "'<text>' is not a valid floating point value"   bad number in CellValue
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -50,27 +51,29 @@ namespace conversion {
 // digits and decimals. Anything else (longer numbers, errors, texts) is
 // CellValue's general path. Inline: a load reads millions of them.
 inline bool ReadShortCommaNumber(std::string_view text, int64_t& units, int& decimals) {
-    size_t i = 0;
-    const bool negative = !text.empty() && text[0] == '-';
-    if (negative) ++i;
-    int64_t mantissa = 0;
-    int digits = 0;
-    decimals = -1;  // -1 until the comma
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c >= '0' && c <= '9') {
-            if (++digits > 15) return false;
-            mantissa = mantissa * 10 + (c - '0');
-            if (decimals >= 0) ++decimals;
-        } else if (c == ',' && decimals < 0) {
-            decimals = 0;
-        } else {
-            return false;
-        }
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    const bool negative = p != end && *p == '-';
+    if (negative) ++p;
+    // The digits before and after the comma in two tight loops; more than
+    // 15 digits are refused once counted (the unsigned sum may wrap first).
+    uint64_t mantissa = 0;
+    const char* const whole = p;
+    while (p != end && static_cast<unsigned char>(*p - '0') < 10) mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
+    const std::ptrdiff_t wholeDigits = p - whole;
+    std::ptrdiff_t fraction = 0;
+    if (p != end) {
+        if (*p++ != ',') return false;
+        const char* const first = p;
+        while (p != end && static_cast<unsigned char>(*p - '0') < 10)
+            mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
+        if (p != end) return false;
+        fraction = p - first;
     }
-    if (digits == 0) return false;
-    if (decimals < 0) decimals = 0;
-    units = negative ? -mantissa : mantissa;
+    const std::ptrdiff_t digits = wholeDigits + fraction;
+    if (digits == 0 || digits > 15) return false;
+    decimals = static_cast<int>(fraction);
+    units = negative ? -static_cast<int64_t>(mantissa) : static_cast<int64_t>(mantissa);
     return true;
 }
 
@@ -78,8 +81,8 @@ inline bool ReadShortCommaNumber(std::string_view text, int64_t& units, int& dec
 // rounds exactly as a full decimal conversion does. The sign is the text's
 // ("-0" is -0).
 inline double ShortCommaValue(std::string_view text, int64_t units, int decimals) {
-    constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                  1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     const double magnitude = static_cast<double>(units < 0 ? -units : units) / kPowers[decimals];
     return text[0] == '-' ? -magnitude : magnitude;
 }

@@ -1,6 +1,7 @@
 #include "datafiles/DataFileLoader.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <condition_variable>
 #include <cstring>
@@ -24,6 +25,7 @@
 #include "core/Processors.h"
 #include "core/UninitialisedAllocator.h"
 #include "tables/ChartDefs.h"
+#include "tables/IntervalStatistics.h"
 #include "tables/PackedValues.h"
 
 namespace vornik {
@@ -67,8 +69,8 @@ size_t FieldsCharted(int page) {
     return static_cast<size_t>(last) + 1;
 }
 
-// The chart cells of a block's data lines, as the table's filler split them,
-// so that no line is split twice. A cell is a place in the block or, for a
+// The cells of a block's data lines that chart and statistics read, as the
+// table's filler split them, so that no line is split twice. A cell is a place in the block or, for a
 // line that held a CR and was split from a copy, in copies of its own.
 class ChartCells {
 public:
@@ -123,11 +125,12 @@ private:
 };
 
 // The table's half of a load: every line becomes a row, the first the header;
-// the chart cells of the others go into `charted`.
+// the chart cells of the others go into `charted`. The header row is summed
+// here, before the chart's half sums the rows after it.
 class TableFiller {
 public:
-    explicit TableFiller(MeasurementTable& table)
-        : table_(table), splitter_(static_cast<size_t>(table.ColumnCount())) {}
+    TableFiller(MeasurementTable& table, BlockSumsBuilder& sums)
+        : table_(table), splitter_(static_cast<size_t>(table.ColumnCount())), sums_(sums) {}
 
     // Returns the end of the lines taken: short of `end` at a line longer
     // than any row, which ends the load.
@@ -141,6 +144,8 @@ public:
                 // The row count passes through 1: the header row is no longer fixed.
                 table_.SetRowCount(1);
                 table_.SetRowCells(0, fields);
+                AddRowCells(table_.Row(0), sums_.Columns());
+                sums_.EndRow();
             } else {
                 table_.AppendRowCells(fields);
                 charted.Add(fields, splitter_.SplitFromCopy());
@@ -157,21 +162,30 @@ public:
 private:
     MeasurementTable& table_;
     LineSplitter splitter_;
+    BlockSumsBuilder& sums_;
     long long lines_ = 0;
 };
 
 // The chart's half: the chart cells of every data line become one point per
-// series. The first line whose chart cells are not all numbers ends it,
-// adding nothing.
+// series, and its cells go into the statistics' block sums. The first line
+// whose chart cells are not all numbers ends it, adding nothing.
 class ChartFiller {
 public:
     // `maxPoints`: at most the points the file can give (a small batch for a
     // small file).
-    ChartFiller(ChartModel& chart, int page, size_t maxPoints)
+    ChartFiller(ChartModel& chart, int page, size_t maxPoints, BlockSumsBuilder& sums)
         : chart_(chart), defs_(ChartSeriesDefs(page)),
           series_(std::min(defs_.size(), std::min(kBatchSeries, static_cast<size_t>(chart.SeriesCount())))),
           batchPoints_(std::clamp<size_t>(maxPoints, 1, kBatchPoints)), values_(new double[series_ * batchPoints_]),
-          codes_(new uint32_t[series_ * batchPoints_]) {}
+          codes_(new uint32_t[series_ * batchPoints_]), sums_(sums) {
+        std::vector<bool> charted(static_cast<size_t>(sums.TableColumns()));
+        for (size_t i = 0; i < series_; ++i) {
+            seriesSums_.push_back(&sums.Column(defs_[i].column));
+            charted.at(static_cast<size_t>(defs_[i].column)) = true;
+        }
+        for (int c = kFirstValueColumn; c < sums.TableColumns(); ++c)
+            if (!charted[static_cast<size_t>(c)]) otherColumns_.push_back(c);
+    }
 
     void Fill(const ChartCells& cells) {
         if (failed_) return;
@@ -185,11 +199,19 @@ public:
                     codes_[at] = n.decimals < 0 ? PackedValues::kUnpacked
                                                 : PackedValues::PackDecimal(n.value, n.units, n.decimals);
                     values_[at] = n.value;
+                    // A failing line leaves its block unfinished: the load ends at it.
+                    if (n.decimals >= 0) {
+                        seriesSums_[i]->AddNumber(n.value, n.decimals);
+                    } else {
+                        seriesSums_[i]->Skip();
+                    }
                 }
             } catch (const VornikError&) {
                 failed_ = true;
                 break;
             }
+            for (int c : otherColumns_) sums_.Column(c).Add(cells.Cell(line, static_cast<size_t>(c)));
+            sums_.EndRow();
             ++batched_;
             ++points_;
             if (batched_ == batchPoints_) Flush();
@@ -222,6 +244,12 @@ private:
     std::unique_ptr<double[]> values_;
     std::unique_ptr<uint32_t[]> codes_;
     size_t batched_ = 0;  // points in the batch
+    // The statistics' sums of the line's value cells: those of the chart's
+    // columns as the chart reads them (a cell that is no short number is
+    // skipped), the others read from their text.
+    BlockSumsBuilder& sums_;
+    std::vector<ColumnSums*> seriesSums_;  // by series
+    std::vector<int> otherColumns_;
     bool failed_ = false;
     long long points_ = 0;
 };
@@ -501,12 +529,14 @@ LoadResult LoadTable(MainModel& model, int page, std::FILE* file, const Progress
         // Room reserved ahead only saves time; the rows still load one by one.
     }
     table.BeginUpdate();
-    TableFiller tableFiller(table);
+    BlockSumsBuilder sums(table.ColumnCount());
+    TableFiller tableFiller(table, sums);
     // A file the first block holds whole gives at most a point per line.
     const bool whole = size >= 0 && size <= reader.end() - reader.begin();
     ChartFiller chartFiller(chart, page,
-                            whole ? static_cast<size_t>(std::count(reader.begin(), reader.end(), '\n')) + 1 : SIZE_MAX);
-    ChartCellsPair cells(FieldsCharted(page));
+                            whole ? static_cast<size_t>(std::count(reader.begin(), reader.end(), '\n')) + 1 : SIZE_MAX,
+                            sums);
+    ChartCellsPair cells(static_cast<size_t>(table.ColumnCount()));
     LoadResult result = LoadResult::ReadError;
     {
         ChartPipeline pipeline(chartFiller, parallel);
@@ -523,6 +553,7 @@ LoadResult LoadTable(MainModel& model, int page, std::FILE* file, const Progress
     const long long kept = 1 + chartFiller.Points();
     if (tableFiller.Lines() > kept) table.SetRowCount(static_cast<int>(kept));
     if (chartFiller.Points() > 0) table.SetCurrentRow(static_cast<int>(kept - 1));
+    sums.Seal(table, model.LoadedStatistics(page));
     table.EndUpdate();
     chart.PointsAdded();
     return result;

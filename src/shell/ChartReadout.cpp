@@ -4,13 +4,11 @@
 
 #include "core/qt/Text.h"
 #include "tables/ChartDefs.h"
+#include "tables/IntervalStatistics.h"
 #include "tables/MainModel.h"
 
 namespace vornik {
 namespace {
-
-constexpr int kDateColumn = 1;
-constexpr int kTimeColumn = 2;
 
 QString Multiplier(double m) { return QString::number(m, 'g', 10).replace(QLatin1Char('.'), QLatin1Char(',')); }
 

@@ -55,7 +55,7 @@ SelectedRect RectOf(const QItemSelection& selection) {
 
 void TForm1::BuildReport() {
     for (int page = 0; page < kPageCount; ++page) {
-        statistics_[page] = std::make_unique<IntervalStatistics>(model_.Table(page));
+        statistics_[page] = std::make_unique<IntervalStatistics>(model_.Table(page), &model_.LoadedStatistics(page));
         WatchGridForReport(page);
     }
     statisticsPanel_ = new StatisticsPanel(this);

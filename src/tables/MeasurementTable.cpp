@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/LargeMemory.h"
+#include "core/PreparedMemory.h"
 
 namespace vornik {
 
@@ -111,6 +112,14 @@ void MeasurementTable::Reserve(int rows, size_t bytes) {
         rowLow_.reserve(static_cast<size_t>(rows));
         rowHigh_.reserve(static_cast<size_t>(rows));
         AdviseLargePages(rowLow_.data(), rowLow_.capacity() * sizeof(uint32_t));
+    }
+    if (arena_.capacity() < bytes) {
+        // A block made ready while the program started, when there is one.
+        Arena prepared = TakePreparedMemory(bytes);
+        if (prepared.capacity() >= bytes) {
+            prepared.assign(arena_.begin(), arena_.end());
+            arena_.swap(prepared);
+        }
     }
     arena_.reserve(bytes);
     AdviseLargePages(arena_.data(), arena_.capacity());

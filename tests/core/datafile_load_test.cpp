@@ -12,6 +12,7 @@
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
 #include "core/Conversion.h"
+#include "core/PreparedMemory.h"
 #include "datafiles/DataFile.h"
 #include "tables/ChartDefs.h"
 #include "tables/IntervalStatistics.h"
@@ -322,4 +323,48 @@ TEST(DataFileLoad, ChartReadsTheCellsTheTableSplit) {
         EXPECT_EQ(cell.find('\r'), std::string_view::npos) << row;
         EXPECT_EQ(one.model.Chart(PageGas).Series(0).Y(static_cast<size_t>(row - 1)), CellValue(cell)) << row;
     }
+}
+
+TEST(DataFileLoad, MemoryPreparedAtStartHoldsTheSameLoad) {
+    // A block made ready before the load becomes the table's storage: the
+    // load is the same as without it, and a block prepared for another size,
+    // or one a failed load left, is not taken.
+    TempDir dir;
+    const std::string file = dir / "prepared.gas";
+    WriteAll(file, GasFile(70000, 0, 11));
+    const size_t size = static_cast<size_t>(fs::file_size(file));
+    Loaded plain, prepared;
+    plain.Load(file, LoadThreading::Single);
+    PrepareMemory(size);
+    prepared.Load(file, LoadThreading::Single);
+    ExpectSameLoad(plain, prepared, PageGas);
+    EXPECT_EQ(TakePreparedMemory(size).capacity(), 0u);  // the table took it
+
+    PrepareMemory(size / 2);
+    EXPECT_EQ(TakePreparedMemory(size).capacity(), 0u);
+    EXPECT_EQ(TakePreparedMemory(size / 4).capacity(), 0u);
+    EXPECT_GE(TakePreparedMemory(size / 2).capacity(), size / 2);
+
+    // Rows already held move into the block with their cells.
+    MeasurementTable table(4);
+    table.SetRowCount(3);
+    table.SetRowCells(1, {"a", "bb", "", "dddd"});
+    table.SetRowCells(2, {"e"});
+    PrepareMemory(1 << 20);
+    table.Reserve(100, 1 << 20);
+    EXPECT_GE(table.MemoryBytes(), size_t(1) << 20);
+    EXPECT_EQ(TakePreparedMemory(1 << 20).capacity(), 0u);
+    EXPECT_EQ(table.Cell(1, 1), "bb");
+    EXPECT_EQ(table.Cell(3, 1), "dddd");
+    EXPECT_EQ(table.Cell(0, 2), "e");
+    EXPECT_EQ(table.Cell(3, 2), "");
+
+    // A file that does not load leaves the block to be dropped.
+    WriteAll(dir / "bad.gas", "N\tDate\r\n1\t2\t3,5.1\t\r\n");
+    PrepareMemory(size);
+    Loaded bad;
+    bad.Load(dir / "bad.gas", LoadThreading::Single);
+    EXPECT_EQ(bad.prompt.events(), std::vector<PromptEvent>{kReadBox});
+    DropPreparedMemory();
+    EXPECT_EQ(TakePreparedMemory(size).capacity(), 0u);
 }

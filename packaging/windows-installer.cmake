@@ -33,6 +33,10 @@ set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 # The Start-menu entry; its icon is the program's own.
 set(CPACK_PACKAGE_EXECUTABLES "vornik-pc;VORNIK PC")
 set(CPACK_NSIS_INSTALLED_ICON_NAME vornik-pc.exe)
+if(VORNIK_WINDOWS_ICON)
+  set(CPACK_NSIS_MUI_ICON ${VORNIK_WINDOWS_ICON})
+  set(CPACK_NSIS_MUI_UNIICON ${VORNIK_WINDOWS_ICON})
+endif()
 
 # .gas, .tmpr and .prd open in the program, with its icon; removed again by
 # the uninstaller (only where they still name this program).

@@ -16,7 +16,7 @@
 #include "shell/ChartRenderer.h"
 #include "tables/ChartDefs.h"
 #include "tables/MeasurementTable.h"
-#include "tables/Pages.h"
+#include "quantities/Pages.h"
 
 using namespace vornik;
 

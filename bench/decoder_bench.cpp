@@ -12,7 +12,7 @@
 #include "reception/ReplyDecoder.h"
 #include "reception/ReplyGenerator.h"
 #include "tables/MainModel.h"
-#include "tables/Pages.h"
+#include "quantities/Pages.h"
 
 using namespace vornik;
 

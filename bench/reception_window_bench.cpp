@@ -27,7 +27,7 @@
 #include "core/Prompt.h"
 #include "reception/ReplyGenerator.h"
 #include "shell/MainWindow.h"
-#include "tables/Pages.h"
+#include "quantities/Pages.h"
 
 using namespace vornik;
 

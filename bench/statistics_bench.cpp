@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "tables/IntervalStatistics.h"
-#include "tables/Pages.h"
+#include "quantities/Pages.h"
 
 using namespace vornik;
 

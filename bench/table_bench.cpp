@@ -9,7 +9,7 @@
 #include "core/Cp1251.h"
 #include "tables/PackedValues.h"
 #include "tables/MeasurementTable.h"
-#include "tables/Pages.h"
+#include "quantities/Pages.h"
 
 using namespace vornik;
 

@@ -31,6 +31,13 @@ constexpr size_t kPanelEndColor = 6;
 constexpr size_t kSeriesColors = 10;
 constexpr size_t kSeriesEntrySize = 9;
 
+// The view blocks hold the series the quantities describe, and their layout
+// in the record is fixed: a chart with more series needs a new record.
+constexpr size_t ViewBlockSize(int series) { return kSeriesColors + (4 + kSeriesEntrySize) * size_t(series); }
+static_assert(kGasView + ViewBlockSize(kGasSeriesCount) <= kTempView, "gas view block overlaps");
+static_assert(kTempView + ViewBlockSize(kTempSeriesCount) == kPressView, "temperature view block");
+static_assert(kPressView + ViewBlockSize(kPressSeriesCount) == kWindowWidth, "pressure view block");
+
 uint32_t GetU32(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
            static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
@@ -76,55 +83,17 @@ void PutText(uint8_t* p, std::string_view text) {
     std::memcpy(p + 1, text.data(), length);
 }
 
-struct SeriesDefault {
-    Color color;
-    bool show;
-    double multiplier;
-    const char* name;  // the quantity, as the settings box names it
-};
-
 constexpr int32_t kDefaultWindowWidth = 800;
 constexpr int32_t kDefaultWindowHeight = 600;
 
-// Defaults in record order.
-constexpr SeriesDefault kGasDefaults[kGasSeriesCount] = {
-    {kRed, true, 1, "Tg"},
-    {kAqua, true, 10, "O2"},
-    {kYellow, true, 1, "CO"},
-    {kFuchsia, false, 1, "NO"},
-    {kBlack, false, 10, "NO2"},
-    {kMaroon, false, 1, "SO2"},
-    {kOlive, false, 1, "H2S"},
-    {kLime, false, 1, "CO2"},
-    {kSilver, false, 1, "CH"},
-    {kTeal, false, 1, "Qa"},
-    {kBlue, true, 100, "Alf"},
-    {kFuchsia, true, 1, "NOx"},
-    {kPurple, false, 1, "Ta"},
-};
-constexpr SeriesDefault kTempDefaults[kTempSeriesCount] = {
-    {kRed, true, 1, "Tg"},
-    {kPurple, true, 1, "Tmax"},
-    {kAqua, true, 1, "Tmin"},
-    {kYellow, true, 1, "Tdif"},
-    {kFuchsia, false, 1, "Tp"},
-};
-constexpr SeriesDefault kPressDefaults[kPressSeriesCount] = {
-    {kRed, true, 1, "Pd"},
-    {kAqua, true, 1, "Pa"},
-    {kPurple, true, 1, "v"},
-    {kYellow, false, 1, "vp"},
-    {kFuchsia, false, 1, "Qv"},
-};
-
-void ViewDefaults(TViewParams view, const SeriesDefault* defaults) {
+void ViewDefaults(TViewParams view, int page) {
     view.SetLogarithmic(false);
     view.SetView3D(true);
     view.SetPanelStartColor(kChartPanelStart);
     view.SetPanelEndColor(kChartPanelEnd);
-    for (int i = 0; i < view.SeriesCount(); ++i) {
-        view.SetSeriesColor(i, defaults[i].color);
-        view.SetSeries(i, TSeriesParams{defaults[i].show, defaults[i].multiplier});
+    for (const SeriesDesc& series : SeriesOf(page)) {
+        view.SetSeriesColor(series.slot, series.color);
+        view.SetSeries(series.slot, TSeriesParams{series.show, series.multiplier});
     }
 }
 
@@ -183,9 +152,9 @@ TViewParams TConfig::PressView() { return TViewParams(&bytes_[kPressView], kPres
 
 TViewParams TConfig::View(int page) {
     switch (page) {
-        case 0: return GasView();
-        case 1: return TempView();
-        case 2: return PressView();
+        case PageGas: return GasView();
+        case PageTemp: return TempView();
+        case PagePrd: return PressView();
     }
     throw std::out_of_range("page index");
 }
@@ -211,15 +180,15 @@ std::vector<std::string> TConfig::CheckFields(bool reset) {
         impossible.push_back("высота окна");
         if (reset) SetWindowHeight(kDefaultWindowHeight);
     }
-    const SeriesDefault* defaults[] = {kGasDefaults, kTempDefaults, kPressDefaults};
-    const char* charts[] = {"газоанализатор", "температура", "давление"};
-    for (int page = 0; page < 3; ++page) {
+    const char* charts[kPageCount] = {"газоанализатор", "температура", "давление"};
+    for (int page = 0; page < kPageCount; ++page) {
         TViewParams view = View(page);
         for (int i = 0; i < view.SeriesCount(); ++i) {
             TSeriesParams series = view.Series(i);
             if (std::isfinite(series.Multiplier)) continue;
-            impossible.push_back(std::string("множитель ") + defaults[page][i].name + " (" + charts[page] + ")");
-            series.Multiplier = defaults[page][i].multiplier;
+            const SeriesDesc& desc = SeriesInSlot(page, i);
+            impossible.push_back(std::string("множитель ") + desc.title + " (" + charts[page] + ")");
+            series.Multiplier = desc.multiplier;
             if (reset) view.SetSeries(i, series);
         }
     }
@@ -245,9 +214,7 @@ void TConfig::LoadDefaults() {
     SetPrintFontName("Courier New");
     SetRefreshPeriod(1);
     SetPrintFontSize(kDefaultPrintFontSize);
-    ViewDefaults(GasView(), kGasDefaults);
-    ViewDefaults(TempView(), kTempDefaults);
-    ViewDefaults(PressView(), kPressDefaults);
+    for (int page = 0; page < kPageCount; ++page) ViewDefaults(View(page), page);
     SetWindowWidth(kDefaultWindowWidth);
     SetWindowHeight(kDefaultWindowHeight);
     SetWindowTop(0);

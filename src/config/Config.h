@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/Color.h"
+#include "quantities/Quantities.h"
 
 namespace vornik {
 
@@ -33,7 +34,7 @@ public:
     void SetPanelStartColor(Color value);
     Color PanelEndColor() const;
     void SetPanelEndColor(Color value);
-    // Series i in record order (see the quantity constants below).
+    // Series i in record order (the slots of quantities/Quantities.h).
     Color SeriesColor(int i) const;
     void SetSeriesColor(int i, Color value);
     TSeriesParams Series(int i) const;
@@ -43,14 +44,6 @@ private:
     uint8_t* block_;
     int count_;
 };
-
-// Series indices of the view blocks, in record order.
-enum GasSeries { GasTg, GasO2, GasCO, GasNO, GasNO2, GasSO2, GasH2S, GasCO2, GasCH, GasQa, GasAlf, GasNOx, GasTa };
-enum TempSeries { TempTg, TempTmax, TempTmin, TempTdif, TempTp };
-enum PressSeries { PressPd, PressPa, PressV, PressVp, PressQv };
-constexpr int kGasSeriesCount = 13;
-constexpr int kTempSeriesCount = 5;
-constexpr int kPressSeriesCount = 5;
 
 class TConfig {
 public:
@@ -74,7 +67,7 @@ public:
     TViewParams GasView();
     TViewParams TempView();
     TViewParams PressView();
-    // The view block of a page (0 gas, 1 temperature, 2 pressure).
+    // The view block of a page.
     TViewParams View(int page);
 
     int32_t WindowWidth() const;

@@ -17,15 +17,23 @@ size_t SkipDigits(std::string_view text, size_t& i) {
     return i - start;
 }
 
-// Rows of the three dialogs, bound to the series indices of the record.
-const std::vector<ViewRow> kGasLeft = {{"Tg", GasTg},   {"O2", GasO2},   {"CO", GasCO},  {"NO", GasNO},
-                                       {"NO2", GasNO2}, {"SO2", GasSO2}, {"H2S", GasH2S}};
-const std::vector<ViewRow> kGasRight = {{"CO2", GasCO2}, {"CH", GasCH}, {"Qa", GasQa},
-                                        {"Alf", GasAlf}, {"Ta", GasTa}, {"NOx", GasNOx}};
-const std::vector<ViewRow> kTempRows = {
-    {"Tg", TempTg}, {"Tmax", TempTmax}, {"Tmin", TempTmin}, {"Tdif", TempTdif}, {"Tp", TempTp}};
-const std::vector<ViewRow> kPressRows = {
-    {"Pd", PressPd}, {"Pa", PressPa}, {"v", PressV}, {"vp", PressVp}, {"Qv", PressQv}};
+// Rows of the dialogs, bound to the series slots of the record: the gas
+// dialog lists its series as the chart's legend does, in two groups; the
+// others list theirs in record order.
+constexpr int kGasLeftRows = 7;
+
+std::vector<ViewRow> LegendRows(int page, int first, int last) {
+    std::vector<ViewRow> rows;
+    const auto series = SeriesOf(page);
+    for (int i = first; i < last && i < series.size(); ++i) rows.push_back({series[i].title, series[i].slot});
+    return rows;
+}
+
+std::vector<ViewRow> RecordRows(int page) {
+    std::vector<ViewRow> rows;
+    for (int slot = 0; slot < SeriesOf(page).size(); ++slot) rows.push_back({SeriesInSlot(page, slot).title, slot});
+    return rows;
+}
 
 std::vector<int> Indices(const std::vector<ViewRow>& rows) {
     std::vector<int> indices;
@@ -143,9 +151,10 @@ std::string NotAFloatText(std::string_view text) {
 
 const ViewDialogLayout& GasViewLayout() {
     static const ViewDialogLayout layout = {
-        0,
+        PageGas,
         kGasSeriesCount,
-        {kGasLeft, kGasRight},
+        {LegendRows(PageGas, 0, kGasLeftRows), LegendRows(PageGas, kGasLeftRows, kGasSeriesCount)},
+        // The order in which the gas dialog checks and stores its multipliers.
         {GasTg, GasO2, GasCO2, GasCO, GasNO, GasNO2, GasCH, GasSO2, GasH2S, GasQa, GasAlf, GasNOx, GasTa},
         "Логарифмическая шкала результатов измерения",
         455,
@@ -154,14 +163,16 @@ const ViewDialogLayout& GasViewLayout() {
 }
 
 const ViewDialogLayout& TempViewLayout() {
+    static const std::vector<ViewRow> rows = RecordRows(PageTemp);
     static const ViewDialogLayout layout = {
-        1, kTempSeriesCount, {kTempRows}, Indices(kTempRows), "Логарифмическая шкала результатов", 278, 284};
+        PageTemp, kTempSeriesCount, {rows}, Indices(rows), "Логарифмическая шкала результатов", 278, 284};
     return layout;
 }
 
 const ViewDialogLayout& PressViewLayout() {
+    static const std::vector<ViewRow> rows = RecordRows(PagePrd);
     static const ViewDialogLayout layout = {
-        2, kPressSeriesCount, {kPressRows}, Indices(kPressRows), "Логарифмическая шкала результатов", 278, 284};
+        PagePrd, kPressSeriesCount, {rows}, Indices(rows), "Логарифмическая шкала результатов", 278, 284};
     return layout;
 }
 

@@ -50,7 +50,7 @@ struct ViewRow {
 };
 
 struct ViewDialogLayout {
-    int page;                                 // 0 gas, 1 temperature, 2 pressure
+    int page;                                 // Page
     int seriesCount;                          // series of the view block
     std::vector<std::vector<ViewRow>> groups; // groups of rows, left to right
     std::vector<int> storeOrder;              // series indices in the order they are stored

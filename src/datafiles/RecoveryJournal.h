@@ -40,7 +40,7 @@
 #include <vector>
 
 #include "datafiles/JournalFile.h"
-#include "tables/Pages.h"
+#include "quantities/Pages.h"
 
 namespace vornik {
 

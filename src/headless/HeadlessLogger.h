@@ -17,7 +17,7 @@
 #include <set>
 #include <string>
 
-#include "tables/Pages.h"
+#include "quantities/Pages.h"
 
 namespace vornik {
 

@@ -6,26 +6,18 @@
 #include "config/Config.h"
 #include "core/Cp1251.h"
 #include "printing/TextChannel.h"
+#include "quantities/Quantities.h"
 #include "tables/IntervalStatistics.h"
-#include "tables/Pages.h"
 #include "tables/StatisticsText.h"
 
 namespace vornik {
 namespace {
 
-std::vector<ProtocolField> GasFields() {
-    // Column 16 (Ti) is not printed.
-    const int columns[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 17, 18, 19};
-    const int widths[] = {10, 11, 9, 6, 6, 7, 6, 7, 6, 6, 6, 7, 6, 6, 6, 6, 9, 21, 21};
+// The printed columns of a page, in table order.
+std::vector<ProtocolField> PrintedFields(int page) {
     std::vector<ProtocolField> fields;
-    for (size_t i = 0; i < std::size(columns); ++i) fields.push_back({columns[i], widths[i]});
-    return fields;
-}
-
-std::vector<ProtocolField> TenColumnFields() {
-    const int widths[] = {10, 13, 11, 9, 9, 9, 9, 9, 9, 23};
-    std::vector<ProtocolField> fields;
-    for (int c = 0; c < 10; ++c) fields.push_back({c, widths[c]});
+    for (const ColumnDesc& column : TableOf(page).columns)
+        if (column.printWidth > 0) fields.push_back({column.column, column.printWidth});
     return fields;
 }
 
@@ -40,9 +32,9 @@ const char* const kProtocolJobName = "Печать базы данных";
 
 const ProtocolKind& ProtocolKindOf(int page) {
     static const ProtocolKind kinds[kPageCount] = {
-        {PageOrientation::Landscape, "     ПРОТОКОЛ ЗАМЕРОВ ГАЗОАНАЛИЗАТОРА VORNIK ", GasFields()},
-        {PageOrientation::Portrait, "     ПРОТОКОЛ ЗАМЕРОВ ТЕМПЕРАТУРЫ VORNIK ", TenColumnFields()},
-        {PageOrientation::Portrait, "     ПРОТОКОЛ ЗАМЕРОВ ДАВЛЕНИЯ/СКОРОСТИ VORNIK ", TenColumnFields()},
+        {PageOrientation::Landscape, "     ПРОТОКОЛ ЗАМЕРОВ ГАЗОАНАЛИЗАТОРА VORNIK ", PrintedFields(PageGas)},
+        {PageOrientation::Portrait, "     ПРОТОКОЛ ЗАМЕРОВ ТЕМПЕРАТУРЫ VORNIK ", PrintedFields(PageTemp)},
+        {PageOrientation::Portrait, "     ПРОТОКОЛ ЗАМЕРОВ ДАВЛЕНИЯ/СКОРОСТИ VORNIK ", PrintedFields(PagePrd)},
     };
     if (page < 0 || page >= kPageCount) throw std::out_of_range("no such page");
     return kinds[page];

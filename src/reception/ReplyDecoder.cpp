@@ -105,6 +105,8 @@ void ReplyDecoder::EndOfReply() {
 }
 
 std::vector<std::string> ReplyDecoder::DecodeFields(int page, const ReplyBytes& buffer, int end) {
+    // The quantities are checked when they compile: every rule's column lies
+    // within its page's row.
     std::vector<std::string> cells(size_t(PageColumns(page)));
     std::string unit;
     std::string addend;

@@ -2,51 +2,22 @@
 
 #include <stdexcept>
 
-#include "tables/Pages.h"
+#include "quantities/Quantities.h"
 
 namespace vornik {
 namespace {
 
-using F = FieldRule;
-
-const std::vector<FieldRule> kGasFields = {
-    {F::Number, 0},         {F::Text, 1},           {F::Text, 2},
-    {F::Text, 18},          {F::Text, 19},          {F::UnitFlag},
-    {F::O2Flag},            {F::No2Flag, 17},       {F::Scaled, 15, 10, 6, 1},   // Ta
-    {F::Scaled, 3, 10, 6, 1},                                                   // Tg
-    {F::Scaled, 16, 10, 6, 1},                                                  // Ti
-    {F::Scaled, 4, 100, 6, 2},                                                  // O2
-    {F::Scaled, 5, 10, 6, 1},                                                   // CO
-    {F::Scaled, kGasNoColumn, 10, 6, 1},                                        // NO
-    {F::ScaledNo2, kGasNo2Column, 10, 6, 1},                                    // NO2
-    {F::Scaled, 8, 10, 6, 1},                                                   // SO2
-    {F::Scaled, 9, 10, 6, 1},                                                   // H2S
-    {F::Scaled, 11, 10, 6, 1},                                                  // CH
-    {F::Scaled, 10, 100, 6, 2},                                                 // CO2
-    {F::Addend},                                                                // Qa, first part
-    {F::Sum, 12, 100, 6, 2},                                                    // Qa
-    {F::Scaled, 13, 100, 6, 2},                                                 // Alf
-};
-
-const std::vector<FieldRule> kTempFields = {
-    {F::Number, 0},           {F::Text, 1},  {F::Text, 2}, {F::Text, 9},
-    {F::Scaled, 3, 10, 5, 1},                                 // Tg
-    {F::Scaled, 4, 10, 5, 1},                                 // Tmax
-    {F::Scaled, 5, 10, 5, 1},                                 // Tmin
-    {F::Scaled, 6, 10, 5, 1},                                 // Tdif
-    {F::Scaled, 7, 10, 5, 1},                                 // Tp
-    {F::Text, 8},                                             // n
-};
-
-const std::vector<FieldRule> kPrdFields = {
-    {F::Number, 0},               {F::Text, 1}, {F::Text, 2}, {F::Text, 9},
-    {F::Scaled, 3, 10000, 7, 4},                                  // Pd
-    {F::Scaled, 4, 10000, 7, 2},                                  // Pa
-    {F::Scaled, 5, 1000, 7, 2},                                   // v
-    {F::Scaled, 6, 1000, 7, 2},                                   // vp
-    {F::Scaled, 7, 1000, 7, 3},                                   // Qvg
-    {F::Text, 8},                                                 // n
-};
+// The rules of a page's reply fields, in wire order.
+std::vector<FieldRule> WireRules(int page) {
+    const TableDesc& table = TableOf(page);
+    std::vector<FieldRule> rules(size_t(table.wireFields), FieldRule{FieldRule::Text});
+    for (const ColumnDesc& c : table.columns) {
+        const WireSource& w = c.source;
+        if (w.field >= 0) rules[size_t(w.field)] = {w.action, c.column, w.divisor, w.precision, w.digits};
+    }
+    for (const WireExtra& e : table.extras) rules[size_t(e.field)] = {e.action};
+    return rules;
+}
 
 }  // namespace
 
@@ -66,12 +37,10 @@ char KindOfPage(int page) {
 }
 
 const std::vector<FieldRule>& ReplyFields(int page) {
-    switch (page) {
-        case PageGas: return kGasFields;
-        case PageTemp: return kTempFields;
-        case PagePrd: return kPrdFields;
-        default: throw std::out_of_range("no such page");
-    }
+    static const std::vector<FieldRule> rules[kPageCount] = {WireRules(PageGas), WireRules(PageTemp),
+                                                             WireRules(PagePrd)};
+    TableOf(page);  // checks the page
+    return rules[page];
 }
 
 }  // namespace vornik

@@ -6,7 +6,6 @@
 
 #include "core/Cp1251.h"
 #include "reception/ReplyFormat.h"
-#include "tables/Pages.h"
 
 namespace vornik {
 namespace {
@@ -42,9 +41,7 @@ std::string Two(int v) {
     return s.size() < 2 ? "0" + s : s;
 }
 
-std::string Raw(double value, double unitsPerOne) {
-    return std::to_string(static_cast<int64_t>(std::llround(value * unitsPerOne)));
-}
+int64_t Units(double value, double unitsPerOne) { return static_cast<int64_t>(std::llround(value * unitsPerOne)); }
 
 // Splits the fields of a framed reply (between position 4 and the end
 // marker) at their line feeds, keeping each field's line ending.
@@ -58,6 +55,44 @@ std::vector<std::string> SplitBody(const std::string& body) {
         start = lf + 1;
     }
     return parts;
+}
+
+}  // namespace
+
+// The fields of a reply of the page, each placed where the page's
+// description reads it, with a scaled value in the units of its field.
+class WireFields {
+public:
+    explicit WireFields(int page) : table_(TableOf(page)), fields_(size_t(table_.wireFields)) {}
+
+    std::string& operator[](int column) { return fields_.at(size_t(table_.columns[column].source.field)); }
+    std::string& Extra(FieldRule::Action action) {
+        for (const WireExtra& e : table_.extras)
+            if (e.action == action) return fields_.at(size_t(e.field));
+        throw std::logic_error("no such reply field");
+    }
+    int Divisor(int column) const { return table_.columns[column].source.divisor; }
+    int64_t UnitsOf(int column, double value) const { return Units(value, Divisor(column)); }
+    void Scaled(int column, double value) { (*this)[column] = std::to_string(UnitsOf(column, value)); }
+
+    std::vector<std::string> Take() { return std::move(fields_); }
+
+private:
+    const TableDesc& table_;
+    std::vector<std::string> fields_;
+};
+
+namespace {
+
+// The first reply field that holds a number: a scaled value or an addend.
+int FirstNumberField(int page) {
+    const TableDesc& table = TableOf(page);
+    int first = table.wireFields;
+    for (const ColumnDesc& c : table.columns)
+        if (c.source.field >= 0 && c.source.divisor > 0) first = std::min(first, c.source.field);
+    for (const WireExtra& e : table.extras)
+        if (e.action == FieldRule::Addend) first = std::min(first, e.field);
+    return first;
 }
 
 }  // namespace
@@ -152,12 +187,14 @@ double ReplyGenerator::Drift(double& value, double target, double pull, double s
     return value;
 }
 
-void ReplyGenerator::Stamp(std::vector<std::string>& fields, int page) {
+// Number, date, time and object sit in the same columns of every table but
+// the object.
+void ReplyGenerator::Stamp(WireFields& fields, int page, int objectColumn) {
     const DateTime now = Now();
-    fields.push_back(std::to_string(++counters_[size_t(page)]));
-    fields.push_back(SimDateText(now));
-    fields.push_back(SimTimeText(now));
-    fields.push_back(object_);
+    fields[GasColumn::Number] = std::to_string(++counters_[size_t(page)]);
+    fields[GasColumn::Date] = SimDateText(now);
+    fields[GasColumn::Time] = SimTimeText(now);
+    fields[objectColumn] = object_;
     clockMs_ += stepMs_;
 }
 
@@ -171,10 +208,13 @@ std::vector<std::string> ReplyGenerator::Fields(int page) {
 }
 
 std::vector<std::string> ReplyGenerator::GasFields() {
-    std::vector<std::string> f;
-    Stamp(f, PageGas);
-    f.push_back(fuel_);
-    for (char flag : unitFlags_) f.push_back(std::string(1, flag));
+    using C = GasColumn;
+    WireFields f(PageGas);
+    Stamp(f, PageGas, C::Object);
+    f[C::Fuel] = fuel_;
+    f.Extra(FieldRule::UnitFlag) = std::string(1, unitFlags_[0]);
+    f.Extra(FieldRule::O2Flag) = std::string(1, unitFlags_[1]);
+    f[C::Unit] = std::string(1, unitFlags_[2]);
 
     const double o2 = std::clamp(Drift(o2_, 5.5, 0.05, 0.15), 0.5, 20.5);
     const double co2 = std::max(0.0, 11.7 * (21 - o2) / 21 + 0.03 * random_.Gauss());
@@ -195,54 +235,57 @@ std::vector<std::string> ReplyGenerator::GasFields() {
 
     const bool mg = unitFlags_[0] == '1';
     auto gas = [mg](double ppm, double mgPerPpm) { return mg ? ppm * mgPerPpm : ppm; };
-    f.push_back(Raw(ta, 10));
-    f.push_back(Raw(tg, 10));
-    f.push_back(Raw(ti, 10));
-    f.push_back(Raw(o2, 100));
-    f.push_back(Raw(gas(co, 1.25), 10));
-    f.push_back(Raw(gas(no, 1.34), 10));
-    f.push_back(Raw(gas(no2, 2.05), 10));
-    f.push_back(Raw(gas(so2, 2.86), 10));
-    f.push_back(Raw(gas(h2s, 1.52), 10));
-    f.push_back(Raw(gas(ch, 0.71), 10));
-    f.push_back(Raw(co2, 100));
-    f.push_back(Raw(q2, 100));
-    f.push_back(Raw(q3, 100));
-    f.push_back(Raw(alf, 100));
-    return f;
+    f.Scaled(C::Ta, ta);
+    f.Scaled(C::Tg, tg);
+    f.Scaled(C::Ti, ti);
+    f.Scaled(C::O2, o2);
+    f.Scaled(C::CO, gas(co, 1.25));
+    f.Scaled(C::NO, gas(no, 1.34));
+    f.Scaled(C::NO2, gas(no2, 2.05));
+    f.Scaled(C::SO2, gas(so2, 2.86));
+    f.Scaled(C::H2S, gas(h2s, 1.52));
+    f.Scaled(C::CH, gas(ch, 0.71));
+    f.Scaled(C::CO2, co2);
+    f.Extra(FieldRule::Addend) = std::to_string(f.UnitsOf(C::Qa, q2));
+    f.Scaled(C::Qa, q3);
+    f.Scaled(C::Alf, alf);
+    return f.Take();
 }
 
 std::vector<std::string> ReplyGenerator::TempFields() {
-    std::vector<std::string> f;
-    Stamp(f, PageTemp);
+    using C = TempColumn;
+    WireFields f(PageTemp);
+    Stamp(f, PageTemp, C::Object);
     const double tg = Drift(tempGas_, 450, 0.03, 2);
     const double tmax = tg + 1 + 3 * std::fabs(random_.Gauss());
     const double tmin = tg - 1 - 3 * std::fabs(random_.Gauss());
     const double tp = Drift(tempAir_, 25, 0.03, 0.1);
-    f.push_back(Raw(tg, 10));
-    f.push_back(Raw(tmax, 10));
-    f.push_back(Raw(tmin, 10));
-    f.push_back(std::to_string(std::llround(tmax * 10) - std::llround(tmin * 10)));
-    f.push_back(Raw(tp, 10));
-    f.push_back(std::to_string(10 + random_.Below(20)));
-    return f;
+    f.Scaled(C::Tg, tg);
+    f.Scaled(C::Tmax, tmax);
+    f.Scaled(C::Tmin, tmin);
+    // The difference of the two fields as sent, not of the exact values.
+    f[C::Tdif] = std::to_string(f.UnitsOf(C::Tmax, tmax) - f.UnitsOf(C::Tmin, tmin));
+    f.Scaled(C::Tp, tp);
+    f[C::N] = std::to_string(10 + random_.Below(20));
+    return f.Take();
 }
 
 std::vector<std::string> ReplyGenerator::PrdFields() {
-    std::vector<std::string> f;
-    Stamp(f, PagePrd);
+    using C = PrdColumn;
+    WireFields f(PagePrd);
+    Stamp(f, PagePrd, C::Object);
     const double pd = std::max(0.0005, Drift(pd_, 0.015, 0.05, 0.0005));  // kPa
     const double pa = Drift(pa_, 101.325, 0.01, 0.002);
     const double v = std::sqrt(2 * pd * 1000 / 1.2);  // m/s in air
     const double vp = v * 0.98;
     const double qv = vp * 0.2;  // m3/s through a 0.2 m2 duct
-    f.push_back(Raw(pd, 10000));
-    f.push_back(Raw(pa, 10000));
-    f.push_back(Raw(v, 1000));
-    f.push_back(Raw(vp, 1000));
-    f.push_back(Raw(qv, 1000));
-    f.push_back(std::to_string(5 + random_.Below(20)));
-    return f;
+    f.Scaled(C::Pd, pd);
+    f.Scaled(C::Pa, pa);
+    f.Scaled(C::V, v);
+    f.Scaled(C::Vp, vp);
+    f.Scaled(C::Qv, qv);
+    f[C::N] = std::to_string(5 + random_.Below(20));
+    return f.Take();
 }
 
 std::string ReplyGenerator::Damage(const std::string& reply, ReplyFault fault) {
@@ -263,7 +306,7 @@ std::string ReplyGenerator::Damage(const std::string& reply, ReplyFault fault) {
             const int page = out.size() > 5 ? PageOfKind(uint8_t(out[1])) : -1;
             if (page < 0) break;
             std::vector<std::string> parts = SplitBody(out.substr(4, out.size() - 5));
-            const int first = page == PageGas ? 8 : 4;  // 0-based index of the first number field
+            const int first = FirstNumberField(page);
             if (int(parts.size()) <= first) break;
             static const char* const bad[] = {"1-2", "12.5", "--", "Er", "-", "9999999999"};
             auto& part = parts[size_t(first + random_.Below(int(parts.size()) - first))];

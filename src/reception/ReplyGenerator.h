@@ -40,6 +40,8 @@ enum class ReplyFault {
 };
 constexpr int kReplyFaultCount = 5;
 
+class WireFields;
+
 class ReplyGenerator {
 public:
     // `start` dates the first reply; every reply moves the clock on by
@@ -71,7 +73,7 @@ private:
     std::vector<std::string> GasFields();
     std::vector<std::string> TempFields();
     std::vector<std::string> PrdFields();
-    void Stamp(std::vector<std::string>& fields, int page);
+    void Stamp(WireFields& fields, int page, int objectColumn);
     double Drift(double& value, double target, double pull, double sigma);
 
     SimRandom random_;

@@ -5,42 +5,16 @@
 #include <stdexcept>
 
 #include "config/Config.h"
-#include "tables/Pages.h"
+#include "quantities/Pages.h"
 
 namespace vornik {
 namespace {
 
-const std::vector<SeriesDef> kGas = {
-    {"GSeriesTg", "Tg", 3, GasTg, false},
-    {"GSeriesO2", "O2", 4, GasO2, false},
-    {"GSeriesCO", "CO", 5, GasCO, false},
-    {"GSeriesNO", "NO", 6, GasNO, false},
-    {"GSeriesNO2", "NO2", 7, GasNO2, false},
-    {"GSeriesSO2", "SO2", 8, GasSO2, false},
-    {"GSeriesH2S", "H2S", 9, GasH2S, false},
-    {"GSeriesCO2", "CO2", 10, GasCO2, true},
-    {"GSeriesCH", "CH", 11, GasCH, false},
-    {"GSeriesQa", "Qa", 12, GasQa, false},
-    {"GSeriesAlf", "Alf", 13, GasAlf, false},
-    {"GSeriesTa", "Ta", 15, GasTa, false},
-    {"GSeriesNOx", "NOx", 14, GasNOx, false},
-};
-
-const std::vector<SeriesDef> kTemp = {
-    {"TSeriesTg", "Tg", 3, TempTg, false},
-    {"TSeriesTmax", "Tmax", 4, TempTmax, false},
-    {"TSeriesTmin", "Tmin", 5, TempTmin, false},
-    {"TSeriesTp", "Tp", 7, TempTp, false},
-    {"TSeriesTdif", "Tdif", 6, TempTdif, false},
-};
-
-const std::vector<SeriesDef> kPrd = {
-    {"PSeriesPd", "Pd", 3, PressPd, false},
-    {"PSeriesPa", "Pa", 4, PressPa, false},
-    {"PSeriesV", "v", 5, PressV, false},
-    {"PSeriesVp", "vp", 6, PressVp, false},
-    {"PSeriesQv", "Qv", 7, PressQv, false},
-};
+std::vector<SeriesDef> MakeSeriesDefs(int page) {
+    std::vector<SeriesDef> defs;
+    for (const SeriesDesc& s : SeriesOf(page)) defs.push_back({s.name, s.title, s.column, s.slot, s.dotted});
+    return defs;
+}
 
 bool ByColumn(const SeriesDef& a, const SeriesDef& b) { return a.column < b.column; }
 
@@ -54,16 +28,15 @@ std::vector<int> FeedOrder(const std::vector<SeriesDef>& defs) {
 }  // namespace
 
 const std::vector<SeriesDef>& ChartSeriesDefs(int page) {
-    switch (page) {
-        case PageGas: return kGas;
-        case PageTemp: return kTemp;
-        case PagePrd: return kPrd;
-    }
-    throw std::out_of_range("no such page");
+    static const std::vector<SeriesDef> defs[kPageCount] = {MakeSeriesDefs(PageGas), MakeSeriesDefs(PageTemp),
+                                                            MakeSeriesDefs(PagePrd)};
+    TableOf(page);  // checks the page
+    return defs[page];
 }
 
 const std::vector<int>& ChartFeedOrder(int page) {
-    static const std::vector<int> orders[kPageCount] = {FeedOrder(kGas), FeedOrder(kTemp), FeedOrder(kPrd)};
+    static const std::vector<int> orders[kPageCount] = {
+        FeedOrder(ChartSeriesDefs(PageGas)), FeedOrder(ChartSeriesDefs(PageTemp)), FeedOrder(ChartSeriesDefs(PagePrd))};
     ChartSeriesDefs(page);  // checks the page
     return orders[page];
 }

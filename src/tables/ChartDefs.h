@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/Color.h"
+#include "quantities/Quantities.h"
 #include "tables/ChartModel.h"
 
 namespace vornik {
@@ -20,10 +21,8 @@ struct SeriesDef {
     bool dotted;
 };
 
-// The most series a chart has (the gas chart).
-constexpr int kMaxChartSeries = 13;
-
-// The series of a page's chart, in chart (legend) order.
+// The series of a page's chart, in chart (legend) order, as the page's
+// quantities describe them.
 const std::vector<SeriesDef>& ChartSeriesDefs(int page);
 // Series indices of a page's chart in increasing table-column order: the
 // order in which a row's cells are read.

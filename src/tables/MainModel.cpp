@@ -55,17 +55,17 @@ MainModel::MainModel()
 void MainModel::GridsLayout(int clientWidth) {
     const int f = GasColumnWidth(clientWidth);
     auto& gas = tables_[PageGas];
-    gas.SetColumnWidth(0, f - 10);
-    gas.SetColumnWidth(1, f + 10);
-    for (int c = 2; c <= 17; ++c) gas.SetColumnWidth(c, f);
-    gas.SetColumnWidth(18, 3 * f);
-    gas.SetColumnWidth(19, 3 * f);
+    gas.SetColumnWidth(GasColumn::Number, f - 10);
+    gas.SetColumnWidth(GasColumn::Date, f + 10);
+    for (int c = GasColumn::Time; c <= GasColumn::Unit; ++c) gas.SetColumnWidth(c, f);
+    gas.SetColumnWidth(GasColumn::Object, 3 * f);
+    gas.SetColumnWidth(GasColumn::Fuel, 3 * f);
 
     const int v = TempColumnWidth(clientWidth);
     for (int page : {PageTemp, PagePrd}) {
         auto& table = tables_[page];
-        for (int c = 0; c <= 8; ++c) table.SetColumnWidth(c, v);
-        table.SetColumnWidth(9, 3 * v);
+        const int object = page == PageTemp ? int(TempColumn::Object) : int(PrdColumn::Object);
+        for (int c = 0; c < PageColumns(page); ++c) table.SetColumnWidth(c, c == object ? 3 * v : v);
     }
 
     for (int page = 0; page < kPageCount; ++page) {

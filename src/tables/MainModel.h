@@ -11,7 +11,7 @@
 #include "tables/ChartDefs.h"
 #include "tables/ChartModel.h"
 #include "tables/MeasurementTable.h"
-#include "tables/Pages.h"
+#include "quantities/Pages.h"
 
 namespace vornik {
 

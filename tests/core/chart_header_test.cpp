@@ -2,7 +2,7 @@
 
 #include "core/Cp1251.h"
 #include "printing/ChartHeader.h"
-#include "tables/Pages.h"
+#include "quantities/Pages.h"
 
 using namespace vornik;
 

@@ -16,7 +16,7 @@
 #include "reception/ReplyFormat.h"
 #include "reception/ReplyGenerator.h"
 #include "tables/MainModel.h"
-#include "tables/Pages.h"
+#include "quantities/Pages.h"
 
 using namespace vornik;
 namespace fs = std::filesystem;

@@ -2,7 +2,8 @@
 # package): the same files as the zip, into Program Files, with a Start-menu
 # entry, the data files registered with the program, and an uninstaller that
 # removes the program and its registrations and leaves the user's data files
-# and settings (%APPDATA%\vornik-pc\ for an installed program).
+# and settings (%APPDATA%\vornik-pc\ for an installed program, which the
+# marker file vornik-pc.installed beside it tells).
 #
 # VORNIK_WINDOWS_STAGE names the zip's folder (scripts/build-windows-gui);
 # without it the programs of this build alone are packed.
@@ -16,6 +17,12 @@ else()
     endif()
   endforeach()
 endif()
+
+# Beside an installed program this file sends settings and data files to the
+# user's folders, so the uninstaller can remove the whole program folder.
+file(WRITE ${CMAKE_BINARY_DIR}/vornik-pc.installed
+  "Installed by the VORNIK PC installer: settings live in %APPDATA%\\vornik-pc.\r\n")
+install(FILES ${CMAKE_BINARY_DIR}/vornik-pc.installed DESTINATION .)
 
 set(CPACK_GENERATOR NSIS)
 set(CPACK_PACKAGE_NAME vornik-pc)
@@ -33,6 +40,10 @@ set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 # The Start-menu entry; its icon is the program's own.
 set(CPACK_PACKAGE_EXECUTABLES "vornik-pc;VORNIK PC")
 set(CPACK_NSIS_INSTALLED_ICON_NAME vornik-pc.exe)
+if(VORNIK_WINDOWS_ICON)
+  set(CPACK_NSIS_MUI_ICON ${VORNIK_WINDOWS_ICON})
+  set(CPACK_NSIS_MUI_UNIICON ${VORNIK_WINDOWS_ICON})
+endif()
 
 # .gas, .tmpr and .prd open in the program, with its icon; removed again by
 # the uninstaller (only where they still name this program).

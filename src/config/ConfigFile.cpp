@@ -18,7 +18,7 @@ std::string ConfigFileBesideProgram(const std::string& programPath) { return Rep
 
 std::string ConfigFileName(const std::string& programPath, const std::string& userConfigFolder) {
     const std::string besideProgram = ConfigFileBesideProgram(programPath);
-    if (FolderWritable(FolderOf(programPath)) || userConfigFolder.empty()) return besideProgram;
+    if (ProgramFolderKeepsUserFiles(programPath) || userConfigFolder.empty()) return besideProgram;
     const std::string folder = JoinPath(userConfigFolder, "vornik-pc");
     MakeFolders(folder);
     return JoinPath(folder, FileNameOf(besideProgram));

@@ -114,6 +114,15 @@ bool FolderWritable(const std::string& folder) {
     return false;
 }
 
+const char* const kInstalledMarkerName = "vornik-pc.installed";
+
+bool ProgramFolderKeepsUserFiles(const std::string& programPath) {
+    const std::string folder = FolderOf(programPath);
+    std::error_code ec;
+    if (std::filesystem::exists(std::filesystem::u8path(JoinPath(folder, kInstalledMarkerName)), ec)) return false;
+    return FolderWritable(folder);
+}
+
 std::string UserConfigFolder() {
 #ifdef _WIN32
     return Env("APPDATA");

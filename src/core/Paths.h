@@ -28,6 +28,14 @@ std::FILE* OpenFile(const std::string& path, const char* mode);
 // removing a probe file, so read-only media and access rules count).
 bool FolderWritable(const std::string& folder);
 
+// The file an installer leaves beside the program it installed.
+extern const char* const kInstalledMarkerName;
+
+// True when the user's settings and data files belong beside the program:
+// its folder is writable and no installer put it there (an installed
+// program's folder is the installer's, and its uninstaller removes it).
+bool ProgramFolderKeepsUserFiles(const std::string& programPath);
+
 // The user's configuration folder: $XDG_CONFIG_HOME, else ~/.config
 // (Windows: %APPDATA%). Empty when neither is known.
 std::string UserConfigFolder();

@@ -173,7 +173,7 @@ std::string DatedDataFileName(const std::string& base, const DateTime& day, int 
 std::string DefaultDataFileName(const std::string& programPath, const DateTime& today, int page,
                                 const std::string& fallbackFolder) {
     const std::string name = DatedDataFileName(WithoutExtension(programPath), today, page);
-    if (fallbackFolder.empty() || FolderWritable(FolderOf(programPath))) return name;
+    if (fallbackFolder.empty() || ProgramFolderKeepsUserFiles(programPath)) return name;
     return JoinPath(fallbackFolder, FileNameOf(name));
 }
 

@@ -40,7 +40,9 @@ DataFileCommands::DataFileCommands(MainModel& model, Prompt& prompt, FileDialogs
       dialogs_(dialogs),
       clock_(clock),
       programPath_(std::move(programPath)),
-      fallbackFolder_(std::move(fallbackFolder)) {}
+      fallbackFolder_(std::move(fallbackFolder)) {
+    model_.AddRowsSettledListener([this](int page) { files_.at(page) = settling_; });
+}
 
 void DataFileCommands::SaveCharDialog() {
     PageSet pages{};
@@ -65,7 +67,11 @@ bool DataFileCommands::OfferPages(const PageSet& pages, bool keepCancelled) {
         // A failed write keeps the flag, so the close guard asks again; a
         // cancelled dialog counts as offered, except where keepCancelled.
         if (chosen ? written : !keepCancelled) model_.SetNewData(page, false);
-        if (written) model_.RowsSaved(page);
+        if (written) {
+            settling_ = *chosen;
+            model_.RowsSaved(page);
+            settling_.clear();
+        }
     }
     return allWritten;
 }
@@ -81,7 +87,9 @@ void DataFileCommands::Open(const std::string& fileName) {
     bool read = false;
     {
         BusyScope busy(busy_, FileSize(fileName) > kLargeRows * TypicalLineBytes(kind));
+        settling_ = fileName;
         read = ReadDataFile(model_, fileName, progress_);
+        settling_.clear();
     }
     // After the progress box has gone: the error box is the one in front.
     if (!read) prompt_.ShowError(kDataReadErrorText);

@@ -64,6 +64,11 @@ public:
     // failed.
     bool MayClose(const WindowPlacement& placement, TConfig& config, ConfigStore& store);
 
+    // The data file the page's rows came from or went to, for the status bar
+    // and the printed chart's header: the file last written whole or loaded;
+    // empty while the rows are in no file (after a clear, before any save).
+    const std::string& PageFile(int page) const { return files_.at(page); }
+
 private:
     using PageSet = std::array<bool, kPageCount>;
     // A save dialog for each page of the set, gas first. A cancelled dialog
@@ -79,6 +84,10 @@ private:
     std::string fallbackFolder_;
     ProgressFn progress_;
     BusyHandler busy_;
+    // Which file a settling table takes (set while a file is written whole or
+    // loaded); a table that settles otherwise, by a clear, has none.
+    std::string settling_;
+    std::array<std::string, kPageCount> files_;
     std::function<void(int)> loaded_;
 
     struct BusyScope {

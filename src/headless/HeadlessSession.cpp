@@ -48,8 +48,7 @@ std::string PortNameOf(const HeadlessOptions& options) {
 
 std::string OutFolderOf(const HeadlessOptions& options) {
     if (!options.outFolder.empty()) return options.outFolder;
-    const std::string folder = FolderOf(options.programPath);
-    return FolderWritable(folder) ? folder : HomeFolder();
+    return ProgramFolderKeepsUserFiles(options.programPath) ? FolderOf(options.programPath) : HomeFolder();
 }
 
 bool SameDay(const DateTime& a, const DateTime& b) {

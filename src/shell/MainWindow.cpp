@@ -71,8 +71,7 @@ TForm1::TForm1(FormEnvironment environment, QWidget* parent)
     column->addWidget(pageControl_, 1);
     BuildMenu();
     BuildStatusBar();
-    pageFiles_ = std::make_unique<PageFiles>(*fileDialogs_);
-    fileCommands_ = std::make_unique<DataFileCommands>(model_, *prompt_, *pageFiles_, *clock_, env_.programPath,
+    fileCommands_ = std::make_unique<DataFileCommands>(model_, *prompt_, *fileDialogs_, *clock_, env_.programPath,
                                                        HomeFolder());
     fileCommands_->SetBusyHandler([this](bool busy, bool large) { FileOperationBusy(busy, large); });
     fileCommands_->SetLoadedHandler([this](int page) { nav_.ShowTable(page); });
@@ -220,7 +219,6 @@ void TForm1::closeEvent(QCloseEvent* event) {
     placement.top = y();
     placement.left = x();
     const bool close = FormCloseQuery(placement);
-    pageFiles_->ForgetChoice();
     if (close)
         event->accept();
     else
@@ -235,12 +233,10 @@ void TForm1::N4Click() { close(); }
 
 void TForm1::SaveCharDialog() {
     fileCommands_->SaveCharDialog();
-    pageFiles_->ForgetChoice();
 }
 
 void TForm1::N9Click() {
     fileCommands_->Open();
-    pageFiles_->ForgetChoice();
 }
 
 void TForm1::FileOperationBusy(bool busy, bool large) {

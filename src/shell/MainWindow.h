@@ -15,7 +15,6 @@
 #include "core/RecentErrors.h"
 #include "core/qt/QtIntervalTimer.h"
 #include "datafiles/DataFileCommands.h"
-#include "datafiles/PageFiles.h"
 #include "device/PortHandling.h"
 #include "reception/ReplyDecoder.h"
 #include "shell/FormEnvironment.h"
@@ -252,7 +251,6 @@ private:
     QtIntervalTimer pollTimer_;
     PortHandling port_;
     // The file dialogs, noting which file each page's rows belong to.
-    std::unique_ptr<PageFiles> pageFiles_;
     std::unique_ptr<DataFileCommands> fileCommands_;
     // Every received row, until it is saved, cleared or the program ends.
     std::unique_ptr<RecoveryJournal> journal_;

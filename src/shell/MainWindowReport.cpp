@@ -84,12 +84,7 @@ void TForm1::BuildReport() {
     // show whole; the file's full name is in the tooltip.
     pageStatus_->setMinimumWidth(1);
     statusBar()->insertPermanentWidget(0, pageStatus_);
-    model_.AddRowsSettledListener([this](int page) {
-        pageFiles_->RowsSettled(page);
-        ScheduleReportUpdate();
-    });
-    const int argumentPage = DataFileKind(env_.fileArgument);
-    if (argumentPage >= 0 && !model_.Table(argumentPage).IsEmpty()) pageFiles_->SetFile(argumentPage, env_.fileArgument);
+    model_.AddRowsSettledListener([this](int) { ScheduleReportUpdate(); });
 
     ReadExtraSettingsFile();
     ApplyTimeAxes();
@@ -139,7 +134,7 @@ void TForm1::BuildReportCommands() {
 
 QRectF TForm1::PaintChartHeader(QPainter& painter, const QRectF& rect, int page) const {
     if (!extra_.printChartHeader) return rect;
-    const QString text = FromUtf8(ChartHeaderText(model_.Table(page), pageFiles_->File(page)));
+    const QString text = FromUtf8(ChartHeaderText(model_.Table(page), fileCommands_->PageFile(page)));
     QFont font = painter.font();
     font.setPixelSize(std::max(8, static_cast<int>(rect.height() / 45)));
     painter.save();
@@ -255,7 +250,7 @@ void TForm1::ShowPageStatus() {
     const int page = model_.ActivePage();
     const MeasurementTable& table = model_.Table(page);
     const int rows = table.IsEmpty() ? 0 : table.RowCount() - 1;
-    const std::string& file = pageFiles_->File(page);
+    const std::string& file = fileCommands_->PageFile(page);
     QString text = file.empty() || rows == 0 ? QString::fromUtf8("не сохранено") : FromUtf8(FileNameOf(file));
     // Rows received after the file was written or opened.
     if (!file.empty() && rows > 0 && model_.NewData(page)) text += QString::fromUtf8(" (есть несохранённые строки)");

@@ -401,10 +401,14 @@ TEST(ConfigFileName, ExtensionReplaced) {
     EXPECT_EQ(ReplaceExtension("/home/u/.hidden", ".ini"), "/home/u/.hidden.ini");
 }
 
-TEST(ConfigFileName, BesideAWritableProgram) {
+TEST(ConfigFileName, BesideAWritableProgramUnlessItWasInstalled) {
     TempDir dir;
     EXPECT_EQ(ConfigFileName(dir / "vornik-pc", dir / "cfg"), dir / "vornik-pc.ini");
     EXPECT_FALSE(fs::exists(dir / "cfg"));
+    // An installed program's folder is the uninstaller's: settings and data
+    // files go to the user's folders even where the folder is writable.
+    WriteAll(dir / kInstalledMarkerName, "");
+    EXPECT_EQ(ConfigFileName(dir / "vornik-pc", dir / "cfg"), dir / "cfg/vornik-pc/vornik-pc.ini");
 }
 
 TEST(ConfigStore, ShippedFileIsReadUntilTheUserFileExists) {

@@ -8,6 +8,7 @@
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
 #include "core/Cp1251.h"
+#include "core/Paths.h"
 #include "datafiles/DataFile.h"
 #include "tables/Headers.h"
 
@@ -302,6 +303,8 @@ TEST(DefaultDataFileName, DatedNameBesideTheProgramOrInHome) {
     EXPECT_EQ(DefaultDataFileName(dir / "analyser", day, PageTemp, "/home/u"), dir / "analyser-24-03-05.tmpr");
     EXPECT_EQ(DefaultDataFileName("/nonexistent-vornik/bin/vornik-pc", DateTime{2031, 12, 24}, PagePrd, "/home/u"),
               "/home/u/vornik-pc-31-12-24.prd");
+    WriteAll(dir / kInstalledMarkerName, "");  // an installer's folder holds no data files
+    EXPECT_EQ(DefaultDataFileName(dir / "analyser", day, PageGas, "/home/u"), "/home/u/analyser-24-03-05.gas");
 }
 
 TEST(DataFileRead, WhichChartCellsAreNumbers) {

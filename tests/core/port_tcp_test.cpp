@@ -137,6 +137,9 @@ TEST_F(NetworkPort, ARefusedConnectionSaysSoAndTheLoggerWaitsForTheServer) {
     EXPECT_EQ(handling.FailureReason(), "сервер отказал в соединении");
     EXPECT_EQ(prompt.boxes().size(), 1u);  // "Не могу открыть порт", as for a serial device
     handling.DestoryPort();
+    handling.CreatePort("tcp:" + name.substr(name.rfind(':') + 1));
+    EXPECT_EQ(handling.FailureReason(), "ожидается tcp:адрес:порт");
+    handling.DestoryPort();
 
     // Unattended, the server's absence is a lost port until it listens.
     LoopbackServer server;

@@ -11,19 +11,19 @@
 #include <cerrno>
 #include <cstring>
 
-#include "core/Cp1251.h"
 #include "device/NetworkPort.h"
+#include "device/ServerConnection.h"
 
 namespace vornik {
 namespace {
 
-std::string ConnectFailureText(int error) {
+ConnectError Described(int error) {
     switch (error) {
-        case ECONNREFUSED: return "сервер отказал в соединении";
-        case ETIMEDOUT: return "сервер не отвечает";
+        case ECONNREFUSED: return {ConnectFailure::Refused, {}};
+        case ETIMEDOUT: return {ConnectFailure::NoAnswer, {}};
         case ENETUNREACH:
-        case EHOSTUNREACH: return "сеть или сервер недоступны";
-        default: return std::strerror(error);
+        case EHOSTUNREACH: return {ConnectFailure::Unreachable, {}};
+        default: return {ConnectFailure::Other, std::strerror(error)};
     }
 }
 
@@ -41,20 +41,20 @@ void WatchConnection(int fd) {
 #endif
 }
 
-// Starts a non-blocking connection and waits for it a moment; -1 with
+// Starts a non-blocking connection and waits for it a moment; nothing with
 // `error` set when it failed.
-int Connect(const addrinfo& address, int& error) {
+std::optional<uintptr_t> Connect(const addrinfo& address, ConnectError& error) {
     const int fd = ::socket(address.ai_family, address.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
                             address.ai_protocol);
     if (fd < 0) {
-        error = errno;
-        return -1;
+        error = Described(errno);
+        return std::nullopt;
     }
     if (::connect(fd, address.ai_addr, address.ai_addrlen) != 0) {
         if (errno != EINPROGRESS) {
-            error = errno;
+            error = Described(errno);
             ::close(fd);
-            return -1;
+            return std::nullopt;
         }
         pollfd p{fd, POLLOUT, 0};
         if (::poll(&p, 1, TcpCommDriver::kConnectWaitMs) > 0) {
@@ -62,14 +62,14 @@ int Connect(const addrinfo& address, int& error) {
             socklen_t length = sizeof result;
             getsockopt(fd, SOL_SOCKET, SO_ERROR, &result, &length);
             if (result != 0) {
-                error = result;
+                error = Described(result);
                 ::close(fd);
-                return -1;
+                return std::nullopt;
             }
         }
     }
     WatchConnection(fd);
-    return fd;
+    return static_cast<uintptr_t>(fd);
 }
 
 }  // namespace
@@ -77,31 +77,10 @@ int Connect(const addrinfo& address, int& error) {
 TcpCommDriver::~TcpCommDriver() { CloseDevice(); }
 
 uintptr_t TcpCommDriver::OpenStream(const std::string& name, std::string& failure) {
-    NetworkAddress address;
-    if (!ParseNetworkPortName(name, address)) {
-        failure = "ожидается tcp:адрес:порт";
-        return 0;
-    }
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_NUMERICSERV;
-    addrinfo* found = nullptr;
-    const int lookup = getaddrinfo(Cp1251ToUtf8(address.host).c_str(), address.port.c_str(), &hints, &found);
-    if (lookup != 0) {
-        failure = std::string("адрес не найден: ") + gai_strerror(lookup);
-        return 0;
-    }
-    int error = ECONNREFUSED;
-    int fd = -1;
-    for (const addrinfo* a = found; a && fd < 0; a = a->ai_next) fd = Connect(*a, error);
-    freeaddrinfo(found);
-    if (fd < 0) {
-        failure = ConnectFailureText(error);
-        return 0;
-    }
+    const std::optional<uintptr_t> fd = ConnectToServer(name, Connect, failure);
+    if (!fd) return 0;
     dcb_ = DefaultDcb();
-    return Adopt(fd, true);
+    return Adopt(static_cast<int>(*fd), true);
 }
 
 std::unique_ptr<CommDriver> MakeNetworkCommDriver() { return std::make_unique<TcpCommDriver>(); }

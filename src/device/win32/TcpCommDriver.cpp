@@ -4,45 +4,37 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
-#include "core/Cp1251.h"
 #include "device/NetworkPort.h"
+#include "device/ServerConnection.h"
 
 namespace vornik {
 namespace {
 
-bool StartWinsock() {
-    static const bool started = [] {
-        WSADATA data;
-        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
-    }();
-    return started;
-}
-
-std::string ConnectFailureText(int error) {
+ConnectError Described(int error) {
     switch (error) {
-        case WSAECONNREFUSED: return "сервер отказал в соединении";
-        case WSAETIMEDOUT: return "сервер не отвечает";
+        case WSAECONNREFUSED: return {ConnectFailure::Refused, {}};
+        case WSAETIMEDOUT: return {ConnectFailure::NoAnswer, {}};
         case WSAENETUNREACH:
-        case WSAEHOSTUNREACH: return "сеть или сервер недоступны";
-        default: return "ошибка сети " + std::to_string(error);
+        case WSAEHOSTUNREACH: return {ConnectFailure::Unreachable, {}};
+        default: return {ConnectFailure::Other, "ошибка сети " + std::to_string(error)};
     }
 }
 
-// Starts a non-blocking connection and waits for it a moment;
-// INVALID_SOCKET with `error` set when it failed.
-SOCKET Connect(const addrinfo& address, int& error) {
+// Starts a non-blocking connection and waits for it a moment; nothing with
+// `error` set when it failed.
+std::optional<uintptr_t> Connect(const addrinfo& address, ConnectError& error) {
     SOCKET s = ::socket(address.ai_family, address.ai_socktype, address.ai_protocol);
     if (s == INVALID_SOCKET) {
-        error = WSAGetLastError();
-        return s;
+        error = Described(WSAGetLastError());
+        return std::nullopt;
     }
     u_long nonBlocking = 1;
     ioctlsocket(s, FIONBIO, &nonBlocking);
     if (::connect(s, address.ai_addr, static_cast<int>(address.ai_addrlen)) != 0) {
         if (WSAGetLastError() != WSAEWOULDBLOCK) {
-            error = WSAGetLastError();
+            error = Described(WSAGetLastError());
             closesocket(s);
-            return INVALID_SOCKET;
+            return std::nullopt;
         }
         fd_set writable, failed;
         FD_ZERO(&writable);
@@ -54,15 +46,15 @@ SOCKET Connect(const addrinfo& address, int& error) {
             int result = 0;
             int length = sizeof result;
             getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&result), &length);
-            error = result ? result : WSAECONNREFUSED;
+            error = Described(result ? result : WSAECONNREFUSED);
             closesocket(s);
-            return INVALID_SOCKET;
+            return std::nullopt;
         }
     }
     BOOL on = TRUE;
     setsockopt(s, SOL_SOCKET, SO_KEEPALIVE, reinterpret_cast<const char*>(&on), sizeof on);
     setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
-    return s;
+    return static_cast<uintptr_t>(s);
 }
 
 bool WouldBlock(int error) { return error == WSAEWOULDBLOCK || error == WSAENOTCONN || error == WSAEINTR; }
@@ -72,35 +64,11 @@ bool WouldBlock(int error) { return error == WSAEWOULDBLOCK || error == WSAENOTC
 TcpCommDriver::~TcpCommDriver() { CloseDevice(); }
 
 uintptr_t TcpCommDriver::OpenStream(const std::string& name, std::string& failure) {
-    NetworkAddress address;
-    if (!ParseNetworkPortName(name, address)) {
-        failure = "ожидается tcp:адрес:порт";
-        return 0;
-    }
-    if (!StartWinsock()) {
-        failure = "сеть недоступна";
-        return 0;
-    }
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
-    addrinfo* found = nullptr;
-    if (getaddrinfo(Cp1251ToUtf8(address.host).c_str(), address.port.c_str(), &hints, &found) != 0) {
-        failure = "адрес не найден";
-        return 0;
-    }
-    int error = WSAECONNREFUSED;
-    SOCKET s = INVALID_SOCKET;
-    for (const addrinfo* a = found; a && s == INVALID_SOCKET; a = a->ai_next) s = Connect(*a, error);
-    freeaddrinfo(found);
-    if (s == INVALID_SOCKET) {
-        failure = ConnectFailureText(error);
-        return 0;
-    }
-    socket_ = s;
+    const std::optional<uintptr_t> s = ConnectToServer(name, Connect, failure);
+    if (!s) return 0;
+    socket_ = *s;
     dcb_ = DefaultDcb();
-    return static_cast<uintptr_t>(s);
+    return *s;
 }
 
 void TcpCommDriver::CloseStream() {

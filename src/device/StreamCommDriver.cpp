@@ -15,6 +15,20 @@ constexpr uint32_t kPending = 997;          // ERROR_IO_PENDING
 
 constexpr int kEventFree = 0, kEventClear = 1, kEventSet = 2;
 
+// A read or write starts pending, as an overlapped Windows one does.
+void MarkPending(OVERLAPPED& overlapped) {
+    overlapped.Internal = kPending;
+    overlapped.InternalHigh = 0;
+}
+
+// A read or write that completed within its own call reports its count at
+// once; one still pending, or failed, makes the call return false.
+bool CompletedAtOnce(bool pending, const OVERLAPPED& overlapped, uint32_t& count) {
+    if (pending || overlapped.Internal != kSuccess) return false;
+    count = overlapped.InternalHigh;
+    return true;
+}
+
 }  // namespace
 
 DCB DefaultDcb() {
@@ -146,13 +160,10 @@ bool StreamCommDriver::ReadByte(uint8_t& slot, uint32_t& count, OVERLAPPED& over
     if (!open_ || (lost_ && queued() == 0)) return false;
     read_.overlapped = &overlapped;
     read_.slot = &slot;
-    overlapped.Internal = kPending;
-    overlapped.InternalHigh = 0;
+    MarkPending(overlapped);
     readPending_ = true;
     Service();
-    if (readPending_ || overlapped.Internal != kSuccess) return false;
-    count = overlapped.InternalHigh;
-    return true;
+    return CompletedAtOnce(readPending_, overlapped, count);
 }
 
 bool StreamCommDriver::WriteBytes(const void* buffer, uint32_t count, uint32_t& written,
@@ -163,13 +174,10 @@ bool StreamCommDriver::WriteBytes(const void* buffer, uint32_t count, uint32_t& 
     write_.data = static_cast<const uint8_t*>(buffer);
     write_.left = count;
     write_.done = 0;
-    overlapped.Internal = kPending;
-    overlapped.InternalHigh = 0;
+    MarkPending(overlapped);
     writePending_ = true;
     ServiceWrite();
-    if (writePending_ || overlapped.Internal != kSuccess) return false;
-    written = overlapped.InternalHigh;
-    return true;
+    return CompletedAtOnce(writePending_, overlapped, written);
 }
 
 bool StreamCommDriver::OperationResult(OVERLAPPED& overlapped, uint32_t& count) {

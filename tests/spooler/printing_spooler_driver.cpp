@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "../shell/PrintingSamples.h"
 #include "core/Errors.h"
@@ -35,16 +36,26 @@ public:
     std::optional<QFont> ChooseFont(const QFont&) override { return std::nullopt; }
 };
 
-// Presses "Отмена" in the print progress window once a quarter is done.
-int PrintAndCancel(const char* queue) {
+// The print commands over sample gas and temperature rows, with no dialogs.
+struct PrintSetup {
+    PrintSetup(int gasRows, int tempRows) {
+        model.GridsLayout(1024);
+        test::FillGasRows(model.Table(PageGas), gasRows);
+        if (tempRows > 0) test::FillTempRows(model.Table(PageTemp), tempRows);
+        config.LoadDefaults();
+        commands = std::make_unique<PrintCommands>(model, config, nullptr, clock, dialogs, test::PaintSampleChart);
+    }
     MainModel model;
-    model.GridsLayout(1024);
-    test::FillGasRows(model.Table(PageGas), 4000);
     TConfig config;
-    config.LoadDefaults();
     SystemClock clock;
     NoDialogs dialogs;
-    PrintCommands commands(model, config, nullptr, clock, dialogs, test::PaintSampleChart);
+    std::unique_ptr<PrintCommands> commands;
+};
+
+// Presses "Отмена" in the print progress window once a quarter is done.
+int PrintAndCancel(const char* queue) {
+    PrintSetup setup(4000, 0);
+    PrintCommands& commands = *setup.commands;
     if (queue) commands.Printer().setPrinterName(QString::fromLocal8Bit(queue));
     double reached = 0;
     QTimer watch;
@@ -57,7 +68,7 @@ int PrintAndCancel(const char* queue) {
         }
     });
     watch.start(10);
-    model.SetActivePage(PageGas);
+    setup.model.SetActivePage(PageGas);
     try {
         commands.PrintProtocol();
     } catch (const VornikError& e) {
@@ -87,15 +98,9 @@ int main(int argc, char** argv) {
     if (!toPdf && !removed && !cancel && !(argc == 2 && std::strcmp(argv[1], "spooler") == 0)) return Usage();
     if (cancel) return PrintAndCancel(argc == 3 ? argv[2] : nullptr);
 
-    MainModel model;
-    model.GridsLayout(1024);
-    test::FillGasRows(model.Table(PageGas), 120);
-    test::FillTempRows(model.Table(PageTemp), 60);
-    TConfig config;
-    config.LoadDefaults();
-    SystemClock clock;
-    NoDialogs dialogs;
-    PrintCommands commands(model, config, nullptr, clock, dialogs, test::PaintSampleChart);
+    PrintSetup setup(120, 60);
+    MainModel& model = setup.model;
+    PrintCommands& commands = *setup.commands;
     QPrinter& printer = commands.Printer();
     const QDir dir(toPdf ? QString::fromLocal8Bit(argv[2]) : QString());
     auto target = [&](const char* name) {

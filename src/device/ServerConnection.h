@@ -12,6 +12,10 @@ struct addrinfo;
 
 namespace vornik {
 
+// How long an attempt waits for the connection before it counts it as made
+// and lets the first reads tell how it ended (a far server answers late).
+constexpr int kConnectWaitMs = 250;
+
 // Why a connection attempt failed, in words shared by every platform.
 enum class ConnectFailure { Refused, NoAnswer, Unreachable, Other };
 

@@ -57,7 +57,7 @@ std::optional<uintptr_t> Connect(const addrinfo& address, ConnectError& error) {
             return std::nullopt;
         }
         pollfd p{fd, POLLOUT, 0};
-        if (::poll(&p, 1, TcpCommDriver::kConnectWaitMs) > 0) {
+        if (::poll(&p, 1, kConnectWaitMs) > 0) {
             int result = 0;
             socklen_t length = sizeof result;
             getsockopt(fd, SOL_SOCKET, SO_ERROR, &result, &length);

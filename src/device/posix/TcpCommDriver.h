@@ -11,10 +11,6 @@ namespace vornik {
 
 class TcpCommDriver : public FdCommDriver {
 public:
-    // How long an open waits for the connection before it counts it as made
-    // and lets the first reads tell how it ended (a far server answers late).
-    static constexpr int kConnectWaitMs = 250;
-
     ~TcpCommDriver() override;
 
 protected:

@@ -41,7 +41,7 @@ std::optional<uintptr_t> Connect(const addrinfo& address, ConnectError& error) {
         FD_ZERO(&failed);
         FD_SET(s, &writable);
         FD_SET(s, &failed);
-        timeval wait{0, TcpCommDriver::kConnectWaitMs * 1000};
+        timeval wait{0, kConnectWaitMs * 1000};
         if (select(0, nullptr, &writable, &failed, &wait) > 0 && FD_ISSET(s, &failed)) {
             int result = 0;
             int length = sizeof result;

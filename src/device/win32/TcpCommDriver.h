@@ -13,10 +13,6 @@ namespace vornik {
 
 class TcpCommDriver : public StreamCommDriver {
 public:
-    // How long an open waits for the connection before it counts it as made
-    // and lets the first reads tell how it ended.
-    static constexpr int kConnectWaitMs = 250;
-
     ~TcpCommDriver() override;
 
 protected:

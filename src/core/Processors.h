@@ -6,6 +6,8 @@ namespace vornik {
 
 // True when this process may run on more than one processor and, as far as
 // the system tells, one of them is idle now besides the caller's.
-bool SecondProcessorFree();
+// `ownBackgroundThreads` of this process's busy threads are not counted: they
+// finish soon, or take turns with the caller's work anyway.
+bool SecondProcessorFree(int ownBackgroundThreads = 0);
 
 }  // namespace vornik

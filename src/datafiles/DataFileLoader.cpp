@@ -22,6 +22,7 @@
 
 #include "core/Errors.h"
 #include "core/Conversion.h"
+#include "core/PreparedMemory.h"
 #include "core/Processors.h"
 #include "core/UninitialisedAllocator.h"
 #include "tables/ChartDefs.h"
@@ -159,7 +160,19 @@ public:
 
     long long Lines() const { return lines_; }
 
+    // Tells the thread touching the table's pages ahead (if there is one)
+    // how far the whole file will fill them, judged from the `fraction` of
+    // it read so far.
+    void ExpectRoom(double fraction) const {
+        if (fraction <= 0) return;
+        const double used = static_cast<double>(table_.UsedArenaBytes());
+        ExpectPreparedMemoryUse(static_cast<size_t>(std::min(used / fraction, used + kTouchAhead)));
+    }
+
 private:
+    // How far ahead of the rows written the pages are touched at most.
+    static constexpr double kTouchAhead = 64.0 * (1 << 20);
+
     MeasurementTable& table_;
     LineSplitter splitter_;
     BlockSumsBuilder& sums_;
@@ -327,12 +340,13 @@ private:
 // read one block while the next is read into the other.
 class BlockReader {
 public:
-    BlockReader(std::FILE* file, long long size, int buffers)
-        : file_(file), buffers_(static_cast<size_t>(buffers)), total_(size) {
+    BlockReader(std::FILE* file, long long size) : file_(file), buffers_(1), total_(size) {
         // A small file needs no 4 MiB block (the size may be unknown: -1).
         const size_t expected = total_ >= 0 ? static_cast<size_t>(total_) + 1 : kBlockSize;
-        for (auto& buffer : buffers_) buffer.resize(std::min(kBlockSize, std::max<size_t>(expected, 64)));
+        buffers_[0].resize(std::min(kBlockSize, std::max<size_t>(expected, 64)));
     }
+    // A second buffer, for the blocks to take turns in.
+    void AddBuffer() { buffers_.push_back(std::vector<char>(buffers_[0].size())); }
 
     // Reads the next block; false at the end of the file or on a read error.
     bool Read() {
@@ -437,6 +451,7 @@ LoadResult ReadBlocks(BlockReader& reader, TableFiller& table, ChartPipeline& ch
         ChartCells& blockCells = cells.Next();
         const char* linesEnd = reader.LinesEnd();
         const char* taken = table.Fill(reader.begin(), linesEnd, blockCells);
+        table.ExpectRoom(reader.Fraction());
         chart.Wait();  // the block before is charted: the chart is still now
         if (charted.Failed()) return LoadResult::FormatError;
         const bool goOn = taken == linesEnd && (!progress || progress(reader.Fraction()));
@@ -513,9 +528,7 @@ LoadResult LoadTable(MainModel& model, int page, std::FILE* file, const Progress
     long long size = -1;
     if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
     std::rewind(file);
-    const bool parallel = threading == LoadThreading::Parallel ||
-                          (threading == LoadThreading::Auto && size > kParallelFileBytes && SecondProcessorFree());
-    BlockReader reader(file, size, parallel ? 2 : 1);
+    BlockReader reader(file, size);
     if (!reader.Read() && reader.Failed()) return LoadResult::ReadError;
     if (reader.StartsWithOverlongLine() || !FirstLinesLoad(reader.begin(), reader.end(), page))
         return LoadResult::FormatError;
@@ -528,6 +541,12 @@ LoadResult LoadTable(MainModel& model, int page, std::FILE* file, const Progress
     } catch (const std::bad_alloc&) {
         // Room reserved ahead only saves time; the rows still load one by one.
     }
+    // Decided once the table holds its room: a thread still touching the
+    // table's pages ahead of it is no reason for one thread only.
+    const bool parallel =
+        threading == LoadThreading::Parallel ||
+        (threading == LoadThreading::Auto && size > kParallelFileBytes && SecondProcessorFree(PreparingMemory() ? 1 : 0));
+    if (parallel) reader.AddBuffer();
     table.BeginUpdate();
     BlockSumsBuilder sums(table.ColumnCount());
     TableFiller tableFiller(table, sums);

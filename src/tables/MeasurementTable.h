@@ -123,6 +123,8 @@ public:
 
     // Bytes held by the table's storage (capacity, not size).
     size_t MemoryBytes() const;
+    // Bytes of the storage written so far (size, not capacity).
+    size_t UsedArenaBytes() const { return arena_.size(); }
 
 private:
     // Rows of more text than this keep two bytes per cell end.

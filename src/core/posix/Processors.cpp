@@ -30,11 +30,11 @@ int RunnableThreads() {
 
 }  // namespace
 
-bool SecondProcessorFree() {
+bool SecondProcessorFree(int ownBackgroundThreads) {
     const int processors = ProcessorsAllowed();
     if (processors < 2) return false;
     const int runnable = RunnableThreads();
-    return runnable < 0 || runnable < processors;
+    return runnable < 0 || runnable - ownBackgroundThreads < processors;
 }
 
 }  // namespace vornik

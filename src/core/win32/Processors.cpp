@@ -6,6 +6,6 @@ namespace vornik {
 
 // The system tells no count of waiting threads cheaply: more than one
 // processor is taken as one free.
-bool SecondProcessorFree() { return std::thread::hardware_concurrency() > 1; }
+bool SecondProcessorFree(int) { return std::thread::hardware_concurrency() > 1; }
 
 }  // namespace vornik

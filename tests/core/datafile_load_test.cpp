@@ -367,4 +367,14 @@ TEST(DataFileLoad, MemoryPreparedAtStartHoldsTheSameLoad) {
     EXPECT_EQ(bad.prompt.events(), std::vector<PromptEvent>{kReadBox});
     DropPreparedMemory();
     EXPECT_EQ(TakePreparedMemory(size).capacity(), 0u);
+
+    // The block may be taken, and freed, while its pages are still being
+    // touched; a drop then stops the thread.
+    PrepareMemory(size_t(64) << 20);
+    ExpectPreparedMemoryUse(size_t(64) << 20);
+    PreparedBytes early = TakePreparedMemory(size_t(64) << 20);
+    EXPECT_GE(early.capacity(), size_t(64) << 20);
+    PreparedBytes().swap(early);
+    DropPreparedMemory();
+    EXPECT_FALSE(PreparingMemory());
 }

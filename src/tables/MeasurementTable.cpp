@@ -4,6 +4,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 
 #include "core/LargeMemory.h"
 #include "core/PreparedMemory.h"
@@ -34,6 +35,27 @@ inline void CopyCell(char* to, const char* from, size_t size) {
     }
 }
 
+// Copies the text of the cells lying in bytes [from, to) of the cells' text
+// back to back (both cell boundaries) to `out`.
+void CopyCells(char* out, const std::vector<std::string_view>& cells, size_t from, size_t to) {
+    size_t at = 0;
+    for (const auto& text : cells) {
+        if (at >= to) return;
+        if (at >= from && !text.empty()) CopyCell(out + (at - from), text.data(), text.size());
+        at += text.size();
+    }
+}
+
+// A record start in five bytes, lowest first.
+void StoreStart(char* to, size_t start) {
+    for (int i = 0; i < 5; ++i) to[i] = static_cast<char>(uint64_t(start) >> (8 * i));
+}
+size_t LoadStart(const char* from) {
+    uint64_t start = 0;
+    for (int i = 0; i < 5; ++i) start |= uint64_t(static_cast<unsigned char>(from[i])) << (8 * i);
+    return static_cast<size_t>(start);
+}
+
 }  // namespace
 
 MeasurementTable::MeasurementTable(int columns)
@@ -50,14 +72,38 @@ void MeasurementTable::CheckAddress(int column, int row) const {
                                 ") is outside the table");
 }
 
-void MeasurementTable::SetRecordStart(int row, size_t start, bool wide) {
+void MeasurementTable::SetRecordStart(int row, size_t start, bool wide, bool tailed) {
     rowLow_[row] = static_cast<uint32_t>(start);
-    rowHigh_[row] = static_cast<uint8_t>((uint64_t(start) >> 32) | (wide ? kWideBit : 0));
+    rowHigh_[row] = static_cast<uint8_t>((uint64_t(start) >> 32) | (wide ? kWideBit : 0) | (tailed ? kTailBit : 0));
+}
+
+size_t MeasurementTable::TailStart(int row) const {
+    return rowHigh_[row] & kTailBit ? LoadStart(arena_.data() + RecordStart(row)) : 0;
+}
+
+MeasurementTable::RowView MeasurementTable::View(int row) const {
+    const bool wide = (rowHigh_[row] & kWideBit) != 0;
+    const char* record = arena_.data() + RecordStart(row);
+    const char* tail = nullptr;
+    size_t tailLength = 0;
+    if (rowHigh_[row] & kTailBit) {
+        const char* tailRecord = arena_.data() + LoadStart(record);
+        uint16_t stored;
+        std::memcpy(&stored, tailRecord, sizeof stored);
+        tailLength = stored;
+        tail = tailRecord + kTailHeaderBytes;
+        record += kTailRefBytes;
+    }
+    RowView view{record + EndsBytes(wide), nullptr, reinterpret_cast<const unsigned char*>(record), wide, 0, 0};
+    view.length = view.End(static_cast<size_t>(columns_) - 1);
+    view.ownLength = view.length - tailLength;
+    view.tail = tail ? tail : view.text + view.length;
+    return view;
 }
 
 size_t MeasurementTable::RecordBytes(int row) const {
     const RowView view = View(row);
-    return EndsBytes(view.wide) + view.length;
+    return (rowHigh_[row] & kTailBit ? kTailRefBytes : 0) + EndsBytes(view.wide) + view.ownLength;
 }
 
 void MeasurementTable::SetRowCount(int rows) {
@@ -84,9 +130,7 @@ void MeasurementTable::SetRowCount(int rows) {
 
 std::string_view MeasurementTable::Cell(int column, int row) const {
     CheckAddress(column, row);
-    const RowView view = View(row);
-    const size_t begin = column == 0 ? 0 : view.End(static_cast<size_t>(column) - 1);
-    return std::string_view(view.text + begin, view.End(static_cast<size_t>(column)) - begin);
+    return View(row).Cell(static_cast<size_t>(column));
 }
 
 void MeasurementTable::SetCell(int column, int row, std::string_view text) {
@@ -135,16 +179,19 @@ size_t MeasurementTable::CheckRowLength(const std::vector<std::string_view>& cel
 size_t MeasurementTable::WriteRecord(size_t start, const std::vector<std::string_view>& cells, size_t length) {
     const bool wide = length > kMaxNarrowRowBytes;
     const size_t endsBytes = EndsBytes(wide);
-    if (start + endsBytes + length > kMaxArenaBytes) throw std::length_error("a table holds at most 512 GiB");
+    if (start + endsBytes + length > kMaxArenaBytes) throw std::length_error("a table holds at most 256 GiB");
     arena_.resize(start + endsBytes + length);  // unset bytes; a failure to grow keeps every byte
-    unsigned char* ends = reinterpret_cast<unsigned char*>(arena_.data() + start);
-    char* text = arena_.data() + start + endsBytes;
+    WriteEnds(arena_.data() + start, cells, wide);
+    CopyCells(arena_.data() + start + endsBytes, cells, 0, length);
+    liveBytes_ += endsBytes + length;
+    return start;
+}
+
+void MeasurementTable::WriteEnds(char* to, const std::vector<std::string_view>& cells, bool wide) const {
+    unsigned char* ends = reinterpret_cast<unsigned char*>(to);
     size_t end = 0;
     for (size_t c = 0; c < static_cast<size_t>(columns_); ++c) {
-        if (c < cells.size() && !cells[c].empty()) {
-            CopyCell(text + end, cells[c].data(), cells[c].size());
-            end += cells[c].size();
-        }
+        if (c < cells.size()) end += cells[c].size();
         if (wide) {
             const uint16_t wideEnd = static_cast<uint16_t>(end);
             std::memcpy(ends + 2 * c, &wideEnd, sizeof wideEnd);
@@ -152,8 +199,54 @@ size_t MeasurementTable::WriteRecord(size_t start, const std::vector<std::string
             ends[c] = static_cast<unsigned char>(end);
         }
     }
-    liveBytes_ += endsBytes + length;
-    return start;
+}
+
+MeasurementTable::TailChoice MeasurementTable::ChooseTail(int previousRow, const std::vector<std::string_view>& cells,
+                                                          size_t length) const {
+    const TailChoice whole{length, 0, false};
+    if (length < kMinTailBytes) return whole;
+    const RowView previous = View(previousRow);
+    const size_t previousTail = previous.length - previous.ownLength;
+    // Bytes of the trailing cells both rows have alike, up to the previous
+    // row's tail when it has one (which the new row then shares).
+    size_t same = 0;
+    for (size_t c = static_cast<size_t>(columns_); c-- > 0;) {
+        const std::string_view text = c < cells.size() ? cells[c] : std::string_view();
+        if (text != previous.Cell(c)) break;
+        same += text.size();
+        if (previousTail > 0 && same >= previousTail) return {length - previousTail, TailStart(previousRow), false};
+    }
+    if (same < kMinTailBytes) return whole;
+    return {length - same, 0, true};
+}
+
+void MeasurementTable::AppendRecord(int row, const std::vector<std::string_view>& cells, size_t length,
+                                    const TailChoice& tail) {
+    const bool wide = length > kMaxNarrowRowBytes;
+    const bool tailed = tail.ownLength < length;
+    const size_t tailLength = length - tail.ownLength;
+    const size_t tailBytes = tail.newTail ? kTailHeaderBytes + tailLength : 0;
+    const size_t recordBytes = (tailed ? kTailRefBytes : 0) + EndsBytes(wide) + tail.ownLength;
+    const size_t at = arena_.size();
+    if (at + tailBytes + recordBytes > kMaxArenaBytes) throw std::length_error("a table holds at most 256 GiB");
+    arena_.resize(at + tailBytes + recordBytes);  // unset bytes; a failure to grow keeps every byte
+    char* out = arena_.data() + at;
+    size_t tailStart = tail.tailStart;
+    if (tail.newTail) {
+        const uint16_t stored = static_cast<uint16_t>(tailLength);
+        std::memcpy(out, &stored, sizeof stored);
+        CopyCells(out + kTailHeaderBytes, cells, tail.ownLength, length);
+        tailStart = at;
+        out += tailBytes;
+    }
+    if (tailed) {
+        StoreStart(out, tailStart);
+        out += kTailRefBytes;
+    }
+    WriteEnds(out, cells, wide);
+    CopyCells(out + EndsBytes(wide), cells, 0, tail.ownLength);
+    liveBytes_ += tailBytes + recordBytes;
+    SetRecordStart(row, at + tailBytes, wide, tailed);
 }
 
 int MeasurementTable::AppendRowCells(const std::vector<std::string_view>& cells) {
@@ -170,7 +263,7 @@ int MeasurementTable::AppendRowCells(const std::vector<std::string_view>& cells)
     rowLow_.push_back(0);
     try {
         rowHigh_.push_back(0);
-        if (length > 0) SetRecordStart(row, WriteRecord(arena_.size(), cells, length), length > kMaxNarrowRowBytes);
+        if (length > 0) AppendRecord(row, cells, length, ChooseTail(row - 1, cells, length));
     } catch (...) {
         rowLow_.resize(static_cast<size_t>(row));
         rowHigh_.resize(static_cast<size_t>(row));
@@ -221,15 +314,38 @@ void MeasurementTable::CompactIfWasteful() {
     Arena packed;
     packed.reserve(liveBytes_ + liveBytes_ / 2);
     packed.assign(arena_.begin(), arena_.begin() + static_cast<std::ptrdiff_t>(EndsBytes(false)));
+    // Each tail still used moves once, before the first row using it. Rows
+    // sharing a tail mostly follow each other: the last one moved is at hand.
+    std::unordered_map<size_t, size_t> movedTails;
+    size_t lastTail = 0, lastTailMoved = 0;
     for (int r = 0; r < RowCount(); ++r) {
         const size_t from = RecordStart(r);
         if (from == 0) continue;
-        const size_t bytes = RecordBytes(r);
-        SetRecordStart(r, packed.size(), (rowHigh_[r] & kWideBit) != 0);
-        packed.insert(packed.end(), arena_.begin() + static_cast<std::ptrdiff_t>(from),
-                      arena_.begin() + static_cast<std::ptrdiff_t>(from + bytes));
+        const size_t tail = TailStart(r);
+        if (tail != 0 && tail != lastTail) {
+            auto moved = movedTails.find(tail);
+            if (moved == movedTails.end()) {
+                uint16_t tailLength;
+                std::memcpy(&tailLength, arena_.data() + tail, sizeof tailLength);
+                moved = movedTails.emplace(tail, packed.size()).first;
+                AppendBytes(packed, tail, kTailHeaderBytes + tailLength);
+            }
+            lastTail = tail;
+            lastTailMoved = moved->second;
+        }
+        const size_t to = packed.size();
+        AppendBytes(packed, from, RecordBytes(r));
+        if (tail != 0) StoreStart(packed.data() + to, lastTailMoved);
+        SetRecordStart(r, to, (rowHigh_[r] & kWideBit) != 0, tail != 0);
     }
     arena_.swap(packed);
+    // Tails no row uses any more are gone now.
+    liveBytes_ = arena_.size();
+}
+
+void MeasurementTable::AppendBytes(Arena& to, size_t from, size_t bytes) const {
+    to.insert(to.end(), arena_.begin() + static_cast<std::ptrdiff_t>(from),
+              arena_.begin() + static_cast<std::ptrdiff_t>(from + bytes));
 }
 
 bool MeasurementTable::IsEmpty() const {

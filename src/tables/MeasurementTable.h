@@ -64,7 +64,8 @@ public:
     // Bulk loading: room for `rows` rows and `bytes` bytes of their records.
     // A row's record takes its text plus a byte per cell (two above 255 bytes
     // of text): no more than its line in a data file, whose size is therefore
-    // room enough for its rows.
+    // room enough for its rows. (The row that starts a shared tail takes 7
+    // bytes more, which the next row sharing it saves many times over.)
     void Reserve(int rows, size_t bytes);
     // Adds a row at the end holding the first cells.size() cells (the others
     // empty); the same as growing the row count by one and writing the row,

@@ -99,118 +99,85 @@ TEST(MeasurementTableBulk, RowsAboveAndBelow255BytesKeepTheirCellsThroughRewrite
     EXPECT_EQ(t.Cell(0, 3), "x");
 }
 
-namespace {
-
-// The table's cells as plain strings, changed the way the table documents.
-class PlainTable {
-public:
-    explicit PlainTable(size_t columns) : columns_(columns), rows_(2, std::vector<std::string>(columns)) {}
-
-    void SetCell(size_t column, size_t row, std::string_view text) { rows_[row][column] = text; }
-    void SetRowCells(size_t row, const std::vector<std::string>& cells) {
-        std::copy(cells.begin(), cells.end(), rows_[row].begin());
-    }
-    void Append(const std::vector<std::string>& cells) {
-        rows_.emplace_back(columns_);
-        SetRowCells(rows_.size() - 1, cells);
-    }
-    void SetRowCount(size_t rows) { rows_.resize(rows, std::vector<std::string>(columns_)); }
-    void Clear() {
-        SetRowCount(2);
-        rows_[1].assign(columns_, "");
-    }
-    const std::vector<std::vector<std::string>>& Rows() const { return rows_; }
-
-private:
-    size_t columns_;
-    std::vector<std::vector<std::string>> rows_;
-};
-
-}  // namespace
-
 // Rows appended in bulk share their repeated last cells with the rows before;
 // rewrites, removals and compaction must never let one row's change show in
 // another, nor lose a shared text still in use.
 TEST(MeasurementTableBulk, RandomChangesKeepEveryCellAsAPlainTableWould) {
     constexpr size_t kColumns = 6;
+    using Cells = std::vector<std::string>;
     std::mt19937 random(20261209);
     auto below = [&](size_t n) { return static_cast<size_t>(random() % n); };
-    const std::vector<std::vector<std::string>> tails = {
-        {"ppm>O2", "Boiler no. 1", "Natural gas", ""},
-        {"mg", "Boiler no. 1", "Natural gas", ""},
-        {"ppm>O2", "Boiler no. 2", std::string(150, 'w'), ""},  // with a long head: a wide row
-        {"", "", "", ""}};
+    const std::vector<Cells> tails = {{"ppm>O2", "Boiler no. 1", "Natural gas", ""},
+                                      {"mg", "Boiler no. 1", "Natural gas", ""},
+                                      {"ppm>O2", "Boiler no. 2", std::string(150, 'w'), ""},  // a wide row
+                                      {"", "", "", ""}};
     auto text = [&] {
         const size_t kind = below(10);
         if (kind == 0) return std::string();
         if (kind == 1) return std::string(100 + below(200), char('a' + below(26)));
         return std::to_string(random() % 100000);
     };
-    auto freshRow = [&] {
-        std::vector<std::string> cells(below(kColumns + 1));
+    auto newRow = [&] {
+        Cells cells(below(4) ? 2 : below(kColumns + 1));
         for (auto& cell : cells) cell = text();
-        return cells;
-    };
-    auto repeatingRow = [&] {
-        std::vector<std::string> cells = {text(), text()};
-        const auto& tail = tails[below(tails.size())];
-        cells.insert(cells.end(), tail.begin(), tail.end());
+        if (cells.size() == 2) {
+            const Cells& tail = tails[below(tails.size())];
+            cells.insert(cells.end(), tail.begin(), tail.end());
+        }
         return cells;
     };
 
     MeasurementTable table(kColumns);
-    PlainTable plain(kColumns);
-    auto expectSame = [&](int step) {
-        ASSERT_EQ(table.RowCount(), static_cast<int>(plain.Rows().size())) << step;
-        for (int r = 0; r < table.RowCount(); ++r) {
-            const MeasurementTable::RowView view = table.Row(r);
-            for (size_t c = 0; c < kColumns; ++c) {
-                ASSERT_EQ(table.Cell(static_cast<int>(c), r), plain.Rows()[r][c]) << "step " << step << " row " << r;
-                ASSERT_EQ(view.Cell(c), plain.Rows()[r][c]) << "step " << step << " row " << r;
-            }
-        }
-    };
-    for (int step = 0; step < 4000; ++step) {
+    std::vector<Cells> plain(2, Cells(kColumns));
+    auto setRow = [&](size_t row, const Cells& cells) { std::copy(cells.begin(), cells.end(), plain[row].begin()); };
+    for (int step = 0; step <= 4000; ++step) {
         const int rows = table.RowCount();
         const size_t action = below(100);
         const uint64_t rewrites = table.RewriteCount();
         if (action < 55) {
-            // Runs of rows with a repeated tail, as a file holds them.
-            std::vector<std::string> cells = below(4) ? repeatingRow() : freshRow();
+            // Mostly runs of rows with a repeated tail, as a file holds them.
+            Cells cells = newRow();
             std::vector<std::string_view> views(cells.begin(), cells.end());
             if (rows > 1 && !cells.empty() && below(20) == 0) {
-                // A cell copied from the table itself.
-                views[0] = table.Cell(static_cast<int>(below(kColumns)), rows - 1);
+                views[0] = table.Cell(static_cast<int>(below(kColumns)), rows - 1);  // a text of the table itself
                 cells[0] = std::string(views[0]);
             }
             table.AppendRowCells(views);
-            plain.Append(cells);
+            plain.emplace_back(kColumns);
+            setRow(plain.size() - 1, cells);
             EXPECT_EQ(table.RewriteCount(), rewrites) << "appending rewrites nothing";
         } else if (action < 80 && rows > 0) {
             const int row = static_cast<int>(below(static_cast<size_t>(rows)));
             const size_t column = below(kColumns);
-            const std::string cell = text();
-            table.SetCell(static_cast<int>(column), row, cell);
-            plain.SetCell(column, static_cast<size_t>(row), cell);
+            plain[row][column] = text();
+            table.SetCell(static_cast<int>(column), row, plain[row][column]);
             if (row < rows - 1 && !(row == 0 && table.HasFixedRow())) {
                 EXPECT_GT(table.RewriteCount(), rewrites);
             }
         } else if (action < 92 && rows > 0) {
             const size_t row = below(static_cast<size_t>(rows));
-            const std::vector<std::string> cells = below(2) ? freshRow() : repeatingRow();
+            const Cells cells = newRow();
             table.SetRowCells(static_cast<int>(row), std::vector<std::string_view>(cells.begin(), cells.end()));
-            plain.SetRowCells(row, cells);
+            setRow(row, cells);
         } else if (action < 99) {
             const size_t count = below(3) ? static_cast<size_t>(rows) * 3 / 4 + below(4) : below(4);
             table.SetRowCount(static_cast<int>(count));
-            plain.SetRowCount(count);
+            plain.resize(count, Cells(kColumns));
         } else {
             table.Clear();
-            plain.Clear();
+            plain.resize(2, Cells(kColumns));
+            plain[1].assign(kColumns, "");
         }
-        if (step % 16 == 0) expectSame(step);
+        if (step % 16 != 0) continue;
+        ASSERT_EQ(table.RowCount(), static_cast<int>(plain.size())) << step;
+        for (int r = 0; r < table.RowCount(); ++r) {
+            const MeasurementTable::RowView view = table.Row(r);
+            for (size_t c = 0; c < kColumns; ++c) {
+                ASSERT_EQ(table.Cell(static_cast<int>(c), r), plain[r][c]) << "step " << step << " row " << r;
+                ASSERT_EQ(view.Cell(c), plain[r][c]) << "step " << step << " row " << r;
+            }
+        }
     }
-    expectSame(-1);
 }
 
 TEST(MeasurementTableBulk, RepeatedLastCellsAreStoredOncePerRun) {

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <stdexcept>
 #include <string>
-#include <unordered_map>
 
 #include "core/LargeMemory.h"
 #include "core/PreparedMemory.h"
@@ -46,16 +45,6 @@ void CopyCells(char* out, const std::vector<std::string_view>& cells, size_t fro
     }
 }
 
-// A record start in five bytes, lowest first.
-void StoreStart(char* to, size_t start) {
-    for (int i = 0; i < 5; ++i) to[i] = static_cast<char>(uint64_t(start) >> (8 * i));
-}
-size_t LoadStart(const char* from) {
-    uint64_t start = 0;
-    for (int i = 0; i < 5; ++i) start |= uint64_t(static_cast<unsigned char>(from[i])) << (8 * i);
-    return static_cast<size_t>(start);
-}
-
 }  // namespace
 
 MeasurementTable::MeasurementTable(int columns)
@@ -78,7 +67,10 @@ void MeasurementTable::SetRecordStart(int row, size_t start, bool wide, bool tai
 }
 
 size_t MeasurementTable::TailStart(int row) const {
-    return rowHigh_[row] & kTailBit ? LoadStart(arena_.data() + RecordStart(row)) : 0;
+    if (!(rowHigh_[row] & kTailBit)) return 0;
+    // The last tail written before the row's record.
+    const auto after = std::upper_bound(tailStarts_.begin(), tailStarts_.end(), RecordStart(row));
+    return static_cast<size_t>(after[-1]);
 }
 
 MeasurementTable::RowView MeasurementTable::View(int row) const {
@@ -87,12 +79,11 @@ MeasurementTable::RowView MeasurementTable::View(int row) const {
     const char* tail = nullptr;
     size_t tailLength = 0;
     if (rowHigh_[row] & kTailBit) {
-        const char* tailRecord = arena_.data() + LoadStart(record);
+        const char* tailRecord = arena_.data() + TailStart(row);
         uint16_t stored;
         std::memcpy(&stored, tailRecord, sizeof stored);
         tailLength = stored;
         tail = tailRecord + kTailHeaderBytes;
-        record += kTailRefBytes;
     }
     RowView view{record + EndsBytes(wide), nullptr, reinterpret_cast<const unsigned char*>(record), wide, 0, 0};
     view.length = view.End(static_cast<size_t>(columns_) - 1);
@@ -103,7 +94,7 @@ MeasurementTable::RowView MeasurementTable::View(int row) const {
 
 size_t MeasurementTable::RecordBytes(int row) const {
     const RowView view = View(row);
-    return (rowHigh_[row] & kTailBit ? kTailRefBytes : 0) + EndsBytes(view.wide) + view.ownLength;
+    return EndsBytes(view.wide) + view.ownLength;
 }
 
 void MeasurementTable::SetRowCount(int rows) {
@@ -116,7 +107,11 @@ void MeasurementTable::SetRowCount(int rows) {
             if (RecordStart(r) != 0) liveBytes_ -= RecordBytes(r);
         rowLow_.resize(static_cast<size_t>(rows));
         rowHigh_.resize(static_cast<size_t>(rows));
-        if (rows == 0) arena_.resize(EndsBytes(false)), liveBytes_ = arena_.size();
+        if (rows == 0) {
+            arena_.resize(EndsBytes(false));
+            liveBytes_ = arena_.size();
+            tailStarts_.clear();
+        }
     } else {
         // New rows share the empty record.
         rowLow_.resize(static_cast<size_t>(rows), 0);
@@ -203,7 +198,7 @@ void MeasurementTable::WriteEnds(char* to, const std::vector<std::string_view>& 
 
 MeasurementTable::TailChoice MeasurementTable::ChooseTail(int previousRow, const std::vector<std::string_view>& cells,
                                                           size_t length) const {
-    const TailChoice whole{length, 0, false};
+    const TailChoice whole{length, false};
     if (length < kMinTailBytes) return whole;
     const RowView previous = View(previousRow);
     const size_t previousTail = previous.length - previous.ownLength;
@@ -214,10 +209,13 @@ MeasurementTable::TailChoice MeasurementTable::ChooseTail(int previousRow, const
         const std::string_view text = c < cells.size() ? cells[c] : std::string_view();
         if (text != previous.Cell(c)) break;
         same += text.size();
-        if (previousTail > 0 && same >= previousTail) return {length - previousTail, TailStart(previousRow), false};
+        // Shared only while no tail was written after it: the new row's tail
+        // is the last one before its record.
+        if (previousTail > 0 && same >= previousTail && TailStart(previousRow) == tailStarts_.back())
+            return {length - previousTail, false};
     }
     if (same < kMinTailBytes) return whole;
-    return {length - same, 0, true};
+    return {length - same, true};
 }
 
 void MeasurementTable::AppendRecord(int row, const std::vector<std::string_view>& cells, size_t length,
@@ -226,22 +224,18 @@ void MeasurementTable::AppendRecord(int row, const std::vector<std::string_view>
     const bool tailed = tail.ownLength < length;
     const size_t tailLength = length - tail.ownLength;
     const size_t tailBytes = tail.newTail ? kTailHeaderBytes + tailLength : 0;
-    const size_t recordBytes = (tailed ? kTailRefBytes : 0) + EndsBytes(wide) + tail.ownLength;
+    const size_t recordBytes = EndsBytes(wide) + tail.ownLength;
     const size_t at = arena_.size();
     if (at + tailBytes + recordBytes > kMaxArenaBytes) throw std::length_error("a table holds at most 256 GiB");
+    if (tail.newTail) tailStarts_.reserve(tailStarts_.size() + 1);
     arena_.resize(at + tailBytes + recordBytes);  // unset bytes; a failure to grow keeps every byte
     char* out = arena_.data() + at;
-    size_t tailStart = tail.tailStart;
     if (tail.newTail) {
         const uint16_t stored = static_cast<uint16_t>(tailLength);
         std::memcpy(out, &stored, sizeof stored);
         CopyCells(out + kTailHeaderBytes, cells, tail.ownLength, length);
-        tailStart = at;
+        tailStarts_.push_back(at);  // room reserved: no failure after the arena grew
         out += tailBytes;
-    }
-    if (tailed) {
-        StoreStart(out, tailStart);
-        out += kTailRefBytes;
     }
     WriteEnds(out, cells, wide);
     CopyCells(out + EndsBytes(wide), cells, 0, tail.ownLength);
@@ -314,31 +308,28 @@ void MeasurementTable::CompactIfWasteful() {
     Arena packed;
     packed.reserve(liveBytes_ + liveBytes_ / 2);
     packed.assign(arena_.begin(), arena_.begin() + static_cast<std::ptrdiff_t>(EndsBytes(false)));
-    // Each tail still used moves once, before the first row using it. Rows
-    // sharing a tail mostly follow each other: the last one moved is at hand.
-    std::unordered_map<size_t, size_t> movedTails;
-    size_t lastTail = 0, lastTailMoved = 0;
+    // A tail moves with the first row of each run of rows using it, just
+    // before that row: it is again the last tail before every row of the run.
+    std::vector<uint64_t> movedTails;
+    size_t lastTail = 0;
     for (int r = 0; r < RowCount(); ++r) {
         const size_t from = RecordStart(r);
         if (from == 0) continue;
         const size_t tail = TailStart(r);
         if (tail != 0 && tail != lastTail) {
-            auto moved = movedTails.find(tail);
-            if (moved == movedTails.end()) {
-                uint16_t tailLength;
-                std::memcpy(&tailLength, arena_.data() + tail, sizeof tailLength);
-                moved = movedTails.emplace(tail, packed.size()).first;
-                AppendBytes(packed, tail, kTailHeaderBytes + tailLength);
-            }
+            uint16_t tailLength;
+            std::memcpy(&tailLength, arena_.data() + tail, sizeof tailLength);
+            movedTails.push_back(packed.size());
+            AppendBytes(packed, tail, kTailHeaderBytes + tailLength);
             lastTail = tail;
-            lastTailMoved = moved->second;
         }
         const size_t to = packed.size();
         AppendBytes(packed, from, RecordBytes(r));
-        if (tail != 0) StoreStart(packed.data() + to, lastTailMoved);
+        // Read before the row's start changes: TailStart and RecordBytes use it.
         SetRecordStart(r, to, (rowHigh_[r] & kWideBit) != 0, tail != 0);
     }
     arena_.swap(packed);
+    tailStarts_.swap(movedTails);
     // Tails no row uses any more are gone now.
     liveBytes_ = arena_.size();
 }
@@ -405,7 +396,8 @@ void MeasurementTable::NotifyShape() {
 }
 
 size_t MeasurementTable::MemoryBytes() const {
-    return arena_.capacity() + rowLow_.capacity() * sizeof(uint32_t) + rowHigh_.capacity();
+    return arena_.capacity() + rowLow_.capacity() * sizeof(uint32_t) + rowHigh_.capacity() +
+           tailStarts_.capacity() * sizeof(uint64_t);
 }
 
 }  // namespace vornik

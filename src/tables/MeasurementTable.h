@@ -12,10 +12,14 @@
 //
 // The last cells of consecutive rows of a file mostly repeat (the unit, the
 // boiler, the fuel): a row appended in bulk whose trailing cells repeat the
-// row before's keeps only its first cells' text and refers to a shared tail
-// record holding the text of the rest, written once for a run of such rows.
-// The cell ends stay as if the text were contiguous, so a cell lies wholly in
-// the row's own text or wholly in the tail.
+// row before's keeps only its first cells' text and shares a tail record
+// holding the text of the rest, written once for a run of such rows. A flag
+// in the index marks such a row; its tail is the last tail record written
+// before the row's own record, which every change keeps true (a tail is
+// shared only while no other has been written since, a compaction moves it
+// before the first row of each run). The cell ends stay as if the text were
+// contiguous, so a cell lies wholly in the row's own text or wholly in the
+// tail.
 //
 // A cell is changed by rewriting its row, whole, at the end of the arena; the
 // space left behind is reclaimed when it outgrows the live records.
@@ -64,8 +68,8 @@ public:
     // Bulk loading: room for `rows` rows and `bytes` bytes of their records.
     // A row's record takes its text plus a byte per cell (two above 255 bytes
     // of text): no more than its line in a data file, whose size is therefore
-    // room enough for its rows. (The row that starts a shared tail takes 7
-    // bytes more, which the next row sharing it saves many times over.)
+    // room enough for its rows (a row starting a shared tail adds the tail's
+    // 2-byte length, its line's CR LF).
     void Reserve(int rows, size_t bytes);
     // Adds a row at the end holding the first cells.size() cells (the others
     // empty); the same as growing the row count by one and writing the row,
@@ -155,20 +159,17 @@ private:
     static constexpr unsigned kWideBit = 0x80;
     static constexpr unsigned kTailBit = 0x40;
     static constexpr uint64_t kMaxArenaBytes = uint64_t(1) << 38;
-    // A row with a tail starts with the tail record's start in this many bytes.
-    static constexpr size_t kTailRefBytes = 5;
     // A tail record is its text's length in two bytes, then the text.
     static constexpr size_t kTailHeaderBytes = 2;
-    // Trailing text worth a tail: below this, the reference costs about as
-    // much as the text.
+    // Trailing text worth a tail: shorter repeats would grow the list of
+    // tails (8 bytes each) for a few bytes saved.
     static constexpr size_t kMinTailBytes = 16;
 
     // Where an appended row's text splits: the row keeps `ownLength` bytes,
-    // the rest is the tail at `tailStart` (0: none), or one written with the
-    // row when `newTail`.
+    // the rest is the last tail written, or a new one written with the row
+    // when `newTail`.
     struct TailChoice {
         size_t ownLength;
-        size_t tailStart;
         bool newTail;
     };
 
@@ -187,6 +188,7 @@ private:
     void SetRecordStart(int row, size_t start, bool wide, bool tailed = false);
     size_t RecordBytes(int row) const;
     size_t EndsBytes(bool wide) const { return static_cast<size_t>(columns_) * (wide ? 2 : 1); }
+    // The start of the row's tail record; 0 when it has none.
     size_t TailStart(int row) const;
     // Row without the address check.
     RowView View(int row) const;
@@ -210,7 +212,8 @@ private:
     int columns_;
     Arena arena_;
     std::vector<uint32_t> rowLow_;  // per row, the low 32 bits of its record's start
-    std::vector<uint8_t> rowHigh_;  // per row, the start's upper bits and kWideBit
+    std::vector<uint8_t> rowHigh_;  // per row, the start's upper bits, kWideBit and kTailBit
+    std::vector<uint64_t> tailStarts_;  // the tail records' starts, ascending
     size_t liveBytes_ = 0;  // arena bytes of current rows' records and the empty record
     std::vector<int> widths_;
     int currentRow_ = 1;

@@ -69,7 +69,7 @@ public:
     // A row's record takes its text plus a byte per cell (two above 255 bytes
     // of text): no more than its line in a data file, whose size is therefore
     // room enough for its rows (a row starting a shared tail adds the tail's
-    // 2-byte length, its line's CR LF).
+    // 2-byte length: as many bytes as its line's CR LF).
     void Reserve(int rows, size_t bytes);
     // Adds a row at the end holding the first cells.size() cells (the others
     // empty); the same as growing the row count by one and writing the row,

@@ -63,7 +63,8 @@ public:
             const size_t end = row.End(c);
             // Not memcpy: knowing one-byte ends, the compiler turns it into
             // an inline string move that is slow for cells this short.
-            out = std::copy(row.text + begin, row.text + end, out);
+            const char* text = row.TextAt(begin);
+            out = std::copy(text, text + (end - begin), out);
             *out++ = '\t';
             begin = end;
         }

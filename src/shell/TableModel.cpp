@@ -50,10 +50,9 @@ void TableModel::SetRecordFont(const QFont& font) {
 }
 
 double TableModel::RecordWidth(int row) const {
-    const MeasurementTable::RowView view = table_.Row(row);
+    const std::string_view record = table_.Row(row).Cell(0);
     double width = 0;
-    const size_t end = view.End(0);
-    for (size_t i = 0; i < end; ++i) width += charWidths_[static_cast<unsigned char>(view.text[i])];
+    for (const char c : record) width += charWidths_[static_cast<unsigned char>(c)];
     return width;
 }
 

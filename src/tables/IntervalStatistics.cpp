@@ -45,7 +45,7 @@ void AddRowCells(const MeasurementTable::RowView& row, std::vector<ColumnSums>& 
     size_t begin = row.End(kFirstValueColumn - 1);
     for (size_t c = 0; c < sums.size(); ++c) {
         const size_t end = row.End(c + kFirstValueColumn);
-        sums[c].Add(std::string_view(row.text + begin, end - begin));
+        sums[c].Add(std::string_view(row.TextAt(begin), end - begin));
         begin = end;
     }
 }

@@ -34,6 +34,17 @@ inline void CopyCell(char* to, const char* from, size_t size) {
     }
 }
 
+// Copies the text of the cells lying in bytes [from, to) of the cells' text
+// back to back (both cell boundaries) to `out`.
+void CopyCells(char* out, const std::vector<std::string_view>& cells, size_t from, size_t to) {
+    size_t at = 0;
+    for (const auto& text : cells) {
+        if (at >= to) return;
+        if (at >= from && !text.empty()) CopyCell(out + (at - from), text.data(), text.size());
+        at += text.size();
+    }
+}
+
 }  // namespace
 
 MeasurementTable::MeasurementTable(int columns)
@@ -50,14 +61,40 @@ void MeasurementTable::CheckAddress(int column, int row) const {
                                 ") is outside the table");
 }
 
-void MeasurementTable::SetRecordStart(int row, size_t start, bool wide) {
+void MeasurementTable::SetRecordStart(int row, size_t start, bool wide, bool tailed) {
     rowLow_[row] = static_cast<uint32_t>(start);
-    rowHigh_[row] = static_cast<uint8_t>((uint64_t(start) >> 32) | (wide ? kWideBit : 0));
+    rowHigh_[row] = static_cast<uint8_t>((uint64_t(start) >> 32) | (wide ? kWideBit : 0) | (tailed ? kTailBit : 0));
+}
+
+size_t MeasurementTable::TailStart(int row) const {
+    if (!(rowHigh_[row] & kTailBit)) return 0;
+    // The last tail written before the row's record.
+    const auto after = std::upper_bound(tailStarts_.begin(), tailStarts_.end(), RecordStart(row));
+    return static_cast<size_t>(after[-1]);
+}
+
+MeasurementTable::RowView MeasurementTable::View(int row) const {
+    const bool wide = (rowHigh_[row] & kWideBit) != 0;
+    const char* record = arena_.data() + RecordStart(row);
+    const char* tail = nullptr;
+    size_t tailLength = 0;
+    if (rowHigh_[row] & kTailBit) {
+        const char* tailRecord = arena_.data() + TailStart(row);
+        uint16_t stored;
+        std::memcpy(&stored, tailRecord, sizeof stored);
+        tailLength = stored;
+        tail = tailRecord + kTailHeaderBytes;
+    }
+    RowView view{record + EndsBytes(wide), nullptr, reinterpret_cast<const unsigned char*>(record), wide, 0, 0};
+    view.length = view.End(static_cast<size_t>(columns_) - 1);
+    view.ownLength = view.length - tailLength;
+    view.tail = tail ? tail : view.text + view.length;
+    return view;
 }
 
 size_t MeasurementTable::RecordBytes(int row) const {
     const RowView view = View(row);
-    return EndsBytes(view.wide) + view.length;
+    return EndsBytes(view.wide) + view.ownLength;
 }
 
 void MeasurementTable::SetRowCount(int rows) {
@@ -70,7 +107,11 @@ void MeasurementTable::SetRowCount(int rows) {
             if (RecordStart(r) != 0) liveBytes_ -= RecordBytes(r);
         rowLow_.resize(static_cast<size_t>(rows));
         rowHigh_.resize(static_cast<size_t>(rows));
-        if (rows == 0) arena_.resize(EndsBytes(false)), liveBytes_ = arena_.size();
+        if (rows == 0) {
+            arena_.resize(EndsBytes(false));
+            liveBytes_ = arena_.size();
+            tailStarts_.clear();
+        }
     } else {
         // New rows share the empty record.
         rowLow_.resize(static_cast<size_t>(rows), 0);
@@ -84,9 +125,7 @@ void MeasurementTable::SetRowCount(int rows) {
 
 std::string_view MeasurementTable::Cell(int column, int row) const {
     CheckAddress(column, row);
-    const RowView view = View(row);
-    const size_t begin = column == 0 ? 0 : view.End(static_cast<size_t>(column) - 1);
-    return std::string_view(view.text + begin, view.End(static_cast<size_t>(column)) - begin);
+    return View(row).Cell(static_cast<size_t>(column));
 }
 
 void MeasurementTable::SetCell(int column, int row, std::string_view text) {
@@ -135,16 +174,19 @@ size_t MeasurementTable::CheckRowLength(const std::vector<std::string_view>& cel
 size_t MeasurementTable::WriteRecord(size_t start, const std::vector<std::string_view>& cells, size_t length) {
     const bool wide = length > kMaxNarrowRowBytes;
     const size_t endsBytes = EndsBytes(wide);
-    if (start + endsBytes + length > kMaxArenaBytes) throw std::length_error("a table holds at most 512 GiB");
+    if (start + endsBytes + length > kMaxArenaBytes) throw std::length_error("a table holds at most 256 GiB");
     arena_.resize(start + endsBytes + length);  // unset bytes; a failure to grow keeps every byte
-    unsigned char* ends = reinterpret_cast<unsigned char*>(arena_.data() + start);
-    char* text = arena_.data() + start + endsBytes;
+    WriteEnds(arena_.data() + start, cells, wide);
+    CopyCells(arena_.data() + start + endsBytes, cells, 0, length);
+    liveBytes_ += endsBytes + length;
+    return start;
+}
+
+void MeasurementTable::WriteEnds(char* to, const std::vector<std::string_view>& cells, bool wide) const {
+    unsigned char* ends = reinterpret_cast<unsigned char*>(to);
     size_t end = 0;
     for (size_t c = 0; c < static_cast<size_t>(columns_); ++c) {
-        if (c < cells.size() && !cells[c].empty()) {
-            CopyCell(text + end, cells[c].data(), cells[c].size());
-            end += cells[c].size();
-        }
+        if (c < cells.size()) end += cells[c].size();
         if (wide) {
             const uint16_t wideEnd = static_cast<uint16_t>(end);
             std::memcpy(ends + 2 * c, &wideEnd, sizeof wideEnd);
@@ -152,8 +194,53 @@ size_t MeasurementTable::WriteRecord(size_t start, const std::vector<std::string
             ends[c] = static_cast<unsigned char>(end);
         }
     }
-    liveBytes_ += endsBytes + length;
-    return start;
+}
+
+MeasurementTable::TailChoice MeasurementTable::ChooseTail(int previousRow, const std::vector<std::string_view>& cells,
+                                                          size_t length) const {
+    const TailChoice whole{length, false};
+    if (length < kMinTailBytes) return whole;
+    const RowView previous = View(previousRow);
+    const size_t previousTail = previous.length - previous.ownLength;
+    // Bytes of the trailing cells both rows have alike, up to the previous
+    // row's tail when it has one (which the new row then shares).
+    size_t same = 0;
+    for (size_t c = static_cast<size_t>(columns_); c-- > 0;) {
+        const std::string_view text = c < cells.size() ? cells[c] : std::string_view();
+        if (text != previous.Cell(c)) break;
+        same += text.size();
+        // Shared only while no tail was written after it: the new row's tail
+        // is the last one before its record.
+        if (previousTail > 0 && same >= previousTail && TailStart(previousRow) == tailStarts_.back())
+            return {length - previousTail, false};
+    }
+    if (same < kMinTailBytes) return whole;
+    return {length - same, true};
+}
+
+void MeasurementTable::AppendRecord(int row, const std::vector<std::string_view>& cells, size_t length,
+                                    const TailChoice& tail) {
+    const bool wide = length > kMaxNarrowRowBytes;
+    const bool tailed = tail.ownLength < length;
+    const size_t tailLength = length - tail.ownLength;
+    const size_t tailBytes = tail.newTail ? kTailHeaderBytes + tailLength : 0;
+    const size_t recordBytes = EndsBytes(wide) + tail.ownLength;
+    const size_t at = arena_.size();
+    if (at + tailBytes + recordBytes > kMaxArenaBytes) throw std::length_error("a table holds at most 256 GiB");
+    if (tail.newTail) tailStarts_.reserve(tailStarts_.size() + 1);
+    arena_.resize(at + tailBytes + recordBytes);  // unset bytes; a failure to grow keeps every byte
+    char* out = arena_.data() + at;
+    if (tail.newTail) {
+        const uint16_t stored = static_cast<uint16_t>(tailLength);
+        std::memcpy(out, &stored, sizeof stored);
+        CopyCells(out + kTailHeaderBytes, cells, tail.ownLength, length);
+        tailStarts_.push_back(at);  // room reserved: no failure after the arena grew
+        out += tailBytes;
+    }
+    WriteEnds(out, cells, wide);
+    CopyCells(out + EndsBytes(wide), cells, 0, tail.ownLength);
+    liveBytes_ += tailBytes + recordBytes;
+    SetRecordStart(row, at + tailBytes, wide, tailed);
 }
 
 int MeasurementTable::AppendRowCells(const std::vector<std::string_view>& cells) {
@@ -170,7 +257,7 @@ int MeasurementTable::AppendRowCells(const std::vector<std::string_view>& cells)
     rowLow_.push_back(0);
     try {
         rowHigh_.push_back(0);
-        if (length > 0) SetRecordStart(row, WriteRecord(arena_.size(), cells, length), length > kMaxNarrowRowBytes);
+        if (length > 0) AppendRecord(row, cells, length, ChooseTail(row - 1, cells, length));
     } catch (...) {
         rowLow_.resize(static_cast<size_t>(row));
         rowHigh_.resize(static_cast<size_t>(row));
@@ -221,15 +308,35 @@ void MeasurementTable::CompactIfWasteful() {
     Arena packed;
     packed.reserve(liveBytes_ + liveBytes_ / 2);
     packed.assign(arena_.begin(), arena_.begin() + static_cast<std::ptrdiff_t>(EndsBytes(false)));
+    // A tail moves with the first row of each run of rows using it, just
+    // before that row: it is again the last tail before every row of the run.
+    std::vector<uint64_t> movedTails;
+    size_t lastTail = 0;
     for (int r = 0; r < RowCount(); ++r) {
         const size_t from = RecordStart(r);
         if (from == 0) continue;
-        const size_t bytes = RecordBytes(r);
-        SetRecordStart(r, packed.size(), (rowHigh_[r] & kWideBit) != 0);
-        packed.insert(packed.end(), arena_.begin() + static_cast<std::ptrdiff_t>(from),
-                      arena_.begin() + static_cast<std::ptrdiff_t>(from + bytes));
+        const size_t tail = TailStart(r);
+        if (tail != 0 && tail != lastTail) {
+            uint16_t tailLength;
+            std::memcpy(&tailLength, arena_.data() + tail, sizeof tailLength);
+            movedTails.push_back(packed.size());
+            AppendBytes(packed, tail, kTailHeaderBytes + tailLength);
+            lastTail = tail;
+        }
+        const size_t to = packed.size();
+        AppendBytes(packed, from, RecordBytes(r));
+        // Read before the row's start changes: TailStart and RecordBytes use it.
+        SetRecordStart(r, to, (rowHigh_[r] & kWideBit) != 0, tail != 0);
     }
     arena_.swap(packed);
+    tailStarts_.swap(movedTails);
+    // Tails no row uses any more are gone now.
+    liveBytes_ = arena_.size();
+}
+
+void MeasurementTable::AppendBytes(Arena& to, size_t from, size_t bytes) const {
+    to.insert(to.end(), arena_.begin() + static_cast<std::ptrdiff_t>(from),
+              arena_.begin() + static_cast<std::ptrdiff_t>(from + bytes));
 }
 
 bool MeasurementTable::IsEmpty() const {
@@ -289,7 +396,8 @@ void MeasurementTable::NotifyShape() {
 }
 
 size_t MeasurementTable::MemoryBytes() const {
-    return arena_.capacity() + rowLow_.capacity() * sizeof(uint32_t) + rowHigh_.capacity();
+    return arena_.capacity() + rowLow_.capacity() * sizeof(uint32_t) + rowHigh_.capacity() +
+           tailStarts_.capacity() * sizeof(uint64_t);
 }
 
 }  // namespace vornik

@@ -6,11 +6,23 @@
 // offset of every cell within the row's text, then the text, its cells back to
 // back. A row of at most 255 bytes of text (nearly every real row) keeps its
 // cell ends in one byte each; a longer one in two. The row index holds each
-// record's start and width in 5 bytes, so a row costs 5 + columns bytes beyond
+// record's start and flags in 5 bytes, so a row costs 5 + columns bytes beyond
 // its text (5 + 2 x columns when long), and holds at most kMaxRowBytes bytes of
 // text. Every row without text shares one empty record at the arena's start.
-// A cell is changed by rewriting its row at the end of the arena; the space
-// left behind is reclaimed when it outgrows the live records.
+//
+// The last cells of consecutive rows of a file mostly repeat (the unit, the
+// boiler, the fuel): a row appended in bulk whose trailing cells repeat the
+// row before's keeps only its first cells' text and shares a tail record
+// holding the text of the rest, written once for a run of such rows. A flag
+// in the index marks such a row; its tail is the last tail record written
+// before the row's own record, which every change keeps true (a tail is
+// shared only while no other has been written since, a compaction moves it
+// before the first row of each run). The cell ends stay as if the text were
+// contiguous, so a cell lies wholly in the row's own text or wholly in the
+// tail.
+//
+// A cell is changed by rewriting its row, whole, at the end of the arena; the
+// space left behind is reclaimed when it outgrows the live records.
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -56,26 +68,41 @@ public:
     // Bulk loading: room for `rows` rows and `bytes` bytes of their records.
     // A row's record takes its text plus a byte per cell (two above 255 bytes
     // of text): no more than its line in a data file, whose size is therefore
-    // room enough for its rows.
+    // room enough for its rows (a row starting a shared tail adds the tail's
+    // 2-byte length: as many bytes as its line's CR LF).
     void Reserve(int rows, size_t bytes);
     // Adds a row at the end holding the first cells.size() cells (the others
     // empty); the same as growing the row count by one and writing the row,
     // without per-row allocations. Returns the new row's index.
     int AppendRowCells(const std::vector<std::string_view>& cells);
 
-    // A row's cells without per-cell checks, for bulk readers: cell c is
-    // text[End(c-1) .. End(c)) (from 0 for c = 0). Valid until the table changes.
+    // A row's cells without per-cell checks, for bulk readers: cell c spans
+    // bytes [Begin(c), End(c)) of the row's text, which is in two parts: the
+    // row's own text (bytes 0 .. ownLength) and the shared tail (the rest).
+    // Valid until the table changes.
     struct RowView {
-        const char* text;
+        const char* text;  // the own text
+        const char* tail;  // byte ownLength of the row's text on
         const unsigned char* ends;  // one byte per cell, two (host order) when wide
         bool wide;
-        size_t length;  // bytes of text, the end of the last cell
+        size_t length;     // bytes of text, the end of the last cell
+        size_t ownLength;  // bytes in `text`; length when the row has no tail
 
         size_t End(size_t column) const {
             if (!wide) return ends[column];
             uint16_t end;
             std::memcpy(&end, ends + 2 * column, sizeof end);  // not aligned
             return end;
+        }
+        size_t Begin(size_t column) const { return column == 0 ? 0 : End(column - 1); }
+        // The text from byte `offset` of the row on, up to the end of its
+        // part: `offset` being a cell's start, the whole cell.
+        const char* TextAt(size_t offset) const {
+            return offset < ownLength ? text + offset : tail + (offset - ownLength);
+        }
+        std::string_view Cell(size_t column) const {
+            const size_t begin = Begin(column);
+            return std::string_view(TextAt(begin), End(column) - begin);
         }
     };
     RowView Row(int row) const {
@@ -129,9 +156,24 @@ public:
 private:
     // Rows of more text than this keep two bytes per cell end.
     static constexpr size_t kMaxNarrowRowBytes = 255;
-    // Record starts are 39 bits; the top bit of rowHigh_ marks a wide row.
+    // Record starts are 38 bits; the top bits of rowHigh_ mark a wide row and
+    // a row with a shared tail.
     static constexpr unsigned kWideBit = 0x80;
-    static constexpr uint64_t kMaxArenaBytes = uint64_t(1) << 39;
+    static constexpr unsigned kTailBit = 0x40;
+    static constexpr uint64_t kMaxArenaBytes = uint64_t(1) << 38;
+    // A tail record is its text's length in two bytes, then the text.
+    static constexpr size_t kTailHeaderBytes = 2;
+    // Trailing text worth a tail: shorter repeats would grow the list of
+    // tails (8 bytes each) for a few bytes saved.
+    static constexpr size_t kMinTailBytes = 16;
+
+    // Where an appended row's text splits: the row keeps `ownLength` bytes,
+    // the rest is the last tail written, or a new one written with the row
+    // when `newTail`.
+    struct TailChoice {
+        size_t ownLength;
+        bool newTail;
+    };
 
     void CheckAddress(int column, int row) const;
     void WriteRow(int row, const std::vector<std::string_view>& cells);
@@ -143,30 +185,37 @@ private:
     static size_t CheckRowLength(const std::vector<std::string_view>& cells);
 
     size_t RecordStart(int row) const {
-        return static_cast<size_t>(uint64_t(rowHigh_[row] & ~kWideBit) << 32 | rowLow_[row]);
+        return static_cast<size_t>(uint64_t(rowHigh_[row] & ~(kWideBit | kTailBit)) << 32 | rowLow_[row]);
     }
-    void SetRecordStart(int row, size_t start, bool wide);
+    void SetRecordStart(int row, size_t start, bool wide, bool tailed = false);
     size_t RecordBytes(int row) const;
     size_t EndsBytes(bool wide) const { return static_cast<size_t>(columns_) * (wide ? 2 : 1); }
+    // The start of the row's tail record; 0 when it has none.
+    size_t TailStart(int row) const;
     // Row without the address check.
-    RowView View(int row) const {
-        const bool wide = (rowHigh_[row] & kWideBit) != 0;
-        const char* record = arena_.data() + RecordStart(row);
-        RowView view{record + EndsBytes(wide), reinterpret_cast<const unsigned char*>(record), wide, 0};
-        view.length = view.End(static_cast<size_t>(columns_) - 1);
-        return view;
-    }
+    RowView View(int row) const;
     // Writes the record of `cells` (the cells after them empty), `length`
     // bytes of text in all, at `start`: the arena's end, or the start of its
     // last record, which it replaces. The arena ends after it. Returns
     // `start`; throws before any change when there is no room.
     size_t WriteRecord(size_t start, const std::vector<std::string_view>& cells, size_t length);
+    // The cell ends of `cells` (the cells after them empty).
+    void WriteEnds(char* to, const std::vector<std::string_view>& cells, bool wide) const;
+    // How a row appended after the last one shares the last one's tail.
+    TailChoice ChooseTail(int previousRow, const std::vector<std::string_view>& cells, size_t length) const;
+    // Appends the row's record (and its new tail first) at the arena's end;
+    // throws before any change when there is no room.
+    void AppendRecord(int row, const std::vector<std::string_view>& cells, size_t length, const TailChoice& tail);
+
+    using Arena = std::vector<char, UninitialisedAllocator<char>>;
+    // Appends `bytes` bytes of the arena from `from` on to `to`.
+    void AppendBytes(Arena& to, size_t from, size_t bytes) const;
 
     int columns_;
-    using Arena = std::vector<char, UninitialisedAllocator<char>>;
     Arena arena_;
     std::vector<uint32_t> rowLow_;  // per row, the low 32 bits of its record's start
-    std::vector<uint8_t> rowHigh_;  // per row, the start's upper bits and kWideBit
+    std::vector<uint8_t> rowHigh_;  // per row, the start's upper bits, kWideBit and kTailBit
+    std::vector<uint64_t> tailStarts_;  // the tail records' starts, ascending
     size_t liveBytes_ = 0;  // arena bytes of current rows' records and the empty record
     std::vector<int> widths_;
     int currentRow_ = 1;

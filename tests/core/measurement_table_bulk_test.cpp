@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
 #include "tables/MeasurementTable.h"
 
 using namespace vornik;
@@ -92,4 +97,99 @@ TEST(MeasurementTableBulk, RowsAboveAndBelow255BytesKeepTheirCellsThroughRewrite
     EXPECT_EQ(t.Row(3).End(1), MeasurementTable::kMaxRowBytes - 1);
     EXPECT_THROW(t.SetCell(0, 3, "xx"), std::length_error);
     EXPECT_EQ(t.Cell(0, 3), "x");
+}
+
+// Rows appended in bulk share their repeated last cells with the rows before;
+// rewrites, removals and compaction must never let one row's change show in
+// another, nor lose a shared text still in use.
+TEST(MeasurementTableBulk, RandomChangesKeepEveryCellAsAPlainTableWould) {
+    constexpr size_t kColumns = 6;
+    using Cells = std::vector<std::string>;
+    std::mt19937 random(20261209);
+    auto below = [&](size_t n) { return static_cast<size_t>(random() % n); };
+    const std::vector<Cells> tails = {{"ppm>O2", "Boiler no. 1", "Natural gas", ""},
+                                      {"mg", "Boiler no. 1", "Natural gas", ""},
+                                      {"ppm>O2", "Boiler no. 2", std::string(150, 'w'), ""},  // a wide row
+                                      {"", "", "", ""}};
+    auto text = [&] {
+        const size_t kind = below(10);
+        if (kind == 0) return std::string();
+        if (kind == 1) return std::string(100 + below(200), char('a' + below(26)));
+        return std::to_string(random() % 100000);
+    };
+    auto newRow = [&] {
+        Cells cells(below(4) ? 2 : below(kColumns + 1));
+        for (auto& cell : cells) cell = text();
+        if (cells.size() == 2) {
+            const Cells& tail = tails[below(tails.size())];
+            cells.insert(cells.end(), tail.begin(), tail.end());
+        }
+        return cells;
+    };
+
+    MeasurementTable table(kColumns);
+    std::vector<Cells> plain(2, Cells(kColumns));
+    auto setRow = [&](size_t row, const Cells& cells) { std::copy(cells.begin(), cells.end(), plain[row].begin()); };
+    for (int step = 0; step <= 4000; ++step) {
+        const int rows = table.RowCount();
+        const size_t action = below(100);
+        const uint64_t rewrites = table.RewriteCount();
+        if (action < 55) {
+            // Mostly runs of rows with a repeated tail, as a file holds them.
+            Cells cells = newRow();
+            std::vector<std::string_view> views(cells.begin(), cells.end());
+            if (rows > 1 && !cells.empty() && below(20) == 0) {
+                views[0] = table.Cell(static_cast<int>(below(kColumns)), rows - 1);  // a text of the table itself
+                cells[0] = std::string(views[0]);
+            }
+            table.AppendRowCells(views);
+            plain.emplace_back(kColumns);
+            setRow(plain.size() - 1, cells);
+            EXPECT_EQ(table.RewriteCount(), rewrites) << "appending rewrites nothing";
+        } else if (action < 80 && rows > 0) {
+            const int row = static_cast<int>(below(static_cast<size_t>(rows)));
+            const size_t column = below(kColumns);
+            plain[row][column] = text();
+            table.SetCell(static_cast<int>(column), row, plain[row][column]);
+            if (row < rows - 1 && !(row == 0 && table.HasFixedRow())) {
+                EXPECT_GT(table.RewriteCount(), rewrites);
+            }
+        } else if (action < 92 && rows > 0) {
+            const size_t row = below(static_cast<size_t>(rows));
+            const Cells cells = newRow();
+            table.SetRowCells(static_cast<int>(row), std::vector<std::string_view>(cells.begin(), cells.end()));
+            setRow(row, cells);
+        } else if (action < 99) {
+            // The last few rows (the rows before then append after tails
+            // written for the dropped ones), a quarter, or nearly all.
+            const size_t kind = below(3), few = below(4);
+            const size_t count = kind == 0 ? static_cast<size_t>(std::max(rows - 1 - static_cast<int>(few), 0))
+                                 : kind == 1 ? static_cast<size_t>(rows) * 3 / 4 + few
+                                             : few;
+            table.SetRowCount(static_cast<int>(count));
+            plain.resize(count, Cells(kColumns));
+        } else {
+            table.Clear();
+            plain.resize(2, Cells(kColumns));
+            plain[1].assign(kColumns, "");
+        }
+        if (step % 16 != 0) continue;
+        ASSERT_EQ(table.RowCount(), static_cast<int>(plain.size())) << step;
+        for (int r = 0; r < table.RowCount(); ++r) {
+            const MeasurementTable::RowView view = table.Row(r);
+            for (size_t c = 0; c < kColumns; ++c) {
+                ASSERT_EQ(table.Cell(static_cast<int>(c), r), plain[r][c]) << "step " << step << " row " << r;
+                ASSERT_EQ(view.Cell(c), plain[r][c]) << "step " << step << " row " << r;
+            }
+        }
+    }
+}
+
+TEST(MeasurementTableBulk, RepeatedLastCellsAreStoredOncePerRun) {
+    MeasurementTable table(5);
+    table.SetRowCount(1);
+    const std::string tail(40, 't');
+    for (int r = 0; r < 1000; ++r) table.AppendRowCells({std::to_string(r), "x", tail, tail, ""});
+    EXPECT_LT(table.MemoryBytes(), 1000u * 40);  // stored whole, the text alone is 80 bytes a row
+    EXPECT_EQ(table.Cell(3, 999), tail);
 }

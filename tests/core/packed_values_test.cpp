@@ -135,3 +135,127 @@ TEST(PackedValues, RepeatsAndEdgesKeepTheirBitsAndTheirSize) {
         EXPECT_EQ(values[4], 2.25);
     }
 }
+
+namespace {
+
+// Values of one stretch of a series, `kind` choosing what they are like.
+double MixedValue(std::mt19937& rng, int kind, int64_t base, double& lastNaN) {
+    std::uniform_int_distribution<int64_t> near(0, 3000), far(-134217727, 134217727);
+    std::uniform_int_distribution<int> pick(0, 9);
+    switch (kind) {
+    case 0:  // a steady reading: two decimals, digits close together
+        return static_cast<double>(base + near(rng)) / 100;
+    case 1:  // the count of decimals changing from value to value
+        return static_cast<double>(base + near(rng)) / std::pow(10.0, pick(rng) % 3);
+    case 2:  // digits further apart than two bytes hold, some near the limit
+        return static_cast<double>(pick(rng) < 5 ? far(rng) : base * 40 + near(rng)) / 10;
+    case 3: {  // digits just within two bytes of each other, or just beyond
+        std::uniform_int_distribution<int64_t> spread(0, base % 2 ? 65535 : 70000);
+        return static_cast<double>(base + spread(rng)) / 10;
+    }
+    default: {  // now and then a value kept whole
+        const int which = pick(rng);
+        if (which == 0) return -0.0;
+        if (which == 1) return std::numeric_limits<double>::infinity();
+        if (which == 2) {
+            uint64_t bits = 0x7FF8000000000000ull | static_cast<uint64_t>(near(rng) + 1);
+            std::memcpy(&lastNaN, &bits, sizeof bits);
+            return lastNaN;
+        }
+        if (which == 3) return 1.0 / static_cast<double>(near(rng) + 3);
+        return static_cast<double>(base + near(rng)) / 10;
+    }
+    }
+}
+
+// The code a cell reader finds: with the decimals written, where given and
+// they give the value, else with the fewest that give it.
+uint32_t CodeOf(double v, int written) {
+    for (int d = written < 0 ? 0 : written; d < 15; ++d) {
+        const double units = std::nearbyint(v * std::pow(10.0, d));
+        if (std::isfinite(units) && std::fabs(units) < 1e15 && units / std::pow(10.0, d) == v)
+            return PackedValues::PackDecimal(v, static_cast<int64_t>(units), d);
+    }
+    return PackedValues::kUnpacked;
+}
+
+}  // namespace
+
+// Values arriving one by one and in batches of any length, across block
+// edges, in stretches of every kind, read back and folded as a plain array.
+TEST(PackedValues, MixedPushesMatchAPlainArray) {
+    std::mt19937 rng(23);
+    std::uniform_int_distribution<int> kindOf(0, 4), how(0, 5);
+    // Two decimals written for a steady reading (kind 0), one for kind 3.
+    std::uniform_int_distribution<int64_t> baseOf(-20000000, 20000000);
+    const size_t block = PackedValues::kBlock;
+    const size_t lengths[] = {1, 7, block - 1, block, block + 1, 2 * block, 3 * block + 5, 4096};
+    PackedValues values;
+    std::vector<double> plain;
+    double nan = 0;
+    while (plain.size() < 200 * block) {
+        const int kind = kindOf(rng);
+        const int64_t base = baseOf(rng);
+        const int way = how(rng);
+        const int written = rng() % 2 && (kind == 0 || kind == 3) ? (kind == 0 ? 2 : 1) : -1;
+        // Up to the end of the current block, or a length from the list.
+        const size_t count = way == 5 ? block - plain.size() % block : lengths[rng() % std::size(lengths)];
+        std::vector<double> batch;
+        std::vector<uint32_t> codes;
+        for (size_t i = 0; i < count; ++i) {
+            batch.push_back(MixedValue(rng, kind, base, nan));
+            codes.push_back(CodeOf(batch.back(), written));
+        }
+        if (way < 2) {
+            values.PushMany(batch.data(), codes.data(), count);
+        } else if (way == 2) {
+            for (double v : batch) values.Push(v);
+        } else {
+            for (size_t i = 0; i < count; ++i) values.Push(batch[i], codes[i]);
+        }
+        plain.insert(plain.end(), batch.begin(), batch.end());
+        if (way == 4) values.reserve(values.size() + 3 * block);  // as a series growing for more
+    }
+    ASSERT_EQ(values.size(), plain.size());
+    for (size_t i = 0; i < plain.size(); ++i) ASSERT_TRUE(SameBits(values[i], plain[i])) << i << " " << plain[i];
+
+    std::uniform_int_distribution<size_t> index(0, plain.size());
+    for (int trial = 0; trial < 600; ++trial) {
+        size_t a = index(rng), b = trial % 4 == 0 ? a + block : index(rng);
+        if (a > b) std::swap(a, b);
+        b = std::min(b, plain.size());
+        double lo = std::numeric_limits<double>::infinity(), hi = -lo;
+        values.Extremes(a, b, lo, hi);
+        double wantLo = std::numeric_limits<double>::infinity(), wantHi = -wantLo;
+        for (size_t i = a; i < b; ++i) {
+            wantLo = std::min(wantLo, plain[i]);
+            wantHi = std::max(wantHi, plain[i]);
+        }
+        ASSERT_TRUE(SameBits(lo, wantLo)) << a << ".." << b;
+        ASSERT_TRUE(SameBits(hi, wantHi)) << a << ".." << b;
+    }
+}
+
+// A loaded series of short decimals keeps two bytes a value, in the room
+// reserved for it before the load.
+TEST(PackedValues, LoadedDecimalsTakeTwoBytesAValue) {
+    const size_t points = 1000000;
+    std::vector<double> batch(4096);
+    std::vector<uint32_t> codes(4096);
+    PackedValues values;
+    values.reserve(points);
+    const size_t reserved = values.MemoryBytes();
+    for (size_t done = 0; done < points;) {
+        const size_t count = std::min(batch.size(), points - done);
+        for (size_t i = 0; i < count; ++i) {
+            const int64_t units = 1000 + static_cast<int64_t>((done + i) * 7919 % 4000);
+            batch[i] = static_cast<double>(units) / 10;
+            codes[i] = PackedValues::PackDecimal(batch[i], units, 1);
+        }
+        values.PushMany(batch.data(), codes.data(), count);
+        done += count;
+    }
+    EXPECT_EQ(values.MemoryBytes(), reserved);
+    EXPECT_LT(values.MemoryBytes(), points * 21 / 10);
+    EXPECT_EQ(values[points - 1], (1000 + static_cast<int64_t>((points - 1) * 7919 % 4000)) / 10.0);
+}

@@ -126,11 +126,10 @@ uint32_t PackedValues::Keep(double value, uint32_t code) {
     return (kSideDecimals << kDecimalsShift) | static_cast<uint32_t>(side_.size() - 1);
 }
 
-PackedValues::Block PackedValues::Plan(const uint32_t* codes) {
-    // Most blocks share their decimals: then the codes' digits alone decide.
+PackedValues::CodeRun PackedValues::Scan(const uint32_t* codes, size_t count) {
     uint32_t all = ~uint32_t(0), any = 0;
     int32_t lo = std::numeric_limits<int32_t>::max(), hi = std::numeric_limits<int32_t>::min();
-    for (size_t i = 0; i < kBlock; ++i) {
+    for (size_t i = 0; i < count; ++i) {
         const uint32_t code = codes[i];
         all &= code;
         any |= code;
@@ -140,11 +139,17 @@ PackedValues::Block PackedValues::Plan(const uint32_t* codes) {
         hi = std::max(hi, shifted);
     }
     const uint32_t decimals = any >> kDecimalsShift;
-    if (decimals != all >> kDecimalsShift) return PlanMixedDecimals(codes);
+    return {decimals == all >> kDecimalsShift ? decimals : kMixed, lo / 16, hi / 16};
+}
+
+PackedValues::Block PackedValues::Plan(const uint32_t* codes) {
+    // Most blocks share their decimals: then the codes' digits alone decide.
+    const CodeRun run = Scan(codes, kBlock);
+    if (run.decimals == kMixed) return PlanMixedDecimals(codes);
     Block plan;
-    if (decimals == kSideDecimals || int64_t(hi / 16) - lo / 16 > 0xFFFF) return plan;
-    plan.base = lo / 16;
-    plan.decimals = decimals;
+    if (run.decimals == kSideDecimals || int64_t(run.hi) - run.lo > 0xFFFF) return plan;
+    plan.base = run.lo;
+    plan.decimals = run.decimals;
     return plan;
 }
 
@@ -245,20 +250,10 @@ void PackedValues::NarrowExtremes(const uint16_t* values, size_t count, const Bl
 void PackedValues::WideExtremes(const uint32_t* codes, size_t count, double& lo, double& hi) const {
     // Values with the same count of decimals compare as their digits: one
     // pass over the codes, and only the two extremes are divided.
-    uint32_t all = ~uint32_t(0), any = 0;
-    int32_t loDigits = std::numeric_limits<int32_t>::max(), hiDigits = std::numeric_limits<int32_t>::min();
-    for (size_t i = 0; i < count; ++i) {
-        const uint32_t code = codes[i];
-        all &= code;
-        any |= code;
-        const int32_t shifted = static_cast<int32_t>(code << 4);
-        loDigits = std::min(loDigits, shifted);
-        hiDigits = std::max(hiDigits, shifted);
-    }
-    const uint32_t decimals = any >> kDecimalsShift;
-    if (decimals == all >> kDecimalsShift && decimals != kSideDecimals) {
-        lo = std::min(lo, Decode((decimals << kDecimalsShift) | (static_cast<uint32_t>(loDigits) >> 4)));
-        hi = std::max(hi, Decode((decimals << kDecimalsShift) | (static_cast<uint32_t>(hiDigits) >> 4)));
+    const CodeRun run = Scan(codes, count);
+    if (run.decimals < kSideDecimals) {
+        lo = std::min(lo, run.lo / kPowers[run.decimals]);
+        hi = std::max(hi, run.hi / kPowers[run.decimals]);
         return;
     }
     double low = lo, high = hi;

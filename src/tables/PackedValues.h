@@ -106,6 +106,14 @@ private:
     // of the last value packed first), or kUnpacked.
     uint32_t Pack(double value);
 
+    // The decimals a run of codes shares (kSideDecimals where all are side
+    // values, kMixed where they differ) and its lowest and highest digits.
+    static constexpr uint32_t kMixed = kSideDecimals + 1;
+    struct CodeRun {
+        uint32_t decimals;
+        int32_t lo, hi;
+    };
+    static CodeRun Scan(const uint32_t* codes, size_t count);
     // How the kBlock codes are kept once finished (start not yet set).
     static Block Plan(const uint32_t* codes);
     static Block PlanMixedDecimals(const uint32_t* codes);

@@ -29,7 +29,7 @@ void PackedValues::Push(double value) {
         lastBits_ = bits;
         lastCode_ = Pack(value);
     }
-    Push(value, lastCode_);
+    PushCode(value, lastCode_);
 }
 
 uint32_t PackedValues::Pack(double value) {
@@ -78,9 +78,18 @@ void Free(std::vector<T>& v) {
 }  // namespace
 
 void PackedValues::PushMany(const double* values, const uint32_t* codes, size_t count) {
+    if (std::find(codes, codes + count, kUnpacked) == codes + count) return Append(values, codes, count);
+    // As Push(value, kUnpacked) does, for the batch.
+    std::vector<uint32_t> repacked(codes, codes + count);
+    for (size_t i = 0; i < count; ++i)
+        if (codes[i] == kUnpacked) repacked[i] = Pack(values[i]);
+    Append(values, repacked.data(), count);
+}
+
+void PackedValues::Append(const double* values, const uint32_t* codes, size_t count) {
     if (count == 0) return;
-    // Room first, so that nothing is half added when memory runs out.
     const size_t unpacked = static_cast<size_t>(std::count(codes, codes + count, kUnpacked));
+    // Room first, so that nothing is half added when memory runs out.
     if (unpacked > kMaxSide - side_.size()) throw std::length_error("too many unpacked chart values");
     Grow(side_, unpacked);
     const size_t oldTail = tail_.size(), oldSide = side_.size(), oldBlocks = blocks_.size();

@@ -45,12 +45,11 @@ public:
     void PushMany(const double* values, const uint32_t* codes, size_t count);
     // `code` is the value's code from PackDecimal, or kUnpacked.
     void Push(double value, uint32_t code) {
-        // A value that neither finishes a block nor needs room or the side
-        // goes straight into the unfinished block.
-        if (code != kUnpacked && tail_.size() + 1 < kBlock && tail_.size() < tail_.capacity())
-            tail_.push_back(code);
-        else
-            PushMany(&value, &code, 1);
+        // A value its reader found no digits for may have some all the same
+        // (a text cell reads as 0): so packed, it does not hold its whole
+        // block in four-byte codes.
+        if (code == kUnpacked) code = Pack(value);
+        PushCode(value, code);
     }
 
     double operator[](size_t i) const {
@@ -114,6 +113,17 @@ private:
         int32_t lo, hi;
     };
     static CodeRun Scan(const uint32_t* codes, size_t count);
+    // `value` with its code as kept (kUnpacked: a side value).
+    void PushCode(double value, uint32_t code) {
+        // A value that neither finishes a block nor needs room or the side
+        // goes straight into the unfinished block.
+        if (code != kUnpacked && tail_.size() + 1 < kBlock && tail_.size() < tail_.capacity())
+            tail_.push_back(code);
+        else
+            Append(&value, &code, 1);
+    }
+    // PushMany of codes as kept.
+    void Append(const double* values, const uint32_t* codes, size_t count);
     // How the kBlock codes are kept once finished (start not yet set).
     static Block Plan(const uint32_t* codes);
     static Block PlanMixedDecimals(const uint32_t* codes);

@@ -67,7 +67,7 @@ constexpr int64_t kScales[] = {1,           10,           100,           1000,  
 template <class T>
 void Grow(std::vector<T>& v, size_t more) {
     if (v.capacity() - v.size() >= more) return;
-    v.reserve(std::max(v.size() + more, v.capacity() + v.capacity() / 4));
+    v.reserve(std::max({v.size() + more, v.capacity() + v.capacity() / 4, size_t(64)}));
 }
 
 template <class T>
@@ -129,12 +129,6 @@ void PackedValues::Append(const double* values, const uint32_t* codes, size_t co
     for (; at < count; ++at) tail_.push_back(Keep(values[at], codes[at]));
 }
 
-uint32_t PackedValues::Keep(double value, uint32_t code) {
-    if (code != kUnpacked) return code;
-    side_.push_back(value);
-    return (kSideDecimals << kDecimalsShift) | static_cast<uint32_t>(side_.size() - 1);
-}
-
 PackedValues::CodeRun PackedValues::Scan(const uint32_t* codes, size_t count) {
     uint32_t all = ~uint32_t(0), any = 0;
     int32_t lo = std::numeric_limits<int32_t>::max(), hi = std::numeric_limits<int32_t>::min();
@@ -190,10 +184,11 @@ PackedValues::Block PackedValues::PlanMixedDecimals(const uint32_t* codes) {
 void PackedValues::Finish(const double* values, const uint32_t* codes, Block& plan) {
     if (plan.decimals == kWide) {
         plan.start = wide_.size();
+        wide_.insert(wide_.end(), codes, codes + kBlock);
         // Codes of the unfinished block are kept codes already: `values` is
         // read only for those still unpacked.
         for (size_t i = 0; i < kBlock; ++i)
-            wide_.push_back(codes[i] == kUnpacked ? Keep(values[i], codes[i]) : codes[i]);
+            if (codes[i] == kUnpacked) wide_[plan.start + i] = Keep(values[i], codes[i]);
         return;
     }
     plan.start = narrow_.size();

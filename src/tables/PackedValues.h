@@ -15,6 +15,7 @@
 // from the lowest digits, in two bytes; any other finished block keeps its
 // four-byte codes. The last, unfinished block is always codes, so that a
 // value arriving alone costs no more than writing its code.
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -115,10 +116,11 @@ private:
     static CodeRun Scan(const uint32_t* codes, size_t count);
     // `value` with its code as kept (kUnpacked: a side value).
     void PushCode(double value, uint32_t code) {
-        // A value that neither finishes a block nor needs room or the side
-        // goes straight into the unfinished block.
-        if (code != kUnpacked && tail_.size() + 1 < kBlock && tail_.size() < tail_.capacity())
-            tail_.push_back(code);
+        // A value that neither finishes a block nor needs room goes
+        // straight into the unfinished block.
+        if (tail_.size() + 1 < kBlock && tail_.size() < tail_.capacity() &&
+            (code != kUnpacked || side_.size() < std::min(side_.capacity(), kMaxSide)))
+            tail_.push_back(Keep(value, code));
         else
             Append(&value, &code, 1);
     }
@@ -129,8 +131,12 @@ private:
     static Block PlanMixedDecimals(const uint32_t* codes);
     // Adds the finished block of `codes` as `plan` says, into room reserved before.
     void Finish(const double* values, const uint32_t* codes, Block& plan);
-    // The code of values[i] as kept: a side value gets its place (in room reserved before).
-    uint32_t Keep(double value, uint32_t code);
+    // The code of `value` as kept: a side value gets its place (in room reserved before).
+    uint32_t Keep(double value, uint32_t code) {
+        if (code != kUnpacked) return code;
+        side_.push_back(value);
+        return (kSideDecimals << kDecimalsShift) | static_cast<uint32_t>(side_.size() - 1);
+    }
     // Extremes of a run of codes, and of a run of a two-byte block.
     void WideExtremes(const uint32_t* codes, size_t count, double& lo, double& hi) const;
     static void NarrowExtremes(const uint16_t* values, size_t count, const Block& b, double& lo, double& hi);

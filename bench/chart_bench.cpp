@@ -1,5 +1,6 @@
 // Chart figures: painting the gas chart with 13 series of a million (and of
-// four million) points, by number and on a time axis, appending one row to such a chart, and memory per point.
+// four million) points, by number and on a time axis, with values as computed and as a file's cells give them,
+// appending one row to such a chart, and memory per point.
 // A big chart's lines are traced on two threads: the paints' processor time
 // is that of the whole process.
 #include <benchmark/benchmark.h>
@@ -24,18 +25,21 @@ namespace {
 
 constexpr size_t kPoints = 1000000;
 
-// The gas chart, every series shown, each holding `points` of a noisy signal.
-ChartModel& BigGasChart(size_t points = kPoints) {
-    static std::map<size_t, std::unique_ptr<ChartModel>> charts;
-    auto& chart = charts[points];
+// The gas chart, every series shown, each holding `points` of a noisy
+// signal: as computed, or with one decimal as the cells of a data file give it.
+ChartModel& BigGasChart(size_t points = kPoints, bool decimals = false) {
+    static std::map<std::pair<size_t, bool>, std::unique_ptr<ChartModel>> charts;
+    auto& chart = charts[{points, decimals}];
     if (!chart) {
         auto c = std::make_unique<ChartModel>(MakePageChart(PageGas));
         std::mt19937 rng(1);
         std::normal_distribution<double> noise(0, 1);
         std::vector<double> row(c->SeriesCount());
         for (size_t i = 0; i < points; ++i) {
-            for (int s = 0; s < c->SeriesCount(); ++s)
+            for (int s = 0; s < c->SeriesCount(); ++s) {
                 row[s] = 50 + 20 * std::sin(i / (3000.0 + 100 * s)) + 3 * noise(rng);
+                if (decimals) row[s] = std::round(row[s] * 10) / 10;
+            }
             c->AppendPoints(row.data(), static_cast<int>(row.size()));
         }
         for (int s = 0; s < c->SeriesCount(); ++s) c->Series(s).SetShown(true);
@@ -44,8 +48,8 @@ ChartModel& BigGasChart(size_t points = kPoints) {
     return *chart;
 }
 
-void Paint(benchmark::State& state, bool view3D, size_t points = kPoints) {
-    ChartModel& chart = BigGasChart(points);
+void Paint(benchmark::State& state, bool view3D, size_t points = kPoints, bool decimals = false) {
+    ChartModel& chart = BigGasChart(points, decimals);
     chart.SetView3D(view3D);
     QImage image(1280, 720, QImage::Format_ARGB32_Premultiplied);
     ChartRenderer renderer(chart);
@@ -58,6 +62,7 @@ void Paint(benchmark::State& state, bool view3D, size_t points = kPoints) {
 void BM_PaintGasChartFlat(benchmark::State& state) { Paint(state, false); }
 void BM_PaintGasChart3D(benchmark::State& state) { Paint(state, true); }
 void BM_PaintGasChartFlat4M(benchmark::State& state) { Paint(state, false, 4 * kPoints); }
+void BM_PaintGasChartFlatDecimals(benchmark::State& state) { Paint(state, false, kPoints, true); }
 
 // A gas table whose rows carry times 2 s apart, with a 10-minute pause
 // every 50,000 rows, for the time axis.
@@ -128,6 +133,7 @@ void BM_MemoryPerPoint(benchmark::State& state) {
 BENCHMARK(BM_PaintGasChartFlat)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->Repetitions(5)->ReportAggregatesOnly(true)->Iterations(3);
 BENCHMARK(BM_PaintGasChart3D)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->Repetitions(5)->ReportAggregatesOnly(true)->Iterations(3);
 BENCHMARK(BM_PaintGasChartFlat4M)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->Repetitions(5)->ReportAggregatesOnly(true)->Iterations(3);
+BENCHMARK(BM_PaintGasChartFlatDecimals)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->Repetitions(5)->ReportAggregatesOnly(true)->Iterations(3);
 BENCHMARK(BM_PaintGasChartFlatTimeAxis)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->Repetitions(5)->ReportAggregatesOnly(true)->Iterations(3);
 BENCHMARK(BM_TimePlacementSync1M)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true)->Iterations(2);
 BENCHMARK(BM_AppendRowTo13Series)->Unit(benchmark::kNanosecond);

@@ -96,7 +96,7 @@ void Load(benchmark::State& state, LoadThreading threading) {
     GenerateGasFile();
     SilentPrompt prompt;
     double peak = 0;
-    double table = 0;
+    double table = 0, series = 0;
     for (auto _ : state) {
         state.PauseTiming();
         auto* model = new MainModel;
@@ -106,12 +106,14 @@ void Load(benchmark::State& state, LoadThreading threading) {
         state.PauseTiming();
         peak = PeakRssMb();
         table = static_cast<double>(model->Table(PageGas).MemoryBytes()) / (1 << 20);
+        series = static_cast<double>(model->Chart(PageGas).Series(0).MemoryBytes()) / (1 << 20);
         if (model->Table(PageGas).RowCount() != kRows + 1) state.SkipWithError("rows missing");
         delete model;
         state.ResumeTiming();
     }
     state.counters["peak_rss_MB"] = peak;
     state.counters["table_MB"] = table;
+    state.counters["one_series_MB"] = series;
 }
 
 // As the program loads (a second thread for the chart while a second

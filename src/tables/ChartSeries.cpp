@@ -179,7 +179,7 @@ void ChartSeries::NotePositive(double lo, double hi) {
 void ChartSeries::Reserve(size_t points) {
     if (points <= values_.capacity()) return;
     values_.reserve(points);
-    AdviseLargePages(values_.data(), values_.capacity() * sizeof(uint32_t));
+    AdviseLargePages(values_.data(), values_.DataBytes());
     summary_.Reserve(points);
 }
 

@@ -135,3 +135,111 @@ TEST(PackedValues, RepeatsAndEdgesKeepTheirBitsAndTheirSize) {
         EXPECT_EQ(values[4], 2.25);
     }
 }
+
+namespace {
+
+// A value of a stretch of a series, `kind` choosing what the stretch is like.
+double MixedValue(std::mt19937& rng, int kind, int64_t base) {
+    std::uniform_int_distribution<int64_t> near(0, 3000), far(-134217727, 134217727);
+    const int pick = static_cast<int>(rng() % 10);
+    switch (kind) {
+    case 0:  // a steady reading, digits close together
+        return static_cast<double>(base + near(rng)) / 100;
+    case 1:  // digits further apart than two bytes hold, some near the limit
+        return static_cast<double>(pick < 5 ? far(rng) : base * 40 + near(rng)) / 10;
+    case 2:  // digits just within two bytes of each other, or just beyond
+        return static_cast<double>(base + static_cast<int64_t>(rng() % (base % 2 ? 65536 : 70000))) / 10;
+    default: {  // now and then a value kept whole
+        uint64_t nanBits = 0x7FF8000000000000ull | static_cast<uint64_t>(pick + 1);
+        double nan;
+        std::memcpy(&nan, &nanBits, sizeof nan);
+        const double whole[] = {-0.0, std::numeric_limits<double>::infinity(), nan, 1.0 / (pick + 3)};
+        return pick < 4 ? whole[pick] : static_cast<double>(base + near(rng)) / std::pow(10.0, pick % 3);
+    }
+    }
+}
+
+// The code a cell reader finds: with the decimals written, where given and
+// they give the value, else with the fewest that give it.
+uint32_t CodeOf(double v, int written) {
+    for (int d = written < 0 ? 0 : written; d < 15; ++d) {
+        const double units = std::nearbyint(v * std::pow(10.0, d));
+        if (std::isfinite(units) && std::fabs(units) < 1e15 && units / std::pow(10.0, d) == v)
+            return PackedValues::PackDecimal(v, static_cast<int64_t>(units), d);
+    }
+    return PackedValues::kUnpacked;
+}
+
+}  // namespace
+
+// Values arriving one by one and in batches of any length, across block
+// edges, in stretches of every kind, read back and folded as a plain array.
+TEST(PackedValues, MixedPushesMatchAPlainArray) {
+    std::mt19937 rng(23);
+    const size_t block = PackedValues::kBlock;
+    const size_t lengths[] = {1, 7, block - 1, block, block + 1, 2 * block, 3 * block + 5, 4096};
+    PackedValues values;
+    std::vector<double> plain;
+    while (plain.size() < 200 * block) {
+        const int kind = static_cast<int>(rng() % 4), way = static_cast<int>(rng() % 6);
+        const int64_t base = static_cast<int64_t>(rng() % 40000000) - 20000000;
+        // The decimals written in the cells, or each value's fewest (changing within a block).
+        const int written = rng() % 2 && kind != 1 ? 2 - kind / 2 : -1;
+        // Up to the end of the current block, or a length from the list.
+        const size_t count = way == 5 ? block - plain.size() % block : lengths[rng() % std::size(lengths)];
+        std::vector<double> batch;
+        std::vector<uint32_t> codes;
+        for (size_t i = 0; i < count; ++i) {
+            batch.push_back(MixedValue(rng, kind, base));
+            // Now and then without the digits that it has, as a cell whose reader found none.
+            codes.push_back(rng() % 16 ? CodeOf(batch.back(), written) : PackedValues::kUnpacked);
+        }
+        if (way < 2) {
+            values.PushMany(batch.data(), codes.data(), count);
+        } else {
+            for (size_t i = 0; i < count; ++i) way == 2 ? values.Push(batch[i]) : values.Push(batch[i], codes[i]);
+        }
+        plain.insert(plain.end(), batch.begin(), batch.end());
+        if (way == 4) values.reserve(values.size() + 3 * block);  // as a series growing for more
+    }
+    ASSERT_EQ(values.size(), plain.size());
+    for (size_t i = 0; i < plain.size(); ++i) ASSERT_TRUE(SameBits(values[i], plain[i])) << i << " " << plain[i];
+
+    for (int trial = 0; trial < 600; ++trial) {
+        size_t a = rng() % plain.size(), b = trial % 4 == 0 ? a + block : rng() % plain.size();
+        if (a > b) std::swap(a, b);
+        b = std::min(b, plain.size());
+        double lo = std::numeric_limits<double>::infinity(), hi = -lo, wantLo = lo, wantHi = hi;
+        values.Extremes(a, b, lo, hi);
+        for (size_t i = a; i < b; ++i) {
+            wantLo = std::min(wantLo, plain[i]);
+            wantHi = std::max(wantHi, plain[i]);
+        }
+        ASSERT_TRUE(SameBits(lo, wantLo) && SameBits(hi, wantHi)) << a << ".." << b;
+    }
+}
+
+// A loaded series of short decimals, with some text cells (read as 0), keeps
+// two bytes a value, in the room reserved for it before the load.
+TEST(PackedValues, LoadedDecimalsTakeTwoBytesAValue) {
+    const size_t points = 1000000;
+    std::vector<double> batch(4096);
+    std::vector<uint32_t> codes(4096);
+    PackedValues values;
+    values.reserve(points);
+    const size_t reserved = values.MemoryBytes();
+    for (size_t done = 0; done < points; done += batch.size()) {
+        for (size_t i = 0; i < batch.size(); ++i) {
+            const int64_t units = 1000 + static_cast<int64_t>((done + i) * 7919 % 4000);
+            batch[i] = static_cast<double>(units) / 10;
+            codes[i] = PackedValues::PackDecimal(batch[i], units, 1);
+            if (i % 50 == 0) {
+                batch[i] = 0;
+                codes[i] = PackedValues::kUnpacked;
+            }
+        }
+        values.PushMany(batch.data(), codes.data(), std::min(batch.size(), points - done));
+    }
+    EXPECT_EQ(values.MemoryBytes(), reserved);
+    EXPECT_LT(values.MemoryBytes(), points * 21 / 10);
+}

@@ -112,7 +112,7 @@ struct LoadedBlockSums {
 
 class IntervalStatistics {
 public:
-    static constexpr int kBlockRows = 256;
+    static constexpr int kBlockRows = 512;
 
     // `loaded`, when given, is where a file load leaves the block sums of the
     // table it filled; they are taken while they still belong to the table.
@@ -124,7 +124,7 @@ public:
     IntervalSummary Compute(int firstRow, int lastRow);
 
     // Blocks one Prepare step sums at most: a few milliseconds of reading.
-    static constexpr int kBlocksPerStep = 128;
+    static constexpr int kBlocksPerStep = 64;
     // Sums up to `blocks` more of the blocks Compute keeps, first to last;
     // true when every block of the table is summed, so that Compute reads
     // no more than the rows around its interval's blocks. A caller that must

@@ -232,7 +232,9 @@ MeasurementTable::TailChoice MeasurementTable::ChooseTail(int previousRow, const
     size_t same = 0;
     for (size_t c = static_cast<size_t>(columns_); c-- > 0;) {
         const std::string_view text = c < cells.size() ? cells[c] : std::string_view();
-        if (text != previous.Cell(c)) break;
+        // The previous row's cell, found from the row's end back by the cells' lengths.
+        const size_t size = previous.CellLength(c);
+        if (text != std::string_view(previous.TextAt(previous.length - same - size), size)) break;
         same += text.size();
         // Shared only while no tail was written after it: the new row's tail
         // is the last one before its record.

@@ -71,8 +71,8 @@ public:
 
     // Bulk loading: room for `rows` rows and `bytes` bytes of their records.
     // A row's record takes its text plus at most a byte per cell (two above
-    // 255 bytes of text): no more than its line in a data file, whose size is therefore
-    // room enough for its rows (a row starting a shared tail adds the tail's
+    // 255 bytes of text): no more than its line in a data file, whose size is
+    // therefore room enough for its rows (a row starting a shared tail adds the tail's
     // 2-byte length: as many bytes as its line's CR LF).
     void Reserve(int rows, size_t bytes);
     // Adds a row at the end holding the first cells.size() cells (the others
@@ -80,16 +80,17 @@ public:
     // without per-row allocations. Returns the new row's index.
     int AppendRowCells(const std::vector<std::string_view>& cells);
 
-    // A row's cells without per-cell checks, for bulk readers: cell c spans
-    // bytes [Begin(c), End(c)) of the row's text, which is in two parts: the
-    // row's own text (bytes 0 .. ownLength) and the shared tail (the rest).
-    // Valid until the table changes.
     // How a record keeps its cell ends.
     enum class EndsForm : uint8_t {
         Narrow,   // one byte per cell end
         Wide,     // two bytes (host order) per cell end
         Nibbles,  // each cell's length in half a byte: cell 2i in the low half of byte i
     };
+
+    // A row's cells without per-cell checks, for bulk readers: cell c spans
+    // bytes [Begin(c), End(c)) of the row's text, which is in two parts: the
+    // row's own text (bytes 0 .. ownLength) and the shared tail (the rest).
+    // Valid until the table changes.
     struct RowView {
         const char* text;  // the own text, right after the cell ends
         const char* tail;  // byte ownLength of the row's text on
@@ -136,12 +137,13 @@ public:
             size_t first = 0, sum = 0;
             for (; first + 16 <= count; first += 16) sum += SumNibbles(LoadWord(ends + first / 2));
             if (first == count) return sum;
-            // Nibble i of the lengths lies at bit 4 * (i - 2 * (at - ends)) of the word read at `at`.
+            // The word starting with the rest's first length when it lies
+            // within the lengths, else the one ending with them, the rest
+            // then starting at its bit `low`.
             const bool direct = first / 2 + 8 <= bytes;
             const unsigned char* at = direct ? ends + first / 2 : ends + bytes - 8;
-            const size_t shift = direct ? 2 * (first / 2) : 2 * bytes - 16;
-            const unsigned low = static_cast<unsigned>(4 * (first - shift));
-            const unsigned high = static_cast<unsigned>(4 * (count - shift));
+            const unsigned low = direct ? 0 : static_cast<unsigned>(4 * (first + 16 - 2 * bytes));
+            const unsigned high = low + static_cast<unsigned>(4 * (count - first));
             // Keep bits [low, high): drop those above, then those below.
             const uint64_t word = LoadWord(at) << (64 - high) >> (64 - high + low);
             return sum + SumNibbles(word);
@@ -212,7 +214,7 @@ public:
 private:
     // Rows of more text than this keep two bytes per cell end.
     static constexpr size_t kMaxNarrowRowBytes = 255;
-    // Rows whose every cell is shorter than this keep the cells' lengths.
+    // Rows whose every cell holds at most this many bytes keep the cells' lengths.
     static constexpr size_t kMaxNibbleCellBytes = 15;
     // Record starts are 37 bits; the top bits of rowHigh_ mark a wide row, a
     // row with a shared tail and a row keeping its cells' lengths.

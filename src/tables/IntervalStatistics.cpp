@@ -44,7 +44,7 @@ NumberSummary ColumnSums::Summary() const {
 void AddRowCells(const MeasurementTable::RowView& row, std::vector<ColumnSums>& sums) {
     size_t begin = row.End(kFirstValueColumn - 1);
     for (size_t c = 0; c < sums.size(); ++c) {
-        const size_t end = row.End(c + kFirstValueColumn);
+        const size_t end = begin + row.CellLength(c + kFirstValueColumn);
         sums[c].Add(std::string_view(row.TextAt(begin), end - begin));
         begin = end;
     }

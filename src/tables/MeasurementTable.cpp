@@ -50,7 +50,7 @@ void CopyCells(char* out, const std::vector<std::string_view>& cells, size_t fro
 MeasurementTable::MeasurementTable(int columns)
     : columns_(columns), widths_(static_cast<size_t>(columns > 0 ? columns : 0), 64) {
     if (columns <= 0) throw std::invalid_argument("a table needs columns");
-    arena_.assign(EndsBytes(false), 0);  // the empty record
+    arena_.assign(EmptyRecordBytes(), 0);
     liveBytes_ = arena_.size();
     SetRowCount(2);
 }
@@ -61,9 +61,28 @@ void MeasurementTable::CheckAddress(int column, int row) const {
                                 ") is outside the table");
 }
 
-void MeasurementTable::SetRecordStart(int row, size_t start, bool wide, bool tailed) {
+MeasurementTable::EndsForm MeasurementTable::Form(int row) const {
+    const unsigned high = rowHigh_[row];
+    return high & kNibblesBit ? EndsForm::Nibbles : high & kWideBit ? EndsForm::Wide : EndsForm::Narrow;
+}
+
+void MeasurementTable::SetRecordStart(int row, size_t start, EndsForm form, bool tailed) {
+    const unsigned formBit = form == EndsForm::Nibbles ? kNibblesBit : form == EndsForm::Wide ? kWideBit : 0;
     rowLow_[row] = static_cast<uint32_t>(start);
-    rowHigh_[row] = static_cast<uint8_t>((uint64_t(start) >> 32) | (wide ? kWideBit : 0) | (tailed ? kTailBit : 0));
+    rowHigh_[row] = static_cast<uint8_t>((uint64_t(start) >> 32) | formBit | (tailed ? kTailBit : 0));
+}
+
+size_t MeasurementTable::EndsBytes(EndsForm form) const {
+    const size_t columns = static_cast<size_t>(columns_);
+    return form == EndsForm::Nibbles ? (columns + 1) / 2 : form == EndsForm::Wide ? 2 * columns : columns;
+}
+
+MeasurementTable::EndsForm MeasurementTable::ChooseForm(const std::vector<std::string_view>& cells,
+                                                        size_t length) const {
+    bool shortCells = true;
+    for (const auto& text : cells) shortCells &= text.size() <= kMaxNibbleCellBytes;
+    if (shortCells) return EndsForm::Nibbles;
+    return length > kMaxNarrowRowBytes ? EndsForm::Wide : EndsForm::Narrow;
 }
 
 size_t MeasurementTable::TailStart(int row) const {
@@ -74,7 +93,7 @@ size_t MeasurementTable::TailStart(int row) const {
 }
 
 MeasurementTable::RowView MeasurementTable::View(int row) const {
-    const bool wide = (rowHigh_[row] & kWideBit) != 0;
+    const EndsForm form = Form(row);
     const char* record = arena_.data() + RecordStart(row);
     const char* tail = nullptr;
     size_t tailLength = 0;
@@ -85,7 +104,7 @@ MeasurementTable::RowView MeasurementTable::View(int row) const {
         tailLength = stored;
         tail = tailRecord + kTailHeaderBytes;
     }
-    RowView view{record + EndsBytes(wide), nullptr, reinterpret_cast<const unsigned char*>(record), wide, 0, 0};
+    RowView view{record + EndsBytes(form), nullptr, reinterpret_cast<const unsigned char*>(record), form, 0, 0};
     view.length = view.End(static_cast<size_t>(columns_) - 1);
     view.ownLength = view.length - tailLength;
     view.tail = tail ? tail : view.text + view.length;
@@ -94,7 +113,7 @@ MeasurementTable::RowView MeasurementTable::View(int row) const {
 
 size_t MeasurementTable::RecordBytes(int row) const {
     const RowView view = View(row);
-    return EndsBytes(view.wide) + view.ownLength;
+    return EndsBytes(view.form) + view.ownLength;
 }
 
 void MeasurementTable::SetRowCount(int rows) {
@@ -108,7 +127,7 @@ void MeasurementTable::SetRowCount(int rows) {
         rowLow_.resize(static_cast<size_t>(rows));
         rowHigh_.resize(static_cast<size_t>(rows));
         if (rows == 0) {
-            arena_.resize(EndsBytes(false));
+            arena_.resize(EmptyRecordBytes());
             liveBytes_ = arena_.size();
             tailStarts_.clear();
         }
@@ -171,23 +190,29 @@ size_t MeasurementTable::CheckRowLength(const std::vector<std::string_view>& cel
     return length;
 }
 
-size_t MeasurementTable::WriteRecord(size_t start, const std::vector<std::string_view>& cells, size_t length) {
-    const bool wide = length > kMaxNarrowRowBytes;
-    const size_t endsBytes = EndsBytes(wide);
-    if (start + endsBytes + length > kMaxArenaBytes) throw std::length_error("a table holds at most 256 GiB");
+size_t MeasurementTable::WriteRecord(size_t start, const std::vector<std::string_view>& cells, size_t length,
+                                     EndsForm form) {
+    const size_t endsBytes = EndsBytes(form);
+    if (start + endsBytes + length > kMaxArenaBytes) throw std::length_error("a table holds at most 128 GiB");
     arena_.resize(start + endsBytes + length);  // unset bytes; a failure to grow keeps every byte
-    WriteEnds(arena_.data() + start, cells, wide);
+    WriteEnds(arena_.data() + start, cells, form);
     CopyCells(arena_.data() + start + endsBytes, cells, 0, length);
     liveBytes_ += endsBytes + length;
     return start;
 }
 
-void MeasurementTable::WriteEnds(char* to, const std::vector<std::string_view>& cells, bool wide) const {
+void MeasurementTable::WriteEnds(char* to, const std::vector<std::string_view>& cells, EndsForm form) const {
     unsigned char* ends = reinterpret_cast<unsigned char*>(to);
+    if (form == EndsForm::Nibbles) {
+        std::memset(ends, 0, EndsBytes(form));
+        for (size_t c = 0; c < cells.size(); ++c)
+            ends[c / 2] = static_cast<unsigned char>(ends[c / 2] | cells[c].size() << (c % 2 * 4));
+        return;
+    }
     size_t end = 0;
     for (size_t c = 0; c < static_cast<size_t>(columns_); ++c) {
         if (c < cells.size()) end += cells[c].size();
-        if (wide) {
+        if (form == EndsForm::Wide) {
             const uint16_t wideEnd = static_cast<uint16_t>(end);
             std::memcpy(ends + 2 * c, &wideEnd, sizeof wideEnd);
         } else {
@@ -207,7 +232,9 @@ MeasurementTable::TailChoice MeasurementTable::ChooseTail(int previousRow, const
     size_t same = 0;
     for (size_t c = static_cast<size_t>(columns_); c-- > 0;) {
         const std::string_view text = c < cells.size() ? cells[c] : std::string_view();
-        if (text != previous.Cell(c)) break;
+        // The previous row's cell, found from the row's end back by the cells' lengths.
+        const size_t size = previous.CellLength(c);
+        if (text != std::string_view(previous.TextAt(previous.length - same - size), size)) break;
         same += text.size();
         // Shared only while no tail was written after it: the new row's tail
         // is the last one before its record.
@@ -220,13 +247,13 @@ MeasurementTable::TailChoice MeasurementTable::ChooseTail(int previousRow, const
 
 void MeasurementTable::AppendRecord(int row, const std::vector<std::string_view>& cells, size_t length,
                                     const TailChoice& tail) {
-    const bool wide = length > kMaxNarrowRowBytes;
+    const EndsForm form = ChooseForm(cells, length);
     const bool tailed = tail.ownLength < length;
     const size_t tailLength = length - tail.ownLength;
     const size_t tailBytes = tail.newTail ? kTailHeaderBytes + tailLength : 0;
-    const size_t recordBytes = EndsBytes(wide) + tail.ownLength;
+    const size_t recordBytes = EndsBytes(form) + tail.ownLength;
     const size_t at = arena_.size();
-    if (at + tailBytes + recordBytes > kMaxArenaBytes) throw std::length_error("a table holds at most 256 GiB");
+    if (at + tailBytes + recordBytes > kMaxArenaBytes) throw std::length_error("a table holds at most 128 GiB");
     if (tail.newTail) tailStarts_.reserve(tailStarts_.size() + 1);
     arena_.resize(at + tailBytes + recordBytes);  // unset bytes; a failure to grow keeps every byte
     char* out = arena_.data() + at;
@@ -237,10 +264,10 @@ void MeasurementTable::AppendRecord(int row, const std::vector<std::string_view>
         tailStarts_.push_back(at);  // room reserved: no failure after the arena grew
         out += tailBytes;
     }
-    WriteEnds(out, cells, wide);
-    CopyCells(out + EndsBytes(wide), cells, 0, tail.ownLength);
+    WriteEnds(out, cells, form);
+    CopyCells(out + EndsBytes(form), cells, 0, tail.ownLength);
     liveBytes_ += tailBytes + recordBytes;
-    SetRecordStart(row, at + tailBytes, wide, tailed);
+    SetRecordStart(row, at + tailBytes, form, tailed);
 }
 
 int MeasurementTable::AppendRowCells(const std::vector<std::string_view>& cells) {
@@ -288,14 +315,15 @@ void MeasurementTable::WriteRow(int row, const std::vector<std::string_view>& ce
     const size_t oldBytes = oldStart == 0 ? 0 : RecordBytes(row);
     // A row whose record ends the arena is rewritten in place.
     const bool lastInArena = oldStart != 0 && oldStart + oldBytes == arena_.size();
+    const EndsForm form = length > 0 ? ChooseForm(cells, length) : EndsForm::Narrow;
     size_t start = 0;
     if (length > 0) {
-        start = WriteRecord(lastInArena ? oldStart : arena_.size(), cells, length);
+        start = WriteRecord(lastInArena ? oldStart : arena_.size(), cells, length, form);
     } else if (lastInArena) {
         arena_.resize(oldStart);
     }
     liveBytes_ -= oldBytes;
-    SetRecordStart(row, start, length > kMaxNarrowRowBytes);
+    SetRecordStart(row, start, form);
     CompactIfWasteful();
 }
 
@@ -307,7 +335,7 @@ void MeasurementTable::CompactIfWasteful() {
     if (waste < 1024 || waste < liveBytes_ / 2) return;
     Arena packed;
     packed.reserve(liveBytes_ + liveBytes_ / 2);
-    packed.assign(arena_.begin(), arena_.begin() + static_cast<std::ptrdiff_t>(EndsBytes(false)));
+    packed.assign(arena_.begin(), arena_.begin() + static_cast<std::ptrdiff_t>(EmptyRecordBytes()));
     // A tail moves with the first row of each run of rows using it, just
     // before that row: it is again the last tail before every row of the run.
     std::vector<uint64_t> movedTails;
@@ -326,7 +354,7 @@ void MeasurementTable::CompactIfWasteful() {
         const size_t to = packed.size();
         AppendBytes(packed, from, RecordBytes(r));
         // Read before the row's start changes: TailStart and RecordBytes use it.
-        SetRecordStart(r, to, (rowHigh_[r] & kWideBit) != 0, tail != 0);
+        SetRecordStart(r, to, Form(r), tail != 0);
     }
     arena_.swap(packed);
     tailStarts_.swap(movedTails);

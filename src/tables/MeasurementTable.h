@@ -4,11 +4,14 @@
 //
 // Storage is one byte arena per table. Each row is one record in it: the end
 // offset of every cell within the row's text, then the text, its cells back to
-// back. A row of at most 255 bytes of text (nearly every real row) keeps its
-// cell ends in one byte each; a longer one in two. The row index holds each
-// record's start and flags in 5 bytes, so a row costs 5 + columns bytes beyond
-// its text (5 + 2 x columns when long), and holds at most kMaxRowBytes bytes of
-// text. Every row without text shares one empty record at the arena's start.
+// back. A row whose every cell is shorter than 16 bytes (nearly every real
+// row) keeps instead each cell's length in half a byte, two cells a byte, the
+// ends being their running sums; another row of at most 255 bytes of text
+// keeps its cell ends in one byte each; a longer one in two. The row index
+// holds each record's start and flags in 5 bytes, so a row costs 5 +
+// (columns + 1) / 2 bytes beyond its text (5 + columns or 5 + 2 x columns in
+// the other forms), and holds at most kMaxRowBytes bytes of text. Every row
+// without text shares one empty record at the arena's start.
 //
 // The last cells of consecutive rows of a file mostly repeat (the unit, the
 // boiler, the fuel): a row appended in bulk whose trailing cells repeat the
@@ -23,6 +26,7 @@
 //
 // A cell is changed by rewriting its row, whole, at the end of the arena; the
 // space left behind is reclaimed when it outgrows the live records.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -66,9 +70,9 @@ public:
     void SetRowCells(int row, const std::vector<std::string_view>& cells);
 
     // Bulk loading: room for `rows` rows and `bytes` bytes of their records.
-    // A row's record takes its text plus a byte per cell (two above 255 bytes
-    // of text): no more than its line in a data file, whose size is therefore
-    // room enough for its rows (a row starting a shared tail adds the tail's
+    // A row's record takes its text plus at most a byte per cell (two above
+    // 255 bytes of text): no more than its line in a data file, whose size is
+    // therefore room enough for its rows (a row starting a shared tail adds the tail's
     // 2-byte length: as many bytes as its line's CR LF).
     void Reserve(int rows, size_t bytes);
     // Adds a row at the end holding the first cells.size() cells (the others
@@ -76,25 +80,40 @@ public:
     // without per-row allocations. Returns the new row's index.
     int AppendRowCells(const std::vector<std::string_view>& cells);
 
+    // How a record keeps its cell ends.
+    enum class EndsForm : uint8_t {
+        Narrow,   // one byte per cell end
+        Wide,     // two bytes (host order) per cell end
+        Nibbles,  // each cell's length in half a byte: cell 2i in the low half of byte i
+    };
+
     // A row's cells without per-cell checks, for bulk readers: cell c spans
     // bytes [Begin(c), End(c)) of the row's text, which is in two parts: the
     // row's own text (bytes 0 .. ownLength) and the shared tail (the rest).
     // Valid until the table changes.
     struct RowView {
-        const char* text;  // the own text
+        const char* text;  // the own text, right after the cell ends
         const char* tail;  // byte ownLength of the row's text on
-        const unsigned char* ends;  // one byte per cell, two (host order) when wide
-        bool wide;
+        const unsigned char* ends;
+        EndsForm form;
         size_t length;     // bytes of text, the end of the last cell
         size_t ownLength;  // bytes in `text`; length when the row has no tail
 
         size_t End(size_t column) const {
-            if (!wide) return ends[column];
+            if (form == EndsForm::Nibbles) return NibblesEnd(column);
+            if (form == EndsForm::Narrow) return ends[column];
             uint16_t end;
             std::memcpy(&end, ends + 2 * column, sizeof end);  // not aligned
             return end;
         }
         size_t Begin(size_t column) const { return column == 0 ? 0 : End(column - 1); }
+        // Cell `column`'s length: for a row keeping its cells' lengths much
+        // cheaper than End, so that callers walking the cells in order add
+        // the lengths up rather than ask each cell's end.
+        size_t CellLength(size_t column) const {
+            if (form == EndsForm::Nibbles) return ends[column / 2] >> (column % 2 * 4) & 15;
+            return End(column) - Begin(column);
+        }
         // The text from byte `offset` of the row on, up to the end of its
         // part: `offset` being a cell's start, the whole cell.
         const char* TextAt(size_t offset) const {
@@ -102,7 +121,46 @@ public:
         }
         std::string_view Cell(size_t column) const {
             const size_t begin = Begin(column);
-            return std::string_view(TextAt(begin), End(column) - begin);
+            const size_t size = form == EndsForm::Nibbles ? CellLength(column) : End(column) - begin;
+            return std::string_view(TextAt(begin), size);
+        }
+
+    private:
+        // The sum of the first column + 1 lengths, a 64-bit word (16 lengths)
+        // at a time. The last word read is the one ending with the lengths'
+        // last byte, so no byte past the record is read; when the lengths
+        // take fewer than 8 bytes it starts before them, inside the arena all
+        // the same (no record starts in its first 8 bytes).
+        size_t NibblesEnd(size_t column) const {
+            const size_t bytes = static_cast<size_t>(text - reinterpret_cast<const char*>(ends));
+            const size_t count = column + 1;
+            size_t first = 0, sum = 0;
+            for (; first + 16 <= count; first += 16) sum += SumNibbles(LoadWord(ends + first / 2));
+            if (first == count) return sum;
+            // The word starting with the rest's first length when it lies
+            // within the lengths, else the one ending with them, the rest
+            // then starting at its bit `low`.
+            const bool direct = first / 2 + 8 <= bytes;
+            const unsigned char* at = direct ? ends + first / 2 : ends + bytes - 8;
+            const unsigned low = direct ? 0 : static_cast<unsigned>(4 * (first + 16 - 2 * bytes));
+            const unsigned high = low + static_cast<unsigned>(4 * (count - first));
+            // Keep bits [low, high): drop those above, then those below.
+            const uint64_t word = LoadWord(at) << (64 - high) >> (64 - high + low);
+            return sum + SumNibbles(word);
+        }
+        static uint64_t LoadWord(const unsigned char* at) {
+            uint64_t word;
+            std::memcpy(&word, at, sizeof word);  // not aligned
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+            word = __builtin_bswap64(word);
+#endif
+            return word;
+        }
+        // The sum of a word's 16 nibbles: at most 240, so no byte carries.
+        static size_t SumNibbles(uint64_t word) {
+            constexpr uint64_t kLowNibbles = 0x0F0F0F0F0F0F0F0FULL;
+            const uint64_t pairs = (word & kLowNibbles) + (word >> 4 & kLowNibbles);
+            return static_cast<size_t>(pairs * 0x0101010101010101ULL >> 56);
         }
     };
     RowView Row(int row) const {
@@ -156,11 +214,18 @@ public:
 private:
     // Rows of more text than this keep two bytes per cell end.
     static constexpr size_t kMaxNarrowRowBytes = 255;
-    // Record starts are 38 bits; the top bits of rowHigh_ mark a wide row and
-    // a row with a shared tail.
+    // Rows whose every cell holds at most this many bytes keep the cells' lengths.
+    static constexpr size_t kMaxNibbleCellBytes = 15;
+    // Record starts are 37 bits; the top bits of rowHigh_ mark a wide row, a
+    // row with a shared tail and a row keeping its cells' lengths.
     static constexpr unsigned kWideBit = 0x80;
     static constexpr unsigned kTailBit = 0x40;
-    static constexpr uint64_t kMaxArenaBytes = uint64_t(1) << 38;
+    static constexpr unsigned kNibblesBit = 0x20;
+    static constexpr unsigned kFlagBits = kWideBit | kTailBit | kNibblesBit;
+    static constexpr uint64_t kMaxArenaBytes = uint64_t(1) << 37;
+    // The shared empty record: its cell ends, and at least a word, so that
+    // reading a word ending at a record's lengths stays inside the arena.
+    static constexpr size_t kMinEmptyRecordBytes = 8;
     // A tail record is its text's length in two bytes, then the text.
     static constexpr size_t kTailHeaderBytes = 2;
     // Trailing text worth a tail: shorter repeats would grow the list of
@@ -185,11 +250,15 @@ private:
     static size_t CheckRowLength(const std::vector<std::string_view>& cells);
 
     size_t RecordStart(int row) const {
-        return static_cast<size_t>(uint64_t(rowHigh_[row] & ~(kWideBit | kTailBit)) << 32 | rowLow_[row]);
+        return static_cast<size_t>(uint64_t(rowHigh_[row] & ~kFlagBits) << 32 | rowLow_[row]);
     }
-    void SetRecordStart(int row, size_t start, bool wide, bool tailed = false);
+    EndsForm Form(int row) const;
+    void SetRecordStart(int row, size_t start, EndsForm form, bool tailed = false);
     size_t RecordBytes(int row) const;
-    size_t EndsBytes(bool wide) const { return static_cast<size_t>(columns_) * (wide ? 2 : 1); }
+    size_t EndsBytes(EndsForm form) const;
+    size_t EmptyRecordBytes() const { return std::max(EndsBytes(EndsForm::Narrow), kMinEmptyRecordBytes); }
+    // The form the cell ends of `cells` (the cells after them empty) take.
+    EndsForm ChooseForm(const std::vector<std::string_view>& cells, size_t length) const;
     // The start of the row's tail record; 0 when it has none.
     size_t TailStart(int row) const;
     // Row without the address check.
@@ -198,9 +267,9 @@ private:
     // bytes of text in all, at `start`: the arena's end, or the start of its
     // last record, which it replaces. The arena ends after it. Returns
     // `start`; throws before any change when there is no room.
-    size_t WriteRecord(size_t start, const std::vector<std::string_view>& cells, size_t length);
+    size_t WriteRecord(size_t start, const std::vector<std::string_view>& cells, size_t length, EndsForm form);
     // The cell ends of `cells` (the cells after them empty).
-    void WriteEnds(char* to, const std::vector<std::string_view>& cells, bool wide) const;
+    void WriteEnds(char* to, const std::vector<std::string_view>& cells, EndsForm form) const;
     // How a row appended after the last one shares the last one's tail.
     TailChoice ChooseTail(int previousRow, const std::vector<std::string_view>& cells, size_t length) const;
     // Appends the row's record (and its new tail first) at the arena's end;
@@ -214,7 +283,7 @@ private:
     int columns_;
     Arena arena_;
     std::vector<uint32_t> rowLow_;  // per row, the low 32 bits of its record's start
-    std::vector<uint8_t> rowHigh_;  // per row, the start's upper bits, kWideBit and kTailBit
+    std::vector<uint8_t> rowHigh_;  // per row, the start's upper bits and the flag bits
     std::vector<uint64_t> tailStarts_;  // the tail records' starts, ascending
     size_t liveBytes_ = 0;  // arena bytes of current rows' records and the empty record
     std::vector<int> widths_;

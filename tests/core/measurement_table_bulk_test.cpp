@@ -99,11 +99,15 @@ TEST(MeasurementTableBulk, RowsAboveAndBelow255BytesKeepTheirCellsThroughRewrite
     EXPECT_EQ(t.Cell(0, 3), "x");
 }
 
+namespace {
+
 // Rows appended in bulk share their repeated last cells with the rows before;
 // rewrites, removals and compaction must never let one row's change show in
-// another, nor lose a shared text still in use.
-TEST(MeasurementTableBulk, RandomChangesKeepEveryCellAsAPlainTableWould) {
-    constexpr size_t kColumns = 6;
+// another, nor lose a shared text still in use. Rows of short cells (below 16
+// bytes), of longer ones and of more than 255 bytes mix, so that each way of
+// keeping the cell ends meets the others.
+void CheckRandomChanges(const size_t kColumns) {
+    SCOPED_TRACE(std::to_string(kColumns) + " columns");
     using Cells = std::vector<std::string>;
     std::mt19937 random(20261209);
     auto below = [&](size_t n) { return static_cast<size_t>(random() % n); };
@@ -112,18 +116,29 @@ TEST(MeasurementTableBulk, RandomChangesKeepEveryCellAsAPlainTableWould) {
                                       {"ppm>O2", "Boiler no. 2", std::string(150, 'w'), ""},  // a wide row
                                       {"", "", "", ""}};
     auto text = [&] {
-        const size_t kind = below(10);
+        const size_t kind = below(12);
         if (kind == 0) return std::string();
-        if (kind == 1) return std::string(100 + below(200), char('a' + below(26)));
+        // Fewer long cells in a wide row, so that some rows have none.
+        if (kind == 1 && below(kColumns) < 6) return std::string(100 + below(200), char('a' + below(26)));
+        if (kind == 2) return std::string(15 + below(2), char('a' + below(26)));
         return std::to_string(random() % 100000);
     };
     auto newRow = [&] {
-        Cells cells(below(4) ? 2 : below(kColumns + 1));
+        const size_t ownCells = kColumns - tails[0].size();
+        Cells cells(below(4) ? ownCells : below(kColumns + 1));
         for (auto& cell : cells) cell = text();
-        if (cells.size() == 2) {
+        if (cells.size() == ownCells) {
             const Cells& tail = tails[below(tails.size())];
             cells.insert(cells.end(), tail.begin(), tail.end());
         }
+        // Now and then every cell as long as a length in half a byte allows
+        // (above 255 bytes with 21 columns), or just below or above 255 bytes.
+        if (below(10) == 0)
+            for (auto& cell : cells) cell.assign(below(4) ? 15 : 0, 'f');
+        size_t others = 0;
+        for (size_t c = 1; c < cells.size(); ++c) others += cells[c].size();
+        const size_t length = 253 + below(6);
+        if (!cells.empty() && below(6) == 0 && others < length) cells[0].assign(length - others, 'L');
         return cells;
     };
 
@@ -183,6 +198,13 @@ TEST(MeasurementTableBulk, RandomChangesKeepEveryCellAsAPlainTableWould) {
             }
         }
     }
+}
+
+}  // namespace
+
+TEST(MeasurementTableBulk, RandomChangesKeepEveryCellAsAPlainTableWould) {
+    CheckRandomChanges(6);
+    CheckRandomChanges(21);  // as many as a gas row: the cell lengths fill more than a word
 }
 
 TEST(MeasurementTableBulk, RepeatedLastCellsAreStoredOncePerRun) {

@@ -18,7 +18,7 @@ namespace vornik {
 class MinMaxSummary {
 public:
     static constexpr unsigned kShift = 5;
-    static constexpr size_t kFanout = size_t(1) << kShift;  // 64
+    static constexpr size_t kFanout = size_t(1) << kShift;  // 32
 
     void Append(double value, size_t count);  // `count` points after this one
     // The same as Append for each of values[0..count), `before` points before them.

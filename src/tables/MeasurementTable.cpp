@@ -193,12 +193,21 @@ size_t MeasurementTable::CheckRowLength(const std::vector<std::string_view>& cel
 size_t MeasurementTable::WriteRecord(size_t start, const std::vector<std::string_view>& cells, size_t length,
                                      EndsForm form) {
     const size_t endsBytes = EndsBytes(form);
-    if (start + endsBytes + length > kMaxArenaBytes) throw std::length_error("a table holds at most 128 GiB");
+    CheckArenaEnd(start + endsBytes + length);
     arena_.resize(start + endsBytes + length);  // unset bytes; a failure to grow keeps every byte
-    WriteEnds(arena_.data() + start, cells, form);
-    CopyCells(arena_.data() + start + endsBytes, cells, 0, length);
+    PutRecord(arena_.data() + start, cells, length, form);
     liveBytes_ += endsBytes + length;
     return start;
+}
+
+void MeasurementTable::CheckArenaEnd(uint64_t end) {
+    if (end > kMaxArenaBytes) throw std::length_error("a table holds at most 128 GiB");
+}
+
+void MeasurementTable::PutRecord(char* to, const std::vector<std::string_view>& cells, size_t ownLength,
+                                 EndsForm form) const {
+    WriteEnds(to, cells, form);
+    CopyCells(to + EndsBytes(form), cells, 0, ownLength);
 }
 
 void MeasurementTable::WriteEnds(char* to, const std::vector<std::string_view>& cells, EndsForm form) const {
@@ -253,7 +262,7 @@ void MeasurementTable::AppendRecord(int row, const std::vector<std::string_view>
     const size_t tailBytes = tail.newTail ? kTailHeaderBytes + tailLength : 0;
     const size_t recordBytes = EndsBytes(form) + tail.ownLength;
     const size_t at = arena_.size();
-    if (at + tailBytes + recordBytes > kMaxArenaBytes) throw std::length_error("a table holds at most 128 GiB");
+    CheckArenaEnd(at + tailBytes + recordBytes);
     if (tail.newTail) tailStarts_.reserve(tailStarts_.size() + 1);
     arena_.resize(at + tailBytes + recordBytes);  // unset bytes; a failure to grow keeps every byte
     char* out = arena_.data() + at;
@@ -264,8 +273,7 @@ void MeasurementTable::AppendRecord(int row, const std::vector<std::string_view>
         tailStarts_.push_back(at);  // room reserved: no failure after the arena grew
         out += tailBytes;
     }
-    WriteEnds(out, cells, form);
-    CopyCells(out + EndsBytes(form), cells, 0, tail.ownLength);
+    PutRecord(out, cells, tail.ownLength, form);
     liveBytes_ += tailBytes + recordBytes;
     SetRecordStart(row, at + tailBytes, form, tailed);
 }

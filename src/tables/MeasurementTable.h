@@ -270,6 +270,11 @@ private:
     size_t WriteRecord(size_t start, const std::vector<std::string_view>& cells, size_t length, EndsForm form);
     // The cell ends of `cells` (the cells after them empty).
     void WriteEnds(char* to, const std::vector<std::string_view>& cells, EndsForm form) const;
+    // A record at `to`: the cell ends of `cells`, then the first `ownLength`
+    // bytes of their text.
+    void PutRecord(char* to, const std::vector<std::string_view>& cells, size_t ownLength, EndsForm form) const;
+    // Throws when the arena would have to end past the most it can address.
+    static void CheckArenaEnd(uint64_t end);
     // How a row appended after the last one shares the last one's tail.
     TailChoice ChooseTail(int previousRow, const std::vector<std::string_view>& cells, size_t length) const;
     // Appends the row's record (and its new tail first) at the arena's end;
